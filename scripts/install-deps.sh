@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build needs; "test" adds what the tests need.
+# Packages already present are not fetched again.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev libqt6printsupport6 libqt6test6
+          libcurl4-openssl-dev libxkbcommon-dev ca-certificates)
+if [[ "${1:-}" == "test" ]]; then
+    packages+=(python3-aiosmtpd openssl faketime)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    sudo=""
+    [[ $(id -u) -eq 0 ]] || sudo="sudo"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi

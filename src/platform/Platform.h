@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace tillora {
+
+// Byte counts of one drive, in the order the Windows disk-space query gives them.
+struct DiskSpace {
+    quint64 callerFree = 0; // free bytes available to this user
+    quint64 total = 0;
+    quint64 free = 0;
+};
+
+// The four profile folders, each in its Windows form ("C:\users\Public").
+struct ProfileFolders {
+    QString allUsers;
+    QString defaultUser;
+    QString profilesRoot;
+    QString currentUser;
+};
+
+// A program and its arguments; never a shell command line.
+struct Command {
+    QString program;
+    QStringList arguments;
+    bool operator==(const Command&) const = default;
+};
+
+// Held while this process is the one running instance of a program.
+class InstanceLock {
+public:
+    virtual ~InstanceLock() = default;
+};
+
+// Everything the system needs from the operating system, behind one seam. Paths given
+// to and returned from it are in their Windows form ("c:\Tillora\ini\Autobackup.dat")
+// unless a name says native; `nativePath` is the one conversion to a path the file
+// functions of this machine accept.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A Windows-form path as a path of this machine. Existing components are matched
+    // without regard to letter case; missing ones keep the spelling given. A path without
+    // a drive letter stays relative (backslashes become the native separator).
+    virtual QString nativePath(const QString& windowsPath) const = 0;
+
+    // The drives in the drive selector's text form: letter and colon, then, when the
+    // drive has a volume label or is a network share, a blank and the label or the share
+    // path in square brackets ("c:", "e: [BACKUP]", "z: [\\server\share]").
+    virtual QStringList drives() const = 0;
+
+    // Disk space of the drive or folder; nothing when it cannot be queried.
+    virtual std::optional<DiskSpace> diskSpace(const QString& windowsPath) const = 0;
+
+    virtual ProfileFolders profileFolders() const = 0;
+
+    // Starts a program detached, with a hidden window, without waiting for it.
+    virtual bool startDetached(const Command& command) = 0;
+    // The command that re-maps a network drive letter to its share.
+    virtual Command remapCommand(const QString& letter, const QString& share) const = 0;
+    // The command that opens a file (a native path) in the system text editor.
+    virtual Command editorCommand(const QString& nativeFile) const = 0;
+
+    // Installed printers, in the platform's order.
+    virtual QStringList printerNames() const = 0;
+
+    // The lock that makes this process the only running instance of `programName`;
+    // nothing when another instance already holds it.
+    virtual std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) = 0;
+
+    // Locks an open file as a whole, shared with other programs using the same files;
+    // false when the lock could not be had within a few seconds.
+    virtual bool lockWholeFile(QFile& file) = 0;
+    virtual void unlockWholeFile(QFile& file) = 0;
+};
+
+// The implementation for the machine the program was built for. `driveFolder` names the
+// folder of drive links (Wine's dosdevices layout) where drive letters are not native;
+// empty means the default ($WINEPREFIX/dosdevices, else ~/.wine/dosdevices).
+std::unique_ptr<Platform> createPlatform(const QString& driveFolder = {});
+
+// Holds a whole-file lock for the lifetime of a scope.
+class WholeFileLock {
+public:
+    WholeFileLock(Platform& platform, QFile& file)
+        : platform_(platform), file_(file), locked_(platform.lockWholeFile(file)) {}
+    ~WholeFileLock() {
+        if (locked_)
+            platform_.unlockWholeFile(file_);
+    }
+    WholeFileLock(const WholeFileLock&) = delete;
+    WholeFileLock& operator=(const WholeFileLock&) = delete;
+    bool locked() const { return locked_; }
+
+private:
+    Platform& platform_;
+    QFile& file_;
+    bool locked_;
+};
+
+} // namespace tillora

@@ -1,0 +1,162 @@
+#include "LinuxPlatform.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QThread>
+
+#include <sys/file.h>
+
+namespace tillora {
+
+namespace {
+
+class LockFileInstance final : public InstanceLock {
+public:
+    explicit LockFileInstance(const QString& path) : lock_(path) { lock_.setStaleLockTime(0); }
+    bool claim() { return lock_.tryLock(0); }
+
+private:
+    QLockFile lock_;
+};
+
+// "Drive label" as Wine keeps it: a ".windows-label" file in the drive's top folder.
+QString volumeLabel(const QString& root) {
+    QFile file(QDir(root).filePath(QStringLiteral(".windows-label")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readLine()).trimmed();
+}
+
+// The share a drive folder is mounted from ("\\server\share"), when it is a network mount.
+QString networkShare(const QString& root) {
+    const QStorageInfo storage(root);
+    if (!storage.isValid())
+        return {};
+    const QByteArray type = storage.fileSystemType();
+    if (type != "cifs" && type != "smb3" && type != "smbfs" && type != "nfs" && type != "nfs4")
+        return {};
+    if (QFileInfo(root).canonicalFilePath() != storage.rootPath())
+        return {};
+    QString device = QString::fromLocal8Bit(storage.device());
+    device.replace(u'/', u'\\');
+    return device;
+}
+
+} // namespace
+
+LinuxPlatform::LinuxPlatform(const QString& driveFolder)
+    : drives_(driveFolder.isEmpty() ? DriveFolder::defaultFolder() : driveFolder) {}
+
+QString LinuxPlatform::nativePath(const QString& windowsPath) const {
+    return drives_.resolve(windowsPath);
+}
+
+QStringList LinuxPlatform::drives() const {
+    QStringList texts;
+    for (const QString& letter : drives_.letters()) {
+        const QString root = drives_.driveRoot(letter);
+        if (root.isEmpty())
+            continue; // a link to a drive that is gone (a removed USB drive)
+        QString extra = networkShare(root);
+        if (extra.isEmpty())
+            extra = volumeLabel(root);
+        texts.append(extra.isEmpty() ? letter : letter + QStringLiteral(" [") + extra + u']');
+    }
+    return texts;
+}
+
+std::optional<DiskSpace> LinuxPlatform::diskSpace(const QString& windowsPath) const {
+    const QString native = nativePath(windowsPath);
+    if (!QFileInfo::exists(native))
+        return std::nullopt;
+    const QStorageInfo storage(native);
+    if (!storage.isValid() || !storage.isReady())
+        return std::nullopt;
+    return DiskSpace{quint64(storage.bytesAvailable()), quint64(storage.bytesTotal()),
+                     quint64(storage.bytesFree())};
+}
+
+ProfileFolders LinuxPlatform::profileFolders() const {
+    // Wine keeps the profiles under drive C's "users" folder.
+    const QString usersNative = nativePath(QStringLiteral("C:\\users"));
+    const QString users = QStringLiteral("C:\\") + QFileInfo(usersNative).fileName();
+    auto under = [&](const QString& name) {
+        return users + u'\\' + matchComponent(usersNative, name);
+    };
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = QStringLiteral("user");
+    return {under(QStringLiteral("Public")), under(QStringLiteral("Default")), users,
+            under(user)};
+}
+
+bool LinuxPlatform::startDetached(const Command& command) {
+    QProcess process;
+    process.setProgram(command.program);
+    process.setArguments(command.arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    return process.startDetached();
+}
+
+Command LinuxPlatform::remapCommand(const QString& letter, const QString& share) const {
+    Q_UNUSED(letter); // the drive folder's link names the mount point, not the letter
+    QString location = share.trimmed();
+    location.replace(u'\\', u'/');
+    while (location.startsWith(u'/'))
+        location.remove(0, 1);
+    return {QStringLiteral("gio"), {QStringLiteral("mount"), QStringLiteral("smb://") + location}};
+}
+
+Command LinuxPlatform::editorCommand(const QString& nativeFile) const {
+    return {QStringLiteral("xdg-open"), {nativeFile}};
+}
+
+QStringList LinuxPlatform::printerNames() const {
+    return QPrinterInfo::availablePrinterNames();
+}
+
+std::unique_ptr<InstanceLock> LinuxPlatform::claimSingleInstance(const QString& programName) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    auto lock = std::make_unique<LockFileInstance>(
+        QDir(folder).filePath(programName + QStringLiteral(".instance.lock")));
+    if (!lock->claim())
+        return nullptr;
+    return lock;
+}
+
+bool LinuxPlatform::lockWholeFile(QFile& file) {
+    const int fd = file.handle();
+    if (fd < 0)
+        return false;
+    // Another program holds such locks only for one scan or one write: wait briefly.
+    const QDeadlineTimer deadline(3000);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return false;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+void LinuxPlatform::unlockWholeFile(QFile& file) {
+    if (file.handle() >= 0)
+        ::flock(file.handle(), LOCK_UN);
+}
+
+std::unique_ptr<Platform> createPlatform(const QString& driveFolder) {
+    return std::make_unique<LinuxPlatform>(driveFolder);
+}
+
+} // namespace tillora

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "DriveFolder.h"
+#include "Platform.h"
+
+namespace tillora {
+
+// Linux: drive letters come from a Wine-style drive folder, profile folders from the
+// Wine prefix around it, the network re-mapping is a `gio mount` of the share.
+class LinuxPlatform : public Platform {
+public:
+    explicit LinuxPlatform(const QString& driveFolder);
+
+    const DriveFolder& driveFolder() const { return drives_; }
+
+    QString nativePath(const QString& windowsPath) const override;
+    QStringList drives() const override;
+    std::optional<DiskSpace> diskSpace(const QString& windowsPath) const override;
+    ProfileFolders profileFolders() const override;
+    bool startDetached(const Command& command) override;
+    Command remapCommand(const QString& letter, const QString& share) const override;
+    Command editorCommand(const QString& nativeFile) const override;
+    QStringList printerNames() const override;
+    std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) override;
+    bool lockWholeFile(QFile& file) override;
+    void unlockWholeFile(QFile& file) override;
+
+private:
+    DriveFolder drives_;
+};
+
+} // namespace tillora

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "LinuxPlatform.h"
+
+#include <QList>
+#include <QMap>
+
+#include <functional>
+
+namespace tillora::test {
+
+// The real path and drive handling over a test drive folder, with the operations that
+// reach outside the test recorded or answered from fields the test sets.
+class FakePlatform final : public LinuxPlatform {
+public:
+    explicit FakePlatform(const QString& driveFolder) : LinuxPlatform(driveFolder) {}
+
+    QStringList drives() const override {
+        return driveTexts ? *driveTexts : LinuxPlatform::drives();
+    }
+    std::optional<DiskSpace> diskSpace(const QString& windowsPath) const override {
+        const QString letter = windowsPath.left(2).toLower();
+        if (space.contains(letter))
+            return space.value(letter);
+        return std::nullopt;
+    }
+    ProfileFolders profileFolders() const override { return profiles; }
+    bool startDetached(const Command& command) override {
+        started.append(command);
+        if (onStart)
+            onStart(command);
+        return startSucceeds;
+    }
+    QStringList printerNames() const override { return printers; }
+    std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) override {
+        claimedInstances.append(programName);
+        if (anotherInstanceRuns)
+            return nullptr;
+        return std::make_unique<InstanceLock>();
+    }
+
+    std::optional<QStringList> driveTexts; // replaces the listed drives when set
+    QMap<QString, DiskSpace> space;        // by drive letter "e:"
+    ProfileFolders profiles;
+    QStringList printers;
+    QList<Command> started;
+    std::function<void(const Command&)> onStart;
+    bool startSucceeds = true;
+    bool anotherInstanceRuns = false;
+    QStringList claimedInstances;
+};
+
+} // namespace tillora::test
