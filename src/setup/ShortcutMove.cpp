@@ -1,0 +1,65 @@
+#include "ShortcutMove.h"
+
+#include "FileSave.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace tillora {
+
+namespace {
+
+MoveResult failed(const QString& reason) {
+    return {false, reason};
+}
+
+} // namespace
+
+MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
+                            const QString& targetFolder) {
+    const qsizetype cut = sourceFile.lastIndexOf(u'\\');
+    const QString name = sourceFile.mid(cut + 1);
+    const QString sourceFolder = cut < 0 ? QString() : sourceFile.left(cut);
+
+    const QFileInfo source(platform.nativePath(sourceFile));
+    if (name.isEmpty() || !source.isFile())
+        return failed(QStringLiteral("%1 is no longer in %2.").arg(name, sourceFolder));
+    if (!QFileInfo(platform.nativePath(targetFolder)).isDir())
+        return failed(QStringLiteral("The folder %1 does not exist.").arg(targetFolder));
+    // Checked before copying so a source that cannot be deleted leaves no second copy.
+    if (!QFileInfo(source.absolutePath()).isWritable())
+        return failed(QStringLiteral("%1 cannot be removed from %2.").arg(name, sourceFolder));
+
+    const QString targetNative = platform.nativePath(targetFolder + u'\\' + name);
+    const QFileInfo target(targetNative);
+    if (target.exists() && target.canonicalFilePath() == source.canonicalFilePath())
+        return failed(QStringLiteral("%1 is already in %2.").arg(name, targetFolder));
+    if (target.isDir())
+        return failed(QStringLiteral("%1 in %2 is a folder.").arg(name, targetFolder));
+    const bool targetExisted = target.exists();
+
+    const std::optional<QByteArray> bytes = readWholeFile(source.absoluteFilePath());
+    if (!bytes)
+        return failed(QStringLiteral("%1 could not be read.").arg(sourceFile));
+    const SaveResult saved = saveFileAtomically(targetNative, *bytes, source.permissions());
+    if (!saved)
+        return failed(QStringLiteral("%1 could not be written to %2: %3")
+                          .arg(name, targetFolder, saved.reason));
+
+    auto undoCopy = [&] {
+        if (!targetExisted)
+            QFile::remove(targetNative);
+    };
+    if (QFileInfo(targetNative).size() != source.size()) {
+        undoCopy();
+        return failed(
+            QStringLiteral("The copy of %1 in %2 is incomplete.").arg(name, targetFolder));
+    }
+    if (!QFile::remove(source.absoluteFilePath())) {
+        undoCopy();
+        return failed(QStringLiteral("%1 cannot be removed from %2.").arg(name, sourceFolder));
+    }
+    return {true, {}};
+}
+
+} // namespace tillora
