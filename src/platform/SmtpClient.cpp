@@ -1,0 +1,256 @@
+#include "SmtpClient.h"
+
+#include <QEventLoop>
+#include <QRegularExpression>
+#include <QUuid>
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace tillora {
+
+namespace {
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct CurlDeleter {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_mime* mime) const { curl_mime_free(mime); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
+using CurlList = std::unique_ptr<curl_slist, CurlDeleter>;
+using CurlMime = std::unique_ptr<curl_mime, CurlDeleter>;
+
+void append(CurlList& list, const QByteArray& line) {
+    curl_slist* grown = curl_slist_append(list.get(), line.constData());
+    if (grown) {
+        (void)list.release();
+        list.reset(grown);
+    }
+}
+
+// The bare address of "Name <a@b>" or " a@b ".
+QString envelopeAddress(const QString& text) {
+    const QString trimmed = text.trimmed();
+    const qsizetype open = trimmed.lastIndexOf(u'<');
+    const qsizetype close = trimmed.lastIndexOf(u'>');
+    if (open >= 0 && close > open)
+        return trimmed.mid(open + 1, close - open - 1).trimmed();
+    return trimmed;
+}
+
+QStringList recipients(const QString& to) {
+    QStringList list;
+    for (const QString& item : to.split(QRegularExpression(QStringLiteral("[,;]")))) {
+        const QString address = envelopeAddress(headerSafe(item));
+        if (!address.isEmpty())
+            list.append(address);
+    }
+    return list;
+}
+
+bool isAscii(const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7e)
+            return false;
+    }
+    return true;
+}
+
+// A header value as it goes on the wire: control characters blanked, non-ASCII text as an
+// encoded word.
+QByteArray headerValue(const QString& value) {
+    const QString safe = headerSafe(value);
+    if (isAscii(safe))
+        return safe.toLatin1();
+    return "=?UTF-8?B?" + safe.toUtf8().toBase64() + "?=";
+}
+
+QByteArray header(const char* name, const QString& value) {
+    return QByteArray(name) + ": " + headerValue(value);
+}
+
+QString messageIdDomain(const QString& from) {
+    const QString address = envelopeAddress(headerSafe(from));
+    const qsizetype at = address.lastIndexOf(u'@');
+    const QString domain = at >= 0 ? address.mid(at + 1) : QString();
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9.-]+$"));
+    return plain.match(domain).hasMatch() ? domain : QStringLiteral("localhost");
+}
+
+MailResult failure(MailFailure kind, const QString& reason) {
+    return {kind, reason};
+}
+
+MailResult resultOf(CURLcode code, const char* errorBuffer, const MailServer& server,
+                    const QString& user, const QString& to) {
+    if (code == CURLE_OK)
+        return {};
+    QString detail = QString::fromUtf8(errorBuffer).trimmed();
+    if (detail.isEmpty())
+        detail = QString::fromUtf8(curl_easy_strerror(code));
+    const QString where = server.host + u':' + QString::number(server.port);
+    const QString suffix = QStringLiteral(" (") + detail + u')';
+    switch (code) {
+    case CURLE_LOGIN_DENIED:
+        return failure(MailFailure::LoginRefused,
+                       QStringLiteral("The mail server refused the login of %1.").arg(user) +
+                           suffix);
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+        return failure(MailFailure::Unreachable,
+                       QStringLiteral("The mail server %1 could not be reached.").arg(where) +
+                           suffix);
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+        return failure(
+            MailFailure::CertificateNotTrusted,
+            QStringLiteral("The certificate of the mail server %1 is not trusted.").arg(where) +
+                suffix);
+    case CURLE_OPERATION_TIMEDOUT:
+        return failure(MailFailure::TimedOut,
+                       QStringLiteral("The mail server %1 did not answer in time.").arg(where) +
+                           suffix);
+    default:
+        break;
+    }
+    if (detail.contains(QStringLiteral("RCPT"), Qt::CaseInsensitive))
+        return failure(MailFailure::RecipientRefused,
+                       QStringLiteral("The mail server refused the recipient %1.").arg(to) +
+                           suffix);
+    return failure(MailFailure::Other,
+                   QStringLiteral("The message could not be sent through %1.").arg(where) + suffix);
+}
+
+} // namespace
+
+QString headerSafe(const QString& value) {
+    QString safe = value;
+    for (QChar& c : safe) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = u' ';
+    }
+    return safe;
+}
+
+QString withCrLf(const QString& text) {
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(u'\r', u'\n');
+    lines.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return lines;
+}
+
+QString htmlFromPlainText(const QString& text) {
+    QString html = withCrLf(text).toHtmlEscaped();
+    html.replace(QStringLiteral("\r\n"), QStringLiteral("<br>\r\n"));
+    return html;
+}
+
+SmtpClient::SmtpClient(MailServer server, MailTimeouts timeouts)
+    : server_(std::move(server))
+    , timeouts_(timeouts) {
+    initialiseCurlOnce();
+}
+
+MailResult SmtpClient::send(const MailAccount& account, const MailMessage& message) const {
+    const QString user = account.user.trimmed();
+    if (user.isEmpty() || account.password.isEmpty())
+        return failure(MailFailure::NoAccount,
+                       QStringLiteral("No sending account is set up: enter the e-mail account "
+                                      "and its password in the Moblie Texter window."));
+    const QStringList to = recipients(message.to);
+    if (to.isEmpty())
+        return failure(MailFailure::NoRecipient,
+                       QStringLiteral("The message has no recipient address."));
+
+    CurlHandle curl(curl_easy_init());
+    if (!curl)
+        return failure(MailFailure::Other, QStringLiteral("The mail sender could not start."));
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    // curl keeps pointers to option strings only for some options: keep every byte array
+    // alive until the transfer ends.
+    const QByteArray url =
+        "smtps://" + server_.host.toUtf8() + ':' + QByteArray::number(server_.port);
+    const QByteArray userBytes = user.toUtf8();
+    const QByteArray passwordBytes = account.password.toUtf8();
+    const QByteArray mailFrom = '<' + envelopeAddress(headerSafe(user)).toUtf8() + '>';
+    const QByteArray caFile = server_.caFile.toLocal8Bit();
+
+    CURL* c = curl.get();
+    curl_easy_setopt(c, CURLOPT_URL, url.constData());
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L); // safe on a worker thread
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(c, CURLOPT_USERNAME, userBytes.constData());
+    curl_easy_setopt(c, CURLOPT_PASSWORD, passwordBytes.constData());
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!caFile.isEmpty())
+        curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(timeouts_.connect.count()));
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(timeouts_.whole.count()));
+    curl_easy_setopt(c, CURLOPT_MAIL_FROM, mailFrom.constData());
+
+    CurlList rcpt;
+    for (const QString& address : to)
+        append(rcpt, '<' + address.toUtf8() + '>');
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
+
+    const QDateTime date = message.date.isValid() ? message.date : QDateTime::currentDateTime();
+    CurlList headers;
+    append(headers, header("Date", date.toString(Qt::RFC2822Date)));
+    append(headers, header("To", message.to));
+    append(headers, header("From", message.from));
+    append(headers, header("Reply-To", message.from));
+    append(headers, header("Sender", QStringLiteral("Computer Name")));
+    append(headers, header("Organization", QStringLiteral("Varnell and Vavarurode")));
+    append(headers, header("Subject", message.subject));
+    append(headers, "Message-ID: <" +
+                        QUuid::createUuid().toString(QUuid::WithoutBraces).toLatin1() + '@' +
+                        messageIdDomain(message.from).toLatin1() + '>');
+    // Both parts say the same; the whole message is one choice between them.
+    append(headers, "Content-Type: multipart/alternative");
+    curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+
+    const QByteArray plain = withCrLf(message.body).toUtf8();
+    const QByteArray html = htmlFromPlainText(message.body).toUtf8();
+    CurlMime mime(curl_mime_init(c));
+    curl_mimepart* part = curl_mime_addpart(mime.get());
+    curl_mime_data(part, plain.constData(), size_t(plain.size()));
+    curl_mime_type(part, "text/plain; charset=UTF-8");
+    curl_mime_encoder(part, "quoted-printable");
+    part = curl_mime_addpart(mime.get());
+    curl_mime_data(part, html.constData(), size_t(html.size()));
+    curl_mime_type(part, "text/html; charset=UTF-8");
+    curl_mime_encoder(part, "quoted-printable");
+    curl_easy_setopt(c, CURLOPT_MIMEPOST, mime.get());
+
+    const CURLcode code = curl_easy_perform(c);
+    return resultOf(code, errorBuffer, server_, user, to.join(QStringLiteral(", ")));
+}
+
+MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount& account,
+                                     const MailMessage& message) {
+    MailResult result;
+    QEventLoop loop;
+    std::thread worker([&] {
+        result = client.send(account, message);
+        // Queued to the waiting thread: quits the loop even when posted before exec().
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    return result;
+}
+
+} // namespace tillora

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <chrono>
+
+namespace tillora {
+
+// The SMTP server messages are submitted to: SSL from the first byte (port 465 style).
+struct MailServer {
+    QString host = QStringLiteral("smtp.gmail.com");
+    int port = 465;
+    // A CA certificate file (native path) for a server with its own certificate; empty
+    // means the system's certificate store.
+    QString caFile;
+};
+
+struct MailTimeouts {
+    std::chrono::milliseconds connect{15000}; // TCP, TLS handshake and greeting
+    std::chrono::milliseconds whole{60000};   // the whole exchange
+};
+
+// The account messages are sent from. The user name is sent trimmed.
+struct MailAccount {
+    QString user;
+    QString password;
+};
+
+struct MailMessage {
+    QString to;   // one address, or several separated by commas or semicolons
+    QString from; // the From and Reply-To header, as typed
+    QString subject;
+    QString body;   // plain text; line ends become CR LF
+    QDateTime date; // the Date header
+};
+
+enum class MailFailure {
+    None,
+    NoAccount,
+    NoRecipient,
+    LoginRefused,
+    Unreachable,
+    CertificateNotTrusted,
+    RecipientRefused,
+    TimedOut,
+    Other,
+};
+
+struct MailResult {
+    MailFailure failure = MailFailure::None;
+    QString reason; // a sentence for the operator; empty on success
+    bool ok() const { return failure == MailFailure::None; }
+};
+
+// Submits one message, blocking the calling thread until the exchange ends. Certificate
+// checking is always on.
+class SmtpClient {
+public:
+    explicit SmtpClient(MailServer server, MailTimeouts timeouts = {});
+
+    MailResult send(const MailAccount& account, const MailMessage& message) const;
+
+    const MailServer& server() const { return server_; }
+
+private:
+    MailServer server_;
+    MailTimeouts timeouts_;
+};
+
+// Runs `client.send` on a worker thread while this thread keeps running its event loop,
+// so windows stay responsive for the whole exchange.
+MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount& account,
+                                     const MailMessage& message);
+
+// A header value with every control character (CR, LF, tab, ...) replaced by a blank,
+// so no value can start a header of its own.
+QString headerSafe(const QString& value);
+// The plain text as HTML: special characters escaped, each line end a <br>.
+QString htmlFromPlainText(const QString& text);
+// Every line end (CR LF, lone CR, lone LF) as CR LF.
+QString withCrLf(const QString& text);
+
+} // namespace tillora

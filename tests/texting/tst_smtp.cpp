@@ -1,0 +1,154 @@
+// Mail submission against a real SMTP server with implicit TLS and required login.
+#include "SmtpClient.h"
+#include "SmtpTestServer.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QtTest>
+
+using namespace tillora;
+using tillora::test::SmtpTestServer;
+
+namespace {
+
+MailServer localServer(const SmtpTestServer& server, bool trustTestCertificate = true) {
+    return {QStringLiteral("127.0.0.1"), server.port(),
+            trustTestCertificate ? server.certificateFile() : QString()};
+}
+
+const MailAccount owner{QStringLiteral(" owner@store.test "), QStringLiteral("secret-pass")};
+
+MailMessage sampleMessage() {
+    return {QStringLiteral("5551234567@txt.example.net"), QStringLiteral(" owner@store.test"),
+            QStringLiteral("Current Sales Total"),
+            QStringLiteral("Sales at Joe's <Diner> & Grill are $1,234.50\r\nSecond line"),
+            QDateTime(QDate(2026, 12, 7), QTime(15, 0))};
+}
+
+} // namespace
+
+class TestSmtp : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void deliversBothPartsWithTheHeadersAndTrimmedLogin() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        const MailResult result = SmtpClient(localServer(server)).send(owner, sampleMessage());
+        QVERIFY2(result.ok(), qPrintable(result.reason));
+
+        const auto mails = server.received();
+        QCOMPARE(mails.size(), 1);
+        const auto& mail = mails.first();
+        QCOMPARE(mail.login, QStringLiteral("owner@store.test"));
+        QCOMPARE(mail.mailFrom, QStringLiteral("owner@store.test"));
+        QCOMPARE(mail.rcptTos, QStringList{"5551234567@txt.example.net"});
+        QCOMPARE(mail.contentType, QStringLiteral("multipart/alternative"));
+        QCOMPARE(mail.header("To"), QStringLiteral("5551234567@txt.example.net"));
+        // From and Reply-To keep the field as typed, leading blank included.
+        QCOMPARE(mail.header("From"), QStringLiteral(" owner@store.test"));
+        QCOMPARE(mail.header("Reply-To"), QStringLiteral(" owner@store.test"));
+        QCOMPARE(mail.header("Sender"), QStringLiteral("Computer Name"));
+        QCOMPARE(mail.header("Organization"), QStringLiteral("Varnell and Vavarurode"));
+        QCOMPARE(mail.header("Subject"), QStringLiteral("Current Sales Total"));
+        QVERIFY(mail.header("Date").contains("07 Dec 2026 15:00:00"));
+        QVERIFY(mail.header("Message-ID").endsWith("@store.test>"));
+        const QByteArray head = mail.raw.left(mail.raw.indexOf("\r\n\r\n"));
+        QCOMPARE(head.count("Content-Type:"), 1);
+        QCOMPARE(mail.plainPart, sampleMessage().body);
+        QCOMPARE(mail.htmlPart, QStringLiteral("Sales at Joe's &lt;Diner&gt; &amp; Grill are "
+                                               "$1,234.50<br>\r\nSecond line"));
+    }
+
+    void headerValuesCannotInjectHeaders() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        MailMessage message = sampleMessage();
+        message.subject = QStringLiteral("Sales report\r\nBcc: victim@else.test");
+        message.from = QStringLiteral("owner@store.test\nX-Injected: yes");
+        QVERIFY(SmtpClient(localServer(server)).send(owner, message).ok());
+        const auto mail = server.received().value(0);
+        QVERIFY(mail.header("Bcc").isEmpty());
+        QVERIFY(mail.header("X-Injected").isEmpty());
+        QCOMPARE(mail.header("Subject"), QStringLiteral("Sales report  Bcc: victim@else.test"));
+        QCOMPARE(mail.rcptTos, QStringList{"5551234567@txt.example.net"});
+    }
+
+    void failuresNameTheirReason() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+
+        MailResult wrongPassword =
+            SmtpClient(localServer(server))
+                .send({owner.user, QStringLiteral("wrong")}, sampleMessage());
+        QCOMPARE(wrongPassword.failure, MailFailure::LoginRefused);
+        QVERIFY(wrongPassword.reason.contains("refused the login of owner@store.test"));
+
+        // No CA file configured: the system store does not know the test certificate.
+        MailResult untrusted = SmtpClient(localServer(server, false)).send(owner, sampleMessage());
+        QCOMPARE(untrusted.failure, MailFailure::CertificateNotTrusted);
+
+        MailMessage refused = sampleMessage();
+        refused.to = QStringLiteral("nobody@refused.invalid");
+        MailResult recipient = SmtpClient(localServer(server)).send(owner, refused);
+        QCOMPARE(recipient.failure, MailFailure::RecipientRefused);
+        QVERIFY(recipient.reason.contains("nobody@refused.invalid"));
+
+        QCOMPARE(SmtpClient(localServer(server)).send({}, sampleMessage()).failure,
+                 MailFailure::NoAccount);
+        QCOMPARE(server.received().size(), 0);
+
+        const int closedPort = SmtpTestServer::unusedPort();
+        QVERIFY(closedPort > 0);
+        MailResult unreachable =
+            SmtpClient({QStringLiteral("127.0.0.1"), closedPort, {}}).send(owner, sampleMessage());
+        QCOMPARE(unreachable.failure, MailFailure::Unreachable);
+    }
+
+    void silentServerGivesUpWhileTheEventLoopRuns() {
+        SmtpTestServer silent(SmtpTestServer::Mode::Silent);
+        QVERIFY2(silent.started(), qPrintable(silent.error()));
+        const SmtpClient client({QStringLiteral("127.0.0.1"), silent.port(), {}},
+                                {std::chrono::milliseconds(1500), std::chrono::milliseconds(3000)});
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(100);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const MailResult result = sendWhileProcessingEvents(client, owner, sampleMessage());
+        QCOMPARE(result.failure, MailFailure::TimedOut);
+        QVERIFY(elapsed.elapsed() < 5000);
+        QVERIFY2(ticks >= 8, qPrintable(QString::number(ticks))); // the window thread kept going
+    }
+
+    void sendsInTheBackgroundAndReturnsTheResult() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        const MailResult result =
+            sendWhileProcessingEvents(SmtpClient(localServer(server)), owner, sampleMessage());
+        QVERIFY2(result.ok(), qPrintable(result.reason));
+        QCOMPARE(server.received().size(), 1);
+    }
+
+    void plainTextBecomesHtml_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("html");
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("crlf") << "a\r\nb"
+                              << "a<br>\r\nb";
+        QTest::newRow("lone lf and cr") << "a\nb\rc"
+                                        << "a<br>\r\nb<br>\r\nc";
+        QTest::newRow("markup") << "<b>\"x\"</b>"
+                                << "&lt;b&gt;&quot;x&quot;&lt;/b&gt;";
+    }
+    void plainTextBecomesHtml() {
+        QFETCH(QString, text);
+        QFETCH(QString, html);
+        QCOMPARE(htmlFromPlainText(text), html);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSmtp)
+#include "tst_smtp.moc"
