@@ -1,0 +1,33 @@
+// The kitchen printer 2 program: switches the second kitchen printer on and off by its
+// weekly schedule from the notification area.
+#include "Clock.h"
+#include "Kp2Startup.h"
+#include "Platform.h"
+#include "ProgramValues.h"
+#include "TLRAerror.h"
+#include "WidgetPrompts.h"
+
+#include <QApplication>
+
+using namespace tillora;
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(Kp2ProgramName));
+    // The window hides into the notification area; only "End" ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const auto platform = createPlatform();
+    SystemClock clock;
+    WidgetPrompts prompts;
+    ProgramValues values;
+    Kp2Program program = startKitchenPrinter2(*platform, clock, prompts, values, [] {
+        TLRAerror error;
+        error.exec();
+    });
+    if (!program.window)
+        return 1;
+    QObject::connect(program.window.get(), &Form2::endRequested, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    return app.exec();
+}
