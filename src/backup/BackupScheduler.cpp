@@ -1,0 +1,44 @@
+#include "BackupScheduler.h"
+
+#include "Clock.h"
+#include "DatePictures.h"
+#include "TimeOfDay.h"
+
+namespace tillora {
+
+BackupScheduler::BackupScheduler(const Clock& clock, std::function<QString()> startTimeText,
+                                 std::function<void()> runBackup, QObject* parent)
+    : QObject(parent)
+    , clock_(clock)
+    , startTimeText_(std::move(startTimeText))
+    , runBackup_(std::move(runBackup)) {
+    Timer1.setSingleShot(true);
+    connect(&Timer1, &QTimer::timeout, this, &BackupScheduler::SchedulerTick);
+}
+
+void BackupScheduler::setHourlyReportCheck(std::function<void(const QString&)> check) {
+    hourlyReportCheck_ = std::move(check);
+}
+
+void BackupScheduler::start() {
+    Timer1.start(period_);
+}
+
+void BackupScheduler::SchedulerTick() {
+    // Stopped for the length of the tick: a backup or a report can take minutes, and the
+    // next 55 seconds count from the end of this one.
+    Timer1.stop();
+    const QString now = formatPicture(clock_.now(), Picture::Time12);
+    // Both read as times of day, so "03:00 am" matches as well as "3:00 am"; a start time
+    // that is no time at all never matches.
+    const QString startTime = startTimeText_ ? startTimeText_() : QString();
+    if (sameMinute(startTime, now)) {
+        if (runBackup_)
+            runBackup_();
+    } else if (hourlyReportCheck_) {
+        hourlyReportCheck_(now);
+    }
+    Timer1.start(period_);
+}
+
+} // namespace tillora

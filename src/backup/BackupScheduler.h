@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+
+namespace tillora {
+
+class Clock;
+
+// The main window's Timer1: every 55 seconds, counted from the end of the previous tick,
+// it compares the time of day with the chosen start time and starts the backup in that
+// minute; in every other tick it lets the hourly report check look at the time.
+class BackupScheduler : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds DefaultPeriod{55000};
+
+    // `startTimeText` gives the start time as the window shows it (Combo1(0)).
+    BackupScheduler(const Clock& clock, std::function<QString()> startTimeText,
+                    std::function<void()> runBackup, QObject* parent = nullptr);
+
+    // Called with Now ("03:00 AM") in ticks that start no backup; empty means nothing to do.
+    void setHourlyReportCheck(std::function<void(const QString& now)> check);
+    void setPeriod(std::chrono::milliseconds period) { period_ = period; }
+
+    void start();
+    void SchedulerTick();
+
+    const QTimer& timer() const { return Timer1; }
+
+private:
+    const Clock& clock_;
+    std::function<QString()> startTimeText_;
+    std::function<void()> runBackup_;
+    std::function<void(const QString&)> hourlyReportCheck_;
+    std::chrono::milliseconds period_ = DefaultPeriod;
+    QTimer Timer1;
+};
+
+} // namespace tillora
