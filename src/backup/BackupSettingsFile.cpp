@@ -1,0 +1,232 @@
+#include "BackupSettingsFile.h"
+
+#include "FileSave.h"
+#include "PosSettingsRecord.h"
+#include "QuotedCsv.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tillora {
+
+namespace {
+
+const QString TimeLabel = QStringLiteral("Time Start    ");
+const QString FromLabel = QStringLiteral("Backup From   ");
+const QString ToLabel = QStringLiteral("Backup To     ");
+const QString DateLabel = QStringLiteral("Last Date     ");
+
+// Where rows 0-3, then the date line, then row 4 sit in the file.
+constexpr int FolderLinesBeforeDate = 4;
+
+int flagOf(const QString& text) {
+    // Any non-zero value ticks the box, as a check box value always has.
+    return leadingNumber(text) != 0.0 ? -1 : 0;
+}
+
+QString withTrailingBackslash(QString folder) {
+    if (!folder.isEmpty() && !folder.endsWith(u'\\'))
+        folder += u'\\';
+    return folder;
+}
+
+} // namespace
+
+std::array<QString, BackupSettings::FolderCount> BackupSettings::defaultFolderNames() {
+    return {QStringLiteral("Tillora"), QStringLiteral("Shiftra"), QStringLiteral("Loyvana"),
+            QStringLiteral("Cardessa"), QStringLiteral("Paydex")};
+}
+
+BackupSettingsFile::BackupSettingsFile(Platform& platform, Prompts& prompts, ProgramValues& values)
+    : platform_(platform)
+    , prompts_(prompts)
+    , values_(values) {
+}
+
+QString BackupSettingsFile::path() const {
+    return values_.DataDIR + QStringLiteral("ini\\Autobackup.dat");
+}
+
+QByteArray BackupSettingsFile::savedBytes(const BackupSettings& s) {
+    QuotedLineWriter w;
+    w.text(TimeLabel).text(s.startTime).endLine();
+    w.text(FromLabel).text(s.sourceDrive).endLine();
+    w.text(ToLabel).text(s.destinationDrive).endLine();
+    for (int i = 0; i < FolderLinesBeforeDate; ++i)
+        w.text(s.folderNames[i]).number(static_cast<long long>(s.flags[i])).endLine();
+    w.text(DateLabel).text(s.lastDate).endLine();
+    w.text(s.folderNames[4]).number(static_cast<long long>(s.flags[4])).endLine();
+    w.text(BackupSettings::networkRowText())
+        .number(static_cast<long long>(s.flags[BackupSettings::NetworkRow]))
+        .endLine();
+    return w.bytes();
+}
+
+QByteArray BackupSettingsFile::defaultBytes(const BackupSettings& current) {
+    QuotedLineWriter w;
+    w.text(TimeLabel).text(QStringLiteral("03:00 am")).endLine();
+    w.text(FromLabel).text(QStringLiteral("c:\\")).endLine();
+    w.text(ToLabel).text(QStringLiteral("c:\\")).endLine();
+    for (int i = 0; i < FolderLinesBeforeDate; ++i)
+        w.text(current.folderNames[i]).text(QStringLiteral("-1")).endLine();
+    w.text(DateLabel).text(current.lastDate).endLine();
+    w.text(current.folderNames[4]).text(QStringLiteral("0")).endLine();
+    w.text(BackupSettings::networkRowText()).text(QStringLiteral("0")).endLine();
+    return w.bytes();
+}
+
+std::optional<QString> BackupSettingsFile::folderNameProblem(const QString& name) {
+    if (name.contains(u'"'))
+        return QStringLiteral("A folder name cannot contain a double quote (\"). "
+                              "Please remove it from \"%1\".")
+            .arg(name);
+    return std::nullopt;
+}
+
+std::optional<QString> BackupSettingsFile::selectableDrive(const Platform& platform,
+                                                           const QString& value) {
+    const QString letter = value.trimmed().left(2).toLower();
+    if (letter.size() != 2 || !letter[0].isLetter() || letter[1] != u':')
+        return std::nullopt;
+    for (const QString& entry : platform.drives()) {
+        if (entry.left(2).toLower() != letter)
+            continue;
+        const QDir root(platform.nativePath(letter + u'\\'));
+        if (!root.exists() || !root.isReadable())
+            return std::nullopt;
+        return entry;
+    }
+    return std::nullopt;
+}
+
+bool BackupSettingsFile::write(const QByteArray& bytes) {
+    // The "ini" folder may be missing from a fresh data folder. Folders are made only on
+    // a drive that is there: a missing drive must fail, not appear as a new folder.
+    const QString drive = values_.DataDIR.left(2) + u'\\';
+    if (QDir(platform_.nativePath(drive)).exists())
+        QDir().mkpath(platform_.nativePath(values_.DataDIR + QStringLiteral("ini")));
+    const QString native = platform_.nativePath(path());
+    const SaveResult result = saveFileAtomically(native, bytes);
+    if (result) {
+        failureReported_ = false;
+        return true;
+    }
+    if (!failureReported_) {
+        failureReported_ = true;
+        prompts_.critical(QStringLiteral("Settings not Saved"),
+                          QStringLiteral("The backup settings could not be saved to %1 (%2). "
+                                         "The settings shown stay in use until the program ends.")
+                              .arg(path(), result.reason));
+    }
+    return false;
+}
+
+bool BackupSettingsFile::save(const BackupSettings& settings) {
+    return write(savedBytes(settings));
+}
+
+BackupSettings BackupSettingsFile::load(const BackupSettings& current) {
+    if (values_.DataDIR.isEmpty())
+        values_.DataDIR = QStringLiteral("c:\\Tillora\\");
+    BackupSettings s = current;
+
+    if (!QFileInfo::exists(platform_.nativePath(path()))) {
+        prompts_.critical(QStringLiteral("Config file Missing"),
+                          QStringLiteral("Unable to locate the CONFIG file for your backups.We "
+                                         "are using the default settings, please review them."));
+        write(defaultBytes(current));
+    }
+
+    const auto bytes = readWholeFile(platform_.nativePath(path()));
+    if (!bytes)
+        return s;
+    QuotedValueReader reader(*bytes);
+
+    if (auto line = reader.nextRecord(2))
+        s.startTime = line->at(1);
+    else
+        return s;
+
+    // Each drive is selected first, so a drive that cannot be reached ends the read.
+    const auto source = reader.nextRecord(2);
+    const QString sourceValue = source ? source->at(1) : QString();
+    const auto sourceDrive = source ? selectableDrive(platform_, sourceValue) : std::nullopt;
+    if (!sourceDrive) {
+        prompts_.critical(
+            QStringLiteral("Source Drive not Found"),
+            QStringLiteral("You have set the Source drive as ") + sourceValue +
+                QStringLiteral(", but this drive is not accessable. The Source drive to has been "
+                               "changed to  ' C: '. Please reconnect the source drive and select "
+                               "it in the source drive box."));
+        s.sourceDrive = QStringLiteral("c:");
+        return s;
+    }
+    s.sourceDrive = *sourceDrive;
+
+    const auto destination = reader.nextRecord(2);
+    const QString destinationValue = destination ? destination->at(1) : QString();
+    const auto destinationDrive =
+        destination ? selectableDrive(platform_, destinationValue) : std::nullopt;
+    if (!destinationDrive) {
+        prompts_.critical(
+            QStringLiteral("Backup Drive not Found"),
+            QStringLiteral("You have set the backup drive as ") + destinationValue +
+                QStringLiteral(", but this drive is not accessable. The backup drive to has been "
+                               "changed to C:. Please reconnect the backup drive and select it in "
+                               "the backup to box."));
+        s.destinationDrive = QStringLiteral("c:");
+        return s;
+    }
+    s.destinationDrive = *destinationDrive;
+
+    // A short or damaged file leaves the rest as it was.
+    auto finish = [&s]() {
+        if (leadingNumber(s.lastDate) == -1.0)
+            s.lastDate = QStringLiteral("Never");
+        return s;
+    };
+    for (int i = 0; i < FolderLinesBeforeDate; ++i) {
+        const auto line = reader.nextRecord(2);
+        if (!line)
+            return finish();
+        s.folderNames[i] = line->at(0);
+        s.flags[i] = flagOf(line->at(1));
+    }
+    if (const auto line = reader.nextRecord(2))
+        s.lastDate = line->at(1);
+    else
+        return finish();
+    if (const auto line = reader.nextRecord(2)) {
+        s.folderNames[4] = line->at(0);
+        s.flags[4] = flagOf(line->at(1));
+    } else {
+        return finish();
+    }
+    // Files from older versions end before the network line: the flag is then clear.
+    const auto network = reader.nextRecord(2);
+    s.flags[BackupSettings::NetworkRow] = flagOf(network ? network->at(1) : QStringLiteral("0"));
+    return finish();
+}
+
+void readPosSettings(const Platform& platform, ProgramValues& values) {
+    values.DataDIR = QStringLiteral("C:\\tillora\\");
+    const QString native = platform.nativePath(QStringLiteral("C:\\tillora\\TlraIni.dat"));
+    const auto record = QFileInfo::exists(native) ? PosSettingsRecord::read(native) : std::nullopt;
+    if (!record) {
+        values.DataDIR = QStringLiteral("c:\\Tillora\\");
+        values.RemoteDIR = QStringLiteral("c:\\Tillora\\");
+        values.ShiftraDIR = QStringLiteral("c:\\shiftra\\");
+        values.CompanyName = QStringLiteral("XXXXX");
+        return;
+    }
+    // Every path is built as folder & name, so a folder typed without its closing
+    // backslash still has to end in one.
+    const QString server =
+        withTrailingBackslash(record->trimmed(PosSettingsRecord::ServerDirectory));
+    values.DataDIR = server;
+    values.RemoteDIR = server;
+    values.ShiftraDIR = withTrailingBackslash(record->trimmed(PosSettingsRecord::ShiftraDirectory));
+    values.CompanyName = record->trimmed(PosSettingsRecord::CompanyName);
+}
+
+} // namespace tillora
