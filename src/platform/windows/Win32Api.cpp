@@ -1,0 +1,345 @@
+#include "Win32Api.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <io.h>
+#include <shlobj.h>
+#include <userenv.h>
+#include <winnetwk.h>
+#include <winspool.h>
+
+#include <cwctype>
+
+namespace tillora::win32 {
+
+namespace {
+
+// A failed query of a drive without a medium must not put up the system's
+// "insert a disk" box on the operator's screen.
+class QuietDriveErrors {
+public:
+    QuietDriveErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previous_); }
+    ~QuietDriveErrors() { SetThreadErrorMode(previous_, nullptr); }
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+private:
+    DWORD previous_ = 0;
+};
+
+std::wstring upToNul(const std::vector<wchar_t>& buffer) {
+    std::wstring text(buffer.data(), buffer.size());
+    const auto nul = text.find(L'\0');
+    if (nul != std::wstring::npos)
+        text.resize(nul);
+    return text;
+}
+
+// Runs one of the profile services, which report the size they need when the buffer is
+// too small; empty when the service fails.
+template <typename Query> std::wstring sizedText(Query query) {
+    std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = DWORD(buffer.size());
+        if (query(buffer.data(), &size))
+            return upToNul(buffer);
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size())
+            return {};
+        buffer.assign(size + 1, L'\0');
+    }
+    return {};
+}
+
+std::wstring environmentText(const wchar_t* name) {
+    std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');
+    DWORD length = GetEnvironmentVariableW(name, buffer.data(), DWORD(buffer.size()));
+    if (length >= buffer.size()) {
+        buffer.assign(length + 1, L'\0');
+        length = GetEnvironmentVariableW(name, buffer.data(), DWORD(buffer.size()));
+    }
+    if (length == 0 || length >= buffer.size())
+        return {};
+    return std::wstring(buffer.data(), length);
+}
+
+std::wstring currentUserProfile() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return {};
+    std::wstring folder = sizedText([token](wchar_t* buffer, DWORD* size) {
+        return GetUserProfileDirectoryW(token, buffer, size);
+    });
+    CloseHandle(token);
+    return folder;
+}
+
+// The share a mapped drive letter ("z:") stands for. A remembered mapping whose
+// connection is down still names its share.
+std::wstring mappedShare(const std::wstring& letter) {
+    std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = DWORD(buffer.size());
+        const DWORD result = WNetGetConnectionW(letter.c_str(), buffer.data(), &size);
+        if (result == NO_ERROR || result == ERROR_CONNECTION_UNAVAIL)
+            return upToNul(buffer);
+        if (result != ERROR_MORE_DATA)
+            return {};
+        buffer.assign(size + 1, L'\0');
+    }
+    return {};
+}
+
+std::wstring volumeLabel(const std::wstring& root) {
+    std::vector<wchar_t> label(MAX_PATH + 1, L'\0');
+    if (!GetVolumeInformationW(root.c_str(), label.data(), DWORD(label.size()), nullptr, nullptr,
+                               nullptr, nullptr, 0))
+        return {};
+    return upToNul(label);
+}
+
+HANDLE osHandle(int fd) {
+    if (fd < 0) // the C runtime's invalid-parameter handler would end the process
+        return INVALID_HANDLE_VALUE;
+    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
+} // namespace
+
+std::wstring fromUtf8(const std::string& text) {
+    if (text.empty())
+        return {};
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(std::size_t(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), length);
+    return wide;
+}
+
+std::string toUtf8(const std::wstring& text) {
+    if (text.empty())
+        return {};
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string narrow(std::size_t(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), narrow.data(), length, nullptr,
+                        nullptr);
+    return narrow;
+}
+
+std::wstring driveText(const std::wstring& letter, const std::wstring& label,
+                       const std::wstring& share) {
+    std::wstring text;
+    if (!letter.empty())
+        text = {wchar_t(std::towlower(wint_t(letter.front()))), L':'};
+    const std::wstring& extra = share.empty() ? label : share;
+    if (!extra.empty())
+        text += L" [" + extra + L"]";
+    return text;
+}
+
+std::vector<std::wstring> driveTexts() {
+    std::vector<wchar_t> buffer(4 * 26 + 1, L'\0');
+    DWORD length = GetLogicalDriveStringsW(DWORD(buffer.size()), buffer.data());
+    if (length >= buffer.size()) {
+        buffer.assign(length + 1, L'\0');
+        length = GetLogicalDriveStringsW(DWORD(buffer.size()), buffer.data());
+    }
+    if (length == 0 || length >= buffer.size())
+        return {};
+
+    const QuietDriveErrors quiet;
+    std::vector<std::wstring> texts;
+    for (const wchar_t* root = buffer.data(); *root != L'\0'; root += wcslen(root) + 1) {
+        const std::wstring rootPath(root); // "C:\"
+        const std::wstring letter = rootPath.substr(0, 2);
+        if (GetDriveTypeW(root) == DRIVE_REMOTE)
+            texts.push_back(driveText(letter, {}, mappedShare(letter)));
+        else
+            texts.push_back(driveText(letter, volumeLabel(rootPath), {}));
+    }
+    return texts;
+}
+
+std::optional<DiskSpace> diskSpace(const std::wstring& path) {
+    std::wstring query = path;
+    // A share path is only accepted with its trailing backslash.
+    if (query.starts_with(L"\\\\") && !query.ends_with(L"\\"))
+        query += L'\\';
+    const QuietDriveErrors quiet;
+    ULARGE_INTEGER callerFree{}, total{}, free{};
+    if (!GetDiskFreeSpaceExW(query.c_str(), &callerFree, &total, &free))
+        return std::nullopt;
+    return DiskSpace{callerFree.QuadPart, total.QuadPart, free.QuadPart};
+}
+
+ProfileFolders profileFolders() {
+    ProfileFolders folders;
+    folders.allUsers = sizedText(
+        [](wchar_t* buffer, DWORD* size) { return GetAllUsersProfileDirectoryW(buffer, size); });
+    if (!folders.allUsers.empty()) {
+        folders.allUsersSource = FolderSource::ProfileService;
+    } else if (folders.allUsers = environmentText(L"ALLUSERSPROFILE"); !folders.allUsers.empty()) {
+        folders.allUsersSource = FolderSource::Environment;
+    } else {
+        std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');
+        if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
+                                       buffer.data()))) {
+            folders.allUsers = upToNul(buffer);
+            folders.allUsersSource = FolderSource::CommonAppData;
+        }
+    }
+    folders.profilesRoot =
+        sizedText([](wchar_t* buffer, DWORD* size) { return GetProfilesDirectoryW(buffer, size); });
+    folders.defaultUser = sizedText(
+        [](wchar_t* buffer, DWORD* size) { return GetDefaultUserProfileDirectoryW(buffer, size); });
+    if (!folders.defaultUser.empty()) {
+        folders.defaultUserSource = FolderSource::ProfileService;
+    } else if (!folders.profilesRoot.empty()) {
+        folders.defaultUser = folders.profilesRoot + L"\\Default";
+        folders.defaultUserSource = FolderSource::ProfilesRoot;
+    }
+    folders.currentUser = currentUserProfile();
+    return folders;
+}
+
+std::wstring quoteArgument(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos)
+        return argument;
+    // Backslashes are literal unless they precede a quote: those before an embedded quote
+    // and those before the closing quote are doubled.
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"')
+            quoted.append(backslashes * 2 + 1, L'\\');
+        else
+            quoted.append(backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    quoted += L'"';
+    return quoted;
+}
+
+std::wstring commandLine(const std::wstring& program, const std::vector<std::wstring>& arguments) {
+    if (program.empty() || program.find_first_of(L"\"\r\n") != std::wstring::npos)
+        return {};
+    // The program name ends at the first blank unless quoted, and a backslash in it is
+    // always literal, so it is only ever wrapped in quotes.
+    std::wstring line =
+        program.find_first_of(L" \t") == std::wstring::npos ? program : L"\"" + program + L"\"";
+    for (const std::wstring& argument : arguments)
+        line += L" " + quoteArgument(argument);
+    return line;
+}
+
+bool startDetached(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                   WindowMode mode, unsigned long* processId) {
+    const std::wstring line = commandLine(program, arguments);
+    if (line.empty()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    std::vector<wchar_t> writableLine(line.begin(), line.end()); // CreateProcessW may edit it
+    writableLine.push_back(L'\0');
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = mode == WindowMode::Hidden ? SW_HIDE : SW_SHOWMAXIMIZED;
+    const DWORD flags = mode == WindowMode::Hidden ? CREATE_NO_WINDOW : 0;
+
+    PROCESS_INFORMATION process{};
+    // No handles are inherited: the child must not keep our open files alive.
+    if (!CreateProcessW(nullptr, writableLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        nullptr, &startup, &process))
+        return false;
+    if (mode == WindowMode::Maximized)
+        AllowSetForegroundWindow(process.dwProcessId); // the editor comes up in front
+    if (processId)
+        *processId = process.dwProcessId;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+std::optional<std::vector<std::wstring>> printerNames() {
+    const DWORD which = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    std::vector<BYTE> buffer;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD needed = 0, count = 0;
+        if (EnumPrintersW(which, nullptr, 4, buffer.empty() ? nullptr : buffer.data(),
+                          DWORD(buffer.size()), &needed, &count)) {
+            std::vector<std::wstring> names;
+            const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i)
+                names.emplace_back(info[i].pPrinterName ? info[i].pPrinterName : L"");
+            return names;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return std::nullopt;
+        buffer.assign(needed, 0); // a printer added in between asks for another round
+    }
+    return std::nullopt;
+}
+
+InstanceClaim::~InstanceClaim() {
+    if (mutex_)
+        CloseHandle(mutex_);
+}
+
+std::wstring instanceMutexName(const std::wstring& programName) {
+    std::wstring name = programName;
+    for (wchar_t& c : name)
+        if (c == L'\\')
+            c = L'_';
+    return L"Local\\" + name;
+}
+
+InstanceOutcome claimInstance(const std::wstring& programName) {
+    const std::wstring name = instanceMutexName(programName);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    const DWORD error = GetLastError();
+    if (!mutex)
+        return {error == ERROR_ACCESS_DENIED ? ClaimResult::HeldElsewhere : ClaimResult::Failed,
+                nullptr};
+    if (error == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return {ClaimResult::HeldElsewhere, nullptr};
+    }
+    return {ClaimResult::Claimed, std::make_unique<InstanceClaim>(mutex)};
+}
+
+bool lockWholeFile(int fd, unsigned timeoutMs) {
+    const HANDLE file = osHandle(fd);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        OVERLAPPED from{}; // offset 0; the range covers the file and anything appended
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                       MAXDWORD, &from))
+            return true;
+        if (GetLastError() != ERROR_LOCK_VIOLATION || GetTickCount64() >= deadline)
+            return false;
+        // The other program holds such a lock for one scan or one write only.
+        Sleep(20);
+    }
+}
+
+void unlockWholeFile(int fd) {
+    const HANDLE file = osHandle(fd);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    OVERLAPPED from{};
+    UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &from);
+}
+
+} // namespace tillora::win32

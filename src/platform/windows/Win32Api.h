@@ -1,0 +1,120 @@
+#pragma once
+
+// The Win32 side of the platform seam. It uses only the Win32 API and the standard
+// library, so it builds with any Windows compiler (and cross-builds with mingw-w64) and
+// is tested on its own, without Qt. Paths and names are UTF-16 (std::wstring), as the
+// wide-character Win32 functions take them.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tillora::win32 {
+
+// UTF-8 <-> UTF-16. Invalid input is replaced, never dropped silently.
+std::wstring fromUtf8(const std::string& text);
+std::string toUtf8(const std::wstring& text);
+
+// The drive selector's text for one drive: "c:", "e: [BACKUP]", "z: [\\server\share]".
+// A share wins over a label; `letter` may be given as "C", "C:" or "C:\".
+std::wstring driveText(const std::wstring& letter, const std::wstring& label,
+                       const std::wstring& share);
+
+// Every logical drive, in letter order, in the drive selector's text form. A mapped drive
+// shows its share even while the connection is down, so it can be re-mapped; a drive with
+// no medium (an empty card reader) shows just its letter.
+std::vector<std::wstring> driveTexts();
+
+// Byte counts in the order the disk-space query returns them.
+struct DiskSpace {
+    std::uint64_t callerFree = 0;
+    std::uint64_t total = 0;
+    std::uint64_t free = 0;
+};
+
+// Disk space of the drive holding `path` (a drive "e:", a root "e:\" or any folder);
+// nothing when the path cannot be queried (no such drive or folder, no medium).
+std::optional<DiskSpace> diskSpace(const std::wstring& path);
+
+// Where a profile folder came from: the profile service itself, or a fallback for a
+// system that does not implement it (Wine 8 returns FALSE from
+// GetAllUsersProfileDirectory and GetDefaultUserProfileDirectory). The all-users folder
+// falls back to the ALLUSERSPROFILE variable, then to the common application-data folder,
+// which is the same folder on Windows Vista and later; the default user's folder falls back
+// to "Default" in the profiles root, where Windows Vista and later keep it.
+enum class FolderSource { ProfileService, Environment, CommonAppData, ProfilesRoot, None };
+
+struct ProfileFolders {
+    std::wstring allUsers;
+    std::wstring defaultUser;
+    std::wstring profilesRoot;
+    std::wstring currentUser; // through the process token, opened with query rights
+    FolderSource allUsersSource = FolderSource::None;
+    FolderSource defaultUserSource = FolderSource::None;
+};
+
+// The four profile folders; a folder the system cannot tell stays empty.
+ProfileFolders profileFolders();
+
+// One argument quoted so that CommandLineToArgvW and the C runtime give it back
+// unchanged: blanks, tabs, quotes and backslashes before a quote are all preserved.
+std::wstring quoteArgument(const std::wstring& argument);
+
+// The program followed by its quoted arguments, as CreateProcess takes it. The program
+// part is quoted by its own rule (no backslash escapes there); nothing is ever handed to
+// a command interpreter. Empty when the program name cannot be expressed (it holds a
+// quote or a line break, which no program name contains).
+std::wstring commandLine(const std::wstring& program, const std::vector<std::wstring>& arguments);
+
+enum class WindowMode {
+    Hidden,   // no console window, and a window program is told to stay hidden
+    Maximized // a window program is shown maximised (the text editor)
+};
+
+// Starts a program detached and returns at once, without waiting for it; false when it
+// could not be started. `processId` receives the new process's id when given.
+bool startDetached(const std::wstring& program, const std::vector<std::wstring>& arguments,
+                   WindowMode mode, unsigned long* processId = nullptr);
+
+// Installed printers (local and connected), in the system's order; nothing when the
+// print spooler cannot be asked.
+std::optional<std::vector<std::wstring>> printerNames();
+
+// Held while this process is the running instance of a program.
+class InstanceClaim {
+public:
+    explicit InstanceClaim(void* mutex)
+        : mutex_(mutex) {}
+    ~InstanceClaim();
+    InstanceClaim(const InstanceClaim&) = delete;
+    InstanceClaim& operator=(const InstanceClaim&) = delete;
+
+private:
+    void* mutex_;
+};
+
+enum class ClaimResult { Claimed, HeldElsewhere, Failed };
+
+struct InstanceOutcome {
+    ClaimResult result = ClaimResult::Failed;
+    std::unique_ptr<InstanceClaim> claim; // set only when Claimed
+};
+
+// The session-wide name of a program's instance mutex: "Local\" and the program name,
+// with characters a mutex name may not hold (backslashes) replaced.
+std::wstring instanceMutexName(const std::wstring& programName);
+
+// Claims the program's instance mutex; HeldElsewhere when another holder has it
+// (another process, or an earlier claim of this one).
+InstanceOutcome claimInstance(const std::wstring& programName);
+
+// Locks a whole file, opened through the C runtime (`fd`), exclusively against other
+// processes, retrying until `timeoutMs` has passed; false when the lock could not be had
+// or `fd` is not an open file.
+bool lockWholeFile(int fd, unsigned timeoutMs);
+// Releases a lock taken by lockWholeFile through the same descriptor.
+void unlockWholeFile(int fd);
+
+} // namespace tillora::win32

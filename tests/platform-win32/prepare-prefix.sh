@@ -1,0 +1,21 @@
+#!/bin/sh
+# Creates the tests' Wine prefix (the first start of Wine does that; it takes a while)
+# and gives it a drive t: with a volume label, which Wine keeps in the folder's
+# ".windows-label" file. Wine reads drive labels when its session starts, so the session
+# that created the prefix is let to end before the drive is added.
+# Usage: prepare-prefix.sh <wine> <prefix> <label folder> <label>
+set -eu
+wine=$1 prefix=$2 folder=$3 label=$4
+export WINEPREFIX="$prefix"
+wineserver="$(dirname "$wine")/wineserver"
+[ -x "$wineserver" ] || wineserver=wineserver
+
+"$wine" cmd.exe /c exit >/dev/null 2>&1 || true
+test -d "$prefix/dosdevices" || { echo "Wine did not create its prefix in $prefix"; exit 1; }
+mkdir -p "$folder"
+printf '%s\n' "$label" >"$folder/.windows-label"
+if [ "$(readlink "$prefix/dosdevices/t:" 2>/dev/null)" != "$folder" ]; then
+    "$wineserver" -w
+    ln -sfn "$folder" "$prefix/dosdevices/t:"
+fi
+echo "Wine prefix ready: $prefix"
