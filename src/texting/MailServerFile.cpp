@@ -1,0 +1,39 @@
+#include "MailServerFile.h"
+
+#include "FileSave.h"
+#include "Platform.h"
+#include "ProgramValues.h"
+#include "QuotedCsv.h"
+
+namespace tillora {
+
+QString mailServerPath(const ProgramValues& values) {
+    return values.DataDIR + QStringLiteral("ini\\MailServer.dat");
+}
+
+std::optional<MailServer> parseMailServer(const QByteArray& bytes) {
+    QuotedValueReader reader(bytes);
+    MailServer server;
+    server.host = reader.next().value_or(QString()).trimmed();
+    if (server.host.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const int port = reader.next().value_or(QString()).trimmed().toInt(&ok);
+    server.port = ok && port > 0 && port < 65536 ? port : 465;
+    server.caFile = reader.next().value_or(QString()).trimmed();
+    return server;
+}
+
+MailServerSetting loadMailServer(const Platform& platform, const ProgramValues& values) {
+    const auto bytes = readWholeFile(platform.nativePath(mailServerPath(values)));
+    if (!bytes)
+        return {};
+    auto server = parseMailServer(*bytes);
+    if (!server)
+        return {};
+    if (!server->caFile.isEmpty())
+        server->caFile = platform.nativePath(server->caFile);
+    return {*server, true};
+}
+
+} // namespace tillora

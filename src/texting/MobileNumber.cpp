@@ -1,0 +1,34 @@
+#include "MobileNumber.h"
+
+namespace tillora {
+
+QString mobileDigits(const QString& typed) {
+    QString digits = typed;
+    digits.remove(u'-');
+    return digits;
+}
+
+QString gatewayDomain(const QString& gatewayTemplate) {
+    QString domain = gatewayTemplate;
+    domain.remove(QStringLiteral("number"));
+    return domain;
+}
+
+NumberCheck checkMobileNumber(const QString& typed) {
+    const QString digits = mobileDigits(typed);
+    if (digits == QLatin1String("0000000000"))
+        return NumberCheck::Placeholder;
+    if (digits.size() != 10 || digits.startsWith(u'0'))
+        return NumberCheck::Refused;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return NumberCheck::Refused;
+    }
+    return NumberCheck::Ok;
+}
+
+QString mobileAddress(const QString& typedNumber, const QString& gatewayTemplate) {
+    return mobileDigits(typedNumber) + gatewayDomain(gatewayTemplate);
+}
+
+} // namespace tillora

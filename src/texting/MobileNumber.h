@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace tillora {
+
+// The mobile number as typed ("555-123-4567"), without its dashes.
+QString mobileDigits(const QString& typed);
+// "@" and the gateway domain: the carrier template without the word "number".
+QString gatewayDomain(const QString& gatewayTemplate);
+
+enum class NumberCheck { Ok, Placeholder, Refused };
+// Ten digits not starting with 0 pass; the all-zero placeholder and everything else do not.
+NumberCheck checkMobileNumber(const QString& typed);
+
+// The address of the phone's e-mail-to-SMS gateway.
+QString mobileAddress(const QString& typedNumber, const QString& gatewayTemplate);
+
+} // namespace tillora

@@ -1,0 +1,128 @@
+#include "TextSettingsFile.h"
+
+#include "CodePage.h"
+#include "Colors.h"
+#include "DatePictures.h"
+#include "Platform.h"
+#include "ProgramValues.h"
+#include "QuotedCsv.h"
+
+#include <QFile>
+#include <QStringList>
+
+namespace tillora {
+
+namespace {
+
+QString checkText(bool ticked) {
+    return ticked ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+bool ticked(const QString& value) {
+    return leadingNumber(value) != 0;
+}
+
+// One value per line: the text between the first and the last quote, so a quote or a
+// comma typed into a value (a password) reads back as it was written.
+QStringList lineValues(const QByteArray& bytes) {
+    QString text = fromCodePage(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    QStringList lines = text.split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    QStringList values;
+    for (const QString& line : lines) {
+        const qsizetype open = line.indexOf(u'"');
+        const qsizetype close = line.lastIndexOf(u'"');
+        if (open >= 0 && close > open)
+            values.append(line.mid(open + 1, close - open - 1));
+        else
+            values.append(line.trimmed());
+    }
+    return values;
+}
+
+} // namespace
+
+QString textSettingsPath(const ProgramValues& values) {
+    return values.DataDIR + QStringLiteral("ini\\MobileText.dat");
+}
+
+bool textSettingsFileExists(const Platform& platform, const ProgramValues& values) {
+    return QFile::exists(platform.nativePath(textSettingsPath(values)));
+}
+
+QByteArray formatTextSettings(const TextSettings& s, const QDateTime& savedAt) {
+    const QLocale locale;
+    const QString stamp = formatPicture(savedAt, Picture::NumericDate, locale) +
+                          QStringLiteral(" at ") + formatPicture(savedAt, Picture::Time12, locale);
+    QuotedLineWriter writer;
+    for (const QString& value :
+         {checkText(s.featureOn), s.mobileNumber, s.carrierName, s.firstReportTime,
+          s.lastReportTime, checkText(s.salesReport), checkText(s.discountReport),
+          checkText(s.hoursDiscounts), checkText(s.clockedInReport), stamp, s.gatewayTemplate,
+          s.senderAccount, s.senderPassword, QStringLiteral("FUTURE"),
+          QStringLiteral("Data file for Text Messege")})
+        writer.textLine({value});
+    return writer.bytes();
+}
+
+LoadedTextSettings parseTextSettings(const QByteArray& bytes) {
+    const QStringList values = lineValues(bytes);
+    auto text = [&](int line) -> std::optional<QString> {
+        if (line > values.size())
+            return std::nullopt;
+        return values.at(line - 1);
+    };
+    auto check = [&](int line) -> std::optional<bool> {
+        if (const auto value = text(line))
+            return ticked(*value);
+        return std::nullopt;
+    };
+    LoadedTextSettings loaded;
+    loaded.featureOn = check(1);
+    loaded.mobileNumber = text(2);
+    loaded.carrierName = text(3);
+    loaded.firstReportTime = text(4);
+    loaded.lastReportTime = text(5);
+    loaded.salesReport = check(6);
+    loaded.discountReport = check(7);
+    loaded.hoursDiscounts = check(8);
+    loaded.clockedInReport = check(9);
+    loaded.gatewayTemplate = text(11);
+    const auto account = text(12);
+    if (account && *account != QLatin1String("FUTURE")) {
+        if (!account->trimmed().isEmpty())
+            loaded.senderAccount = account;
+        if (const auto password = text(13); password && !password->trimmed().isEmpty())
+            loaded.senderPassword = password;
+    }
+    return loaded;
+}
+
+std::optional<LoadedTextSettings> loadTextSettings(const Platform& platform,
+                                                   const ProgramValues& values) {
+    const auto bytes = readWholeFile(platform.nativePath(textSettingsPath(values)));
+    if (!bytes)
+        return std::nullopt;
+    return parseTextSettings(*bytes);
+}
+
+SaveResult saveTextSettings(const Platform& platform, const ProgramValues& values,
+                            const TextSettings& settings, const QDateTime& savedAt) {
+    return saveFileAtomically(platform.nativePath(textSettingsPath(values)),
+                              formatTextSettings(settings, savedAt),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+bool removeTextSettings(const Platform& platform, const ProgramValues& values) {
+    const QString path = platform.nativePath(textSettingsPath(values));
+    return !QFile::exists(path) || QFile::remove(path);
+}
+
+unsigned int settingsButtonColour(bool textSettingsFileExists) {
+    return textSettingsFileExists ? colour::Green : colour::Red;
+}
+
+} // namespace tillora
