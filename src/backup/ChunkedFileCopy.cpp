@@ -34,13 +34,13 @@ CopyResult ChunkedFileCopy::copy(const QString& nativeSource, const QString& nat
     }
 
     QFile in(nativeSource);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return failed(in.errorString());
 
     const QString partial = nativeTarget + PartialSuffix;
     QFile::remove(partial); // a leftover of an interrupted run
     QFile out(partial);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return failed(out.errorString());
     auto abandon = [&](const QString& reason) {
         out.close();
@@ -60,10 +60,9 @@ CopyResult ChunkedFileCopy::copy(const QString& nativeSource, const QString& nat
             betweenChunks_();
     }
     // Keeping the time costs nothing and lets the operator see how old a backup file is.
+    if (!out.flush())
+        return abandon(out.errorString());
     out.setFileTime(source.lastModified(), QFileDevice::FileModificationTime);
-    if (!flushToDisk(out))
-        return abandon(out.errorString().isEmpty() ? QStringLiteral("could not write to disk")
-                                                   : out.errorString());
     out.close();
     if (out.error() != QFileDevice::NoError)
         return abandon(out.errorString());

@@ -14,8 +14,8 @@ struct CopyResult {
 };
 
 // Copies one file into the backup so that a failure never costs the earlier copy: the
-// bytes go in chunks to "<target>.tlra-partial" beside the target, which is flushed to
-// disk and only then renamed over the target. `betweenChunks` runs after every chunk so
+// bytes go in chunks to "<target>.tlra-partial" beside the target, which is renamed over
+// the target only once every byte is written. `betweenChunks` runs after every chunk so
 // the caller can keep its window alive during a large file. Memory use is one chunk,
 // whatever the file size.
 class ChunkedFileCopy {

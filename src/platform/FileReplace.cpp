@@ -3,36 +3,20 @@
 #include <QFile>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 #endif
 
 namespace tillora {
-
-bool flushToDisk(QFileDevice& file) {
-    if (!file.flush())
-        return false;
-    const int fd = file.handle();
-    if (fd < 0)
-        return false;
-#ifdef _WIN32
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0;
-#else
-    return ::fdatasync(fd) == 0;
-#endif
-}
 
 bool replaceFile(const QString& nativeFrom, const QString& nativeTo, QString* reason) {
 #ifdef _WIN32
     const auto from = reinterpret_cast<const wchar_t*>(nativeFrom.utf16());
     const auto to = reinterpret_cast<const wchar_t*>(nativeTo.utf16());
-    if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING))
         return true;
     if (reason)
         *reason = QStringLiteral("Windows error %1").arg(GetLastError());

@@ -1,0 +1,86 @@
+// Runs one backup against a drive folder and prints how long it took, the longest gap
+// between processed events and the peak memory of the process. Used by
+// scripts/bench-backup.sh; not a test.
+#include "BackupEngine.h"
+#include "Clock.h"
+#include "FakeBackupWindow.h"
+#include "Platform.h"
+#include "ProgramValues.h"
+#include "Prompts.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+class YesPrompts final : public tillora::Prompts {
+public:
+    tillora::PromptAnswer ask(const tillora::PromptRequest&) override {
+        return tillora::PromptAnswer::Yes;
+    }
+    void notify(const tillora::PromptRequest&) override {}
+    std::optional<QString> input(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
+QString peakMemory() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return QStringLiteral("n/a");
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return QString::fromLatin1(line.mid(6).simplified());
+    }
+    return QStringLiteral("n/a");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: bench_backup <dosdevices folder> [source e.g. c:] "
+                             "[destination e.g. e:]\n");
+        return 2;
+    }
+    auto platform = tillora::createPlatform(args.at(1));
+    tillora::test::FakeBackupWindow window;
+    window.source = args.value(2, QStringLiteral("c:"));
+    window.destination = args.value(3, QStringLiteral("e:"));
+    tillora::SystemClock clock;
+    YesPrompts prompts;
+    tillora::ProgramValues values;
+    tillora::BackupEngine engine(window, window, *platform, clock, prompts, values, {});
+
+    // A timer that wants to run every 5 ms shows how long the event loop was kept waiting.
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+    });
+
+    QElapsedTimer run;
+    QTimer::singleShot(0, [&] {
+        sinceTick.start();
+        ticker.start();
+        run.start();
+        const auto outcome = engine.RunBackup();
+        const qint64 elapsed = run.elapsed();
+        longestGap = std::max(longestGap, sinceTick.elapsed());
+        QTextStream(stdout) << "outcome " << int(outcome) << "\nseconds "
+                            << QString::number(double(elapsed) / 1000.0, 'f', 2)
+                            << "\nlongest_event_gap_ms " << longestGap << "\npeak_memory "
+                            << peakMemory() << "\nfolders " << window.steps.size() << '\n';
+        app.exit(outcome == tillora::BackupEngine::Outcome::Completed ? 0 : 1);
+    });
+    return app.exec();
+}
