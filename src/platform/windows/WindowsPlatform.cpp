@@ -1,0 +1,116 @@
+#include "WindowsPlatform.h"
+
+#include "Win32Api.h"
+
+namespace tillora {
+
+namespace {
+
+const QString EditorProgram = QStringLiteral("notepad.exe");
+
+// Another program holds a lock on the shared files for one scan or one write only.
+constexpr unsigned LockWaitMs = 3000;
+
+std::wstring wide(const QString& text) {
+    return text.toStdWString();
+}
+
+QString fromWide(const std::wstring& text) {
+    return QString::fromStdWString(text);
+}
+
+class MutexInstance final : public InstanceLock {
+public:
+    explicit MutexInstance(std::unique_ptr<win32::InstanceClaim> claim)
+        : claim_(std::move(claim)) {}
+
+private:
+    std::unique_ptr<win32::InstanceClaim> claim_;
+};
+
+} // namespace
+
+QString WindowsPlatform::nativePath(const QString& windowsPath) const {
+    return windowsPath;
+}
+
+QStringList WindowsPlatform::drives() const {
+    QStringList texts;
+    for (const std::wstring& text : win32::driveTexts())
+        texts.append(fromWide(text));
+    return texts;
+}
+
+std::optional<DiskSpace> WindowsPlatform::diskSpace(const QString& windowsPath) const {
+    const auto space = win32::diskSpace(wide(windowsPath));
+    if (!space)
+        return std::nullopt;
+    return DiskSpace{space->callerFree, space->total, space->free};
+}
+
+ProfileFolders WindowsPlatform::profileFolders() const {
+    const win32::ProfileFolders folders = win32::profileFolders();
+    return {fromWide(folders.allUsers), fromWide(folders.defaultUser),
+            fromWide(folders.profilesRoot), fromWide(folders.currentUser)};
+}
+
+bool WindowsPlatform::startDetached(const Command& command) {
+    std::vector<std::wstring> arguments;
+    for (const QString& argument : command.arguments)
+        arguments.push_back(wide(argument));
+    const bool editor = command.program.compare(EditorProgram, Qt::CaseInsensitive) == 0;
+    return win32::startDetached(wide(command.program), arguments,
+                                editor ? win32::WindowMode::Maximized : win32::WindowMode::Hidden);
+}
+
+Command WindowsPlatform::remapCommand(const QString& letter, const QString& share) const {
+    // Each part is its own argument: a share with blanks or quotes stays one argument,
+    // and no command interpreter ever sees it.
+    Command command{QStringLiteral("net"), {QStringLiteral("use"), letter.trimmed()}};
+    if (!share.trimmed().isEmpty())
+        command.arguments.append(share.trimmed());
+    return command;
+}
+
+Command WindowsPlatform::editorCommand(const QString& nativeFile) const {
+    return {EditorProgram, {nativeFile}};
+}
+
+QStringList WindowsPlatform::printerNames() const {
+    QStringList names;
+    if (const auto printers = win32::printerNames())
+        for (const std::wstring& name : *printers)
+            names.append(fromWide(name));
+    return names;
+}
+
+std::unique_ptr<InstanceLock> WindowsPlatform::claimSingleInstance(const QString& programName) {
+    win32::InstanceOutcome outcome = win32::claimInstance(wide(programName));
+    switch (outcome.result) {
+    case win32::ClaimResult::Claimed:
+        return std::make_unique<MutexInstance>(std::move(outcome.claim));
+    case win32::ClaimResult::HeldElsewhere:
+        return nullptr;
+    case win32::ClaimResult::Failed:
+        break;
+    }
+    // The system could not tell (no mutex could be made): the program runs rather than
+    // refusing to start on a doubt.
+    return std::make_unique<MutexInstance>(nullptr);
+}
+
+bool WindowsPlatform::lockWholeFile(QFile& file) {
+    // On Windows QFile::handle() is a C runtime descriptor over the file's own handle.
+    return win32::lockWholeFile(file.handle(), LockWaitMs);
+}
+
+void WindowsPlatform::unlockWholeFile(QFile& file) {
+    win32::unlockWholeFile(file.handle());
+}
+
+std::unique_ptr<Platform> createPlatform(const QString& driveFolder) {
+    Q_UNUSED(driveFolder); // drive letters are the system's own here
+    return std::make_unique<WindowsPlatform>();
+}
+
+} // namespace tillora
