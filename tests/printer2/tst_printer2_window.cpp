@@ -168,18 +168,6 @@ private Q_SLOTS:
         w.form->SwitchOn();
         w.ticks(10);
         QVERIFY(w.markerPresent());
-
-        // An overnight row is never in window: the check turns the printer off.
-        w.setMonday(QStringLiteral("10:00 pm"), QStringLiteral("2:00 am"));
-        w.clock.set(monday(23, 0));
-        w.ticks(5);
-        QVERIFY(!w.markerPresent());
-
-        // Typed junk never switches the printer on.
-        w.setMonday(QStringLiteral("4:00 pm"), QStringLiteral("six"));
-        w.clock.set(monday(17, 0));
-        w.ticks(5);
-        QVERIFY(!w.markerPresent());
     }
 
     void doneSavesAndSettles() {
