@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs; "test" adds what the tests need.
+# Usage: install-deps.sh [test] [windows]
 # Packages already present are not fetched again.
 set -euo pipefail
 
@@ -7,6 +8,10 @@ packages=(cmake ninja-build g++ qt6-base-dev libqt6printsupport6 libqt6test6
           libcurl4-openssl-dev libxkbcommon-dev ca-certificates)
 if [[ "${1:-}" == "test" ]]; then
     packages+=(python3-aiosmtpd openssl faketime)
+fi
+# "windows" adds the cross compiler and Wine that the Win32 layer's tests run with.
+if [[ " $* " == *" windows "* ]]; then
+    packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64)
 fi
 
 missing=()
