@@ -121,6 +121,13 @@ bool removeTextSettings(const Platform& platform, const ProgramValues& values) {
     return !QFile::exists(path) || QFile::remove(path);
 }
 
+MailAccount storedSenderAccount(const Platform& platform, const ProgramValues& values) {
+    const auto loaded = loadTextSettings(platform, values);
+    if (!loaded)
+        return {};
+    return {loaded->senderAccount.value_or(QString()), loaded->senderPassword.value_or(QString())};
+}
+
 unsigned int settingsButtonColour(bool textSettingsFileExists) {
     return textSettingsFileExists ? colour::Green : colour::Red;
 }

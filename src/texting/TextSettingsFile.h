@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileSave.h"
+#include "SmtpClient.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -54,6 +55,9 @@ SaveResult saveTextSettings(const Platform& platform, const ProgramValues& value
                             const TextSettings& settings, const QDateTime& savedAt);
 // Turns the feature off; true when no file is left.
 bool removeTextSettings(const Platform& platform, const ProgramValues& values);
+
+// The sending account of lines 12 and 13; empty when the file has none.
+MailAccount storedSenderAccount(const Platform& platform, const ProgramValues& values);
 
 // The colour value of the main window's "Settings" button: green while the feature is on.
 unsigned int settingsButtonColour(bool textSettingsFileExists);
