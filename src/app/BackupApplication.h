@@ -1,0 +1,65 @@
+#pragma once
+
+#include "BackupSettingsFile.h"
+#include "Clock.h"
+#include "Platform.h"
+#include "ProgramValues.h"
+#include "Prompts.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace tillora {
+
+class DriveInfoPopup;
+class Form1;
+class TerminationRequests;
+
+// The composition root of tillora-backup: makes the main window and the parts it works
+// with, wires them together, runs the start-up sequence and owns the program's end.
+class BackupApplication : public QObject {
+    Q_OBJECT
+
+public:
+    BackupApplication(Platform& platform, Clock& clock, Prompts& prompts,
+                      QObject* parent = nullptr);
+    ~BackupApplication() override;
+
+    // The start-up sequence; returns once the main window is shown and Timer2 is armed.
+    void start();
+    // The terminate path (a kill, a logout, the window closed): icon removed, settings
+    // saved, then the program ends.
+    void terminate();
+
+    Form1& form() { return *form_; }
+    ProgramValues& values() { return values_; }
+    DriveInfoPopup& driveInfo() { return *driveInfo_; }
+
+    // How the program ends; tests replace it. The default closes every window and leaves
+    // the main loop, or the process itself when called from inside other work.
+    std::function<void()> endProgram;
+
+Q_SIGNALS:
+    // Timer2 ticked: the program sits in the notification area.
+    void resident();
+
+private:
+    void wire();
+    void endProcessNow();
+
+    Platform& platform_;
+    Clock& clock_;
+    Prompts& prompts_;
+    ProgramValues values_;
+    BackupSettingsFile settingsFile_;
+    std::unique_ptr<Form1> form_;
+    DriveInfoPopup* driveInfo_;
+    TerminationRequests* terminationRequests_;
+    bool ending_ = false;
+    bool started_ = false; // start() has finished: main() runs the main loop next
+};
+
+} // namespace tillora

@@ -1,0 +1,480 @@
+#include "Form1.h"
+
+#include "ActiveResize.h"
+#include "TimeOfDay.h"
+#include "TrayIcon.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tillora {
+
+namespace {
+
+constexpr QSize DesignSize(640, 500);
+// The overlay rests below the visible area and moves up while a backup runs.
+constexpr int OverlayRestingTop = twips(12000);
+constexpr int OverlayBusyTop = twips(1440);
+
+QString indexedName(const char* name, int index) {
+    return QString::fromLatin1(name) + u'_' + QString::number(index);
+}
+
+void setPanelColours(QLabel* panel, unsigned int back, unsigned int text) {
+    QPalette palette = panel->palette();
+    palette.setColor(QPalette::Window, toQColor(back));
+    palette.setColor(QPalette::WindowText, toQColor(text));
+    panel->setAutoFillBackground(true);
+    panel->setPalette(palette);
+}
+
+QLabel* panelLabel(const QString& caption, QWidget* parent) {
+    auto* panel = new QLabel(caption, parent);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setAlignment(Qt::AlignCenter);
+    return panel;
+}
+
+} // namespace
+
+void ClickablePanel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    Q_EMIT clicked();
+}
+
+Form1::Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsFile,
+             QWidget* parent)
+    : QWidget(parent)
+    , platform_(platform)
+    , prompts_(prompts)
+    , settingsFile_(settingsFile) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tillora Auto Backup - keeps your store data safe"));
+    setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon));
+    notificationArea_ = TrayIcon::notificationAreaAvailable();
+    resize_ = new ActiveResize(this, DesignSize);
+    buildControls();
+    buildOverlay();
+    fillDrives();
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setSingleShot(true);
+    connect(Timer2, &QTimer::timeout, this, [this] {
+        hideToResident();
+        Q_EMIT settled();
+    });
+
+    connect(SSCommand1, &QPushButton::clicked, this, &Form1::done);
+    connect(SSCommand2, &QPushButton::clicked, this, &Form1::end);
+    connect(SSCommand4, &QPushButton::clicked, this, &Form1::setDefault);
+    connect(SSPanel6, &ClickablePanel::clicked, this, [this] { SSPanel6->setVisible(false); });
+    for (QCheckBox* box : SSCheck1)
+        connect(box, &QCheckBox::clicked, this, &Form1::ShowBackupStatus);
+    for (int row = 0; row < BackupSettings::FolderCount; ++row)
+        connect(Text1[row], &QLineEdit::textEdited, this, [this, row] { refuseQuotedName(row); });
+    connect(Drive2, &QComboBox::currentIndexChanged, this,
+            [this] { Q_EMIT destinationDriveChanged(Drive2->currentText()); });
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls() {
+    auto label = [this](const QString& text, QRect rect) {
+        auto* l = new QLabel(text, this);
+        resize_->place(l, rect);
+        return l;
+    };
+    label(QStringLiteral("Backup Directories Below Daily At: "), {10, 12, 230, 24});
+    for (int i = 0; i < 2; ++i) {
+        Combo1[i] = new QComboBox(this);
+        Combo1[i]->setObjectName(indexedName("Combo1", i));
+        Combo1[i]->setEditable(true);
+        Combo1[i]->setInsertPolicy(QComboBox::NoInsert);
+        Combo1[i]->setEditText(QStringLiteral("3:00 am"));
+        resize_->place(Combo1[i], {245, 10, 120, 26});
+    }
+    Combo1[0]->setToolTip(
+        QStringLiteral("Be sure to select a time that no server stations will be in use"));
+    Combo1[1]->setVisible(false);
+
+    label(QStringLiteral("Backup From"), {10, 48, 100, 24});
+    Drive1 = new QComboBox(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    resize_->place(Drive1, {110, 46, 200, 26});
+    label(QStringLiteral("Backup To"), {10, 80, 100, 24});
+    Drive2 = new QComboBox(this);
+    Drive2->setObjectName(QStringLiteral("Drive2"));
+    Drive2->setToolTip(
+        QStringLiteral("We suggest using an external USB hard Drive as the Backup TO DRIVE"));
+    resize_->place(Drive2, {110, 78, 200, 26});
+
+    label(QStringLiteral("Directory"), {10, 114, 210, 20});
+    label(QStringLiteral("Enabled"), {228, 114, 80, 20});
+    const auto names = BackupSettings::defaultFolderNames();
+    const BackupSettings design;
+    for (int row = 0; row < 6; ++row) {
+        Text1[row] = new QLineEdit(this);
+        Text1[row]->setObjectName(indexedName("Text1", row));
+        Text1[row]->setText(row < BackupSettings::FolderCount ? names[row]
+                                                              : BackupSettings::networkRowText());
+        resize_->place(Text1[row], {10, 136 + row * 28, 210, 24});
+        SSCheck1[row] = new QCheckBox(this);
+        SSCheck1[row]->setObjectName(indexedName("SSCheck1", row));
+        SSCheck1[row]->setChecked(design.flags[row] != 0);
+        resize_->place(SSCheck1[row], {240, 136 + row * 28, 24, 24});
+    }
+    Text1[5]->setReadOnly(true);
+
+    label(QStringLiteral("Last Backup Date"), {10, 312, 120, 24});
+    Text2 = new QLineEdit(QStringLiteral("Never"), this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    resize_->place(Text2, {130, 310, 130, 26});
+
+    MonthView1 = new QCalendarWidget(this);
+    MonthView1->setObjectName(QStringLiteral("MonthView1"));
+    MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    resize_->place(MonthView1, {330, 10, 300, 190});
+
+    SSPanel3 = panelLabel(QStringLiteral("OFF"), this);
+    SSPanel3->setObjectName(QStringLiteral("SSPanel3"));
+    SSPanel3->setToolTip(QStringLiteral("To turn status on you must enable at least 1 directory"));
+    QFont big = SSPanel3->font();
+    big.setBold(true);
+    big.setPointSize(big.pointSize() + 4);
+    SSPanel3->setFont(big);
+    setPanelColours(SSPanel3, colour::Red, colour::ButtonText);
+    resize_->place(SSPanel3, {330, 210, 110, 40});
+    label(QStringLiteral("Red is Off Green is ON"), {450, 218, 180, 24});
+
+    TextToMobile = new QGroupBox(QStringLiteral("Text to Mobile"), this);
+    TextToMobile->setObjectName(QStringLiteral("TextToMobile"));
+    auto* mobile = new QHBoxLayout(TextToMobile);
+    SSCommand5 = new QPushButton(QStringLiteral("Settings"), TextToMobile);
+    SSCommand6 = new QPushButton(QStringLiteral("E-Mail"), TextToMobile);
+    mobile->addWidget(SSCommand5);
+    mobile->addWidget(SSCommand6);
+    resize_->place(TextToMobile, {330, 256, 300, 60});
+
+    Command1 = new QPushButton(QStringLiteral("Check Map"), this);
+    resize_->place(Command1, {330, 322, 140, 28});
+
+    SSPanel6 = new ClickablePanel(QString(), this);
+    SSPanel6->setObjectName(QStringLiteral("SSPanel6"));
+    SSPanel6->setFrameShape(QFrame::Panel);
+    SSPanel6->setFrameShadow(QFrame::Sunken);
+    SSPanel6->setAlignment(Qt::AlignCenter);
+    resize_->place(SSPanel6, {10, 356, 620, 28});
+
+    SSPanel14 = panelLabel(
+        QStringLiteral("Click Done to Keep this program running in the Background. To have this "
+                       "program start each time Windows is started copy a shortcut to the startup "
+                       "folder"),
+        this);
+    SSPanel14->setObjectName(QStringLiteral("SSPanel14"));
+    SSPanel14->setWordWrap(true);
+    resize_->place(SSPanel14, {10, 390, 620, 52});
+
+    SSCommand1 = new QPushButton(QStringLiteral("Done"), this);
+    SSCommand2 = new QPushButton(QStringLiteral("End"), this);
+    SSCommand3 = new QPushButton(QStringLiteral("Backup Now"), this);
+    SSCommand4 = new QPushButton(QStringLiteral("Set Default"), this);
+    SSCommand4->setToolTip(QStringLiteral("Set above directories to  Defaults"));
+    const std::array<QPushButton*, 4> row = {SSCommand1, SSCommand2, SSCommand3, SSCommand4};
+    for (int i = 0; i < 4; ++i)
+        resize_->place(row[i], {10 + i * 157, 452, 147, 38});
+
+    const std::array<std::pair<QPushButton*, const char*>, 7> names2 = {{
+        {SSCommand1, "SSCommand1"},
+        {SSCommand2, "SSCommand2"},
+        {SSCommand3, "SSCommand3"},
+        {SSCommand4, "SSCommand4"},
+        {SSCommand5, "SSCommand5"},
+        {SSCommand6, "SSCommand6"},
+        {Command1, "Command1"},
+    }};
+    for (const auto& [button, name] : names2)
+        button->setObjectName(QString::fromLatin1(name));
+}
+
+void Form1::buildOverlay() {
+    SSPanel2 = new QFrame(this);
+    SSPanel2->setObjectName(QStringLiteral("SSPanel2"));
+    SSPanel2->setFrameShape(QFrame::Panel);
+    SSPanel2->setFrameShadow(QFrame::Raised);
+    SSPanel2->setAutoFillBackground(true);
+    auto* layout = new QGridLayout(SSPanel2);
+    auto* title = new QLabel(QStringLiteral("Backing Up Data NOW"), SSPanel2);
+    QFont big = title->font();
+    big.setBold(true);
+    big.setPointSize(big.pointSize() + 6);
+    title->setFont(big);
+    title->setAlignment(Qt::AlignCenter);
+    auto* wait = new QLabel(QStringLiteral("PLEASE WAIT"), SSPanel2);
+    wait->setAlignment(Qt::AlignCenter);
+    Label3 = new QLabel(SSPanel2);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label4 = new QLabel(SSPanel2);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    ProgressBar1 = new QProgressBar(SSPanel2);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    File1 = new QListWidget(SSPanel2);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setVisible(false);
+    SSPanel4 = panelLabel(QStringLiteral("-Backing UP Files -"), SSPanel2);
+    SSPanel4->setObjectName(QStringLiteral("SSPanel4"));
+    layout->addWidget(title, 0, 0, 1, 2);
+    layout->addWidget(wait, 1, 0, 1, 2);
+    layout->addWidget(new QLabel(QStringLiteral("From"), SSPanel2), 2, 0);
+    layout->addWidget(Label3, 2, 1);
+    layout->addWidget(new QLabel(QStringLiteral("To"), SSPanel2), 3, 0);
+    layout->addWidget(Label4, 3, 1);
+    layout->addWidget(ProgressBar1, 4, 0, 1, 2);
+    layout->addWidget(SSPanel4, 5, 0, 1, 2);
+    layout->addWidget(File1, 6, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    resize_->place(SSPanel2, {20, OverlayRestingTop, 600, 260});
+    SSPanel2->setVisible(false);
+}
+
+void Form1::fillDrives() {
+    const QStringList drives = platform_.drives();
+    for (QComboBox* selector : {Drive1, Drive2}) {
+        const QSignalBlocker quiet(selector);
+        selector->clear();
+        selector->addItems(drives);
+        // The drive selectors start on the system drive, as the program always has.
+        selectDrive(selector, QStringLiteral("c:"));
+    }
+}
+
+void Form1::selectDrive(QComboBox* selector, const QString& driveText) {
+    const QString letter = driveText.left(2).toLower();
+    for (int i = 0; i < selector->count(); ++i) {
+        if (selector->itemText(i).left(2).toLower() == letter) {
+            selector->setCurrentIndex(i);
+            return;
+        }
+    }
+    // A drive the list does not hold (no drive c: at all): show it as given.
+    selector->addItem(driveText);
+    selector->setCurrentIndex(selector->count() - 1);
+}
+
+void Form1::FillTimeLists() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (QComboBox* list : Combo1) {
+        const QString text = list->currentText();
+        list->addItems(quarterHourTimes());
+        list->setEditText(text);
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+BackupSettings Form1::settings() const {
+    BackupSettings s;
+    s.startTime = Combo1[0]->currentText();
+    s.sourceDrive = Drive1->currentText();
+    s.destinationDrive = Drive2->currentText();
+    for (int row = 0; row < BackupSettings::FolderCount; ++row)
+        s.folderNames[row] = Text1[row]->text();
+    for (int row = 0; row < 6; ++row)
+        s.flags[row] = SSCheck1[row]->isChecked() ? -1 : 0;
+    s.lastDate = Text2->text();
+    return s;
+}
+
+void Form1::applySettings(const BackupSettings& s) {
+    Combo1[0]->setEditText(s.startTime);
+    for (int row = 0; row < BackupSettings::FolderCount; ++row)
+        Text1[row]->setText(s.folderNames[row]);
+    Text1[5]->setText(BackupSettings::networkRowText());
+    for (int row = 0; row < 6; ++row)
+        SSCheck1[row]->setChecked(s.flags[row] != 0);
+    Text2->setText(s.lastDate);
+    selectDrive(Drive1, s.sourceDrive);
+    // Last, because a new destination pops up the drive information and waits.
+    selectDrive(Drive2, s.destinationDrive);
+}
+
+void Form1::LoadBackupSettings() {
+    applySettings(settingsFile_.load(settings()));
+}
+
+bool Form1::SaveBackupSettings() {
+    return settingsFile_.save(settings());
+}
+
+void Form1::ShowBackupStatus() {
+    // Only the first four folders count; the fifth and the network flag do not.
+    bool on = false;
+    for (int row = 0; row < 4 && !on; ++row)
+        on = SSCheck1[row]->isChecked();
+    SSPanel3->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    setPanelColours(SSPanel3, on ? colour::Green : colour::Red, colour::ButtonText);
+}
+
+void Form1::AddTrayIcon() {
+    if (!trayIcon_) {
+        trayIcon_ = new TrayIcon(QStringLiteral("Tillora Auto Backup "), windowIcon(), this);
+        connect(trayIcon_, &TrayIcon::showRequested, this, &Form1::showMainWindow);
+    }
+    trayIcon_->add();
+}
+
+void Form1::showMainWindow() {
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    QApplication::processEvents();
+}
+
+void Form1::hideToResident() {
+    if (notificationArea_)
+        hide();
+    else
+        showMinimized();
+}
+
+void Form1::armResidentTimer() {
+    Timer2->start(100);
+}
+
+void Form1::setStatusLine(const QString& caption, unsigned int textColour, bool emphasised) {
+    SSPanel6->setText(caption);
+    QPalette palette = SSPanel6->palette();
+    palette.setColor(QPalette::WindowText, toQColor(textColour));
+    SSPanel6->setPalette(palette);
+    QFont font = SSPanel6->font();
+    font.setBold(emphasised);
+    SSPanel6->setFont(font);
+    SSPanel6->setVisible(true);
+}
+
+void Form1::setStatusLineVisible(bool visible) {
+    SSPanel6->setVisible(visible);
+}
+
+void Form1::refuseQuotedName(int row) {
+    QLineEdit* box = Text1[row];
+    const auto problem = BackupSettingsFile::folderNameProblem(box->text());
+    if (!problem)
+        return;
+    const int cursor = box->cursorPosition();
+    QString cleaned = box->text();
+    cleaned.remove(u'"');
+    box->setText(cleaned);
+    box->setCursorPosition(std::max(0, cursor - 1));
+    prompts_.critical(QStringLiteral("Folder Name"), *problem);
+}
+
+void Form1::done() {
+    SaveBackupSettings();
+    hideToResident();
+}
+
+void Form1::setDefault() {
+    const auto names = BackupSettings::defaultFolderNames();
+    for (int row = 0; row < BackupSettings::FolderCount; ++row)
+        Text1[row]->setText(names[row]);
+    SaveBackupSettings();
+}
+
+void Form1::end() {
+    Terminate();
+    Q_EMIT endRequested();
+}
+
+void Form1::Terminate() {
+    if (terminated_)
+        return;
+    terminated_ = true;
+    if (trayIcon_)
+        trayIcon_->remove();
+    QApplication::processEvents();
+    SaveBackupSettings();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (!terminated_)
+        Q_EMIT closeRequested();
+}
+
+QString Form1::sourceDriveText() const {
+    return Drive1->currentText();
+}
+
+QString Form1::destinationDriveText() const {
+    return Drive2->currentText();
+}
+
+QString Form1::folderName(int row) const {
+    return row >= 0 && row < 6 ? Text1[row]->text() : QString();
+}
+
+bool Form1::folderEnabled(int row) const {
+    return row >= 0 && row < 6 && SSCheck1[row]->isChecked();
+}
+
+QString Form1::lastBackupText() const {
+    return Text2->text();
+}
+
+void Form1::setLastBackupText(const QString& text) {
+    Text2->setText(text);
+}
+
+void Form1::showBusy(bool busy) {
+    resize_->moveTop(SSPanel2, busy ? OverlayBusyTop : OverlayRestingTop);
+    SSPanel2->setVisible(busy);
+    if (busy)
+        SSPanel2->raise();
+    // Red while files are being copied, the plain panel text when idle.
+    QPalette palette = SSPanel4->palette();
+    palette.setColor(QPalette::WindowText, toQColor(busy ? colour::Red : colour::ButtonText));
+    SSPanel4->setPalette(palette);
+    SSPanel2->repaint();
+}
+
+void Form1::showStep(const QString& source, const QString& destination) {
+    Label3->setText(source);
+    Label4->setText(destination);
+    Label3->repaint();
+    Label4->repaint();
+}
+
+void Form1::setProgressMaximum(int maximum) {
+    ProgressBar1->setMaximum(std::max(1, maximum));
+}
+
+void Form1::setProgressValue(int value) {
+    ProgressBar1->setValue(std::clamp(value, ProgressBar1->minimum(), ProgressBar1->maximum()));
+}
+
+void Form1::announceFailure(const QString& title, const QString& text) {
+    prompts_.notify({PromptIcon::Critical, PromptButtons::Ok, title, text, PromptAnswer::Ok});
+    if (trayIcon_)
+        trayIcon_->showMessage(title, text);
+}
+
+} // namespace tillora

@@ -1,0 +1,162 @@
+#pragma once
+
+#include "BackupControls.h"
+#include "BackupSettingsFile.h"
+#include "Colors.h"
+#include "Platform.h"
+#include "Prompts.h"
+
+#include <QLabel>
+#include <QWidget>
+
+#include <array>
+
+class QCalendarWidget;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace tillora {
+
+class ActiveResize;
+class TrayIcon;
+
+// A panel with a caption that reports clicks.
+class ClickablePanel : public QLabel {
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// The main window: the live backup settings, the status panels, the buttons that open the
+// other windows and the busy overlay of a backup run. It reads and writes its settings
+// file through BackupSettingsFile; the composition root wires the buttons whose actions
+// belong to other windows.
+class Form1 : public QWidget, public BackupControls, public BackupProgressView {
+    Q_OBJECT
+
+public:
+    Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsFile,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Routines of the window.
+    void FillTimeLists();
+    void LoadBackupSettings();
+    bool SaveBackupSettings();
+    void ShowBackupStatus();
+    void AddTrayIcon();
+    // The terminate handler: icon removed, events processed, settings saved. Runs once.
+    void Terminate();
+
+    // The settings as the controls hold them, and back.
+    BackupSettings settings() const;
+    void applySettings(const BackupSettings& settings);
+
+    // Makes the window visible (a click on the icon, a report that wants to be seen).
+    void showMainWindow();
+    // Takes the window out of the way: hidden while the icon is in the notification area,
+    // minimised where there is none, so it never ends up out of reach.
+    void hideToResident();
+    // Arms Timer2: the window settles into the notification area 100 ms later.
+    void armResidentTimer();
+
+    // SSPanel6, the text-message status line.
+    void setStatusLine(const QString& caption, unsigned int textColour, bool emphasised);
+    void setStatusLineVisible(bool visible);
+
+    TrayIcon* trayIcon() const { return trayIcon_; }
+    bool notificationAreaAvailable() const { return notificationArea_; }
+    void setNotificationAreaAvailable(bool available) { notificationArea_ = available; }
+
+    // BackupControls
+    QString sourceDriveText() const override;
+    QString destinationDriveText() const override;
+    QString folderName(int row) const override;
+    bool folderEnabled(int row) const override;
+    QString lastBackupText() const override;
+    void setLastBackupText(const QString& text) override;
+    bool saveBackupSettings() override { return SaveBackupSettings(); }
+
+    // BackupProgressView
+    void showBusy(bool busy) override;
+    void showStep(const QString& source, const QString& destination) override;
+    void setProgressMaximum(int maximum) override;
+    void setProgressValue(int value) override;
+    void announceFailure(const QString& title, const QString& text) override;
+
+    // Controls, by their design names.
+    std::array<QComboBox*, 2> Combo1;
+    QComboBox* Drive1;
+    QComboBox* Drive2;
+    std::array<QLineEdit*, 6> Text1;
+    std::array<QCheckBox*, 6> SSCheck1;
+    QLineEdit* Text2;
+    QLabel* SSPanel3;
+    ClickablePanel* SSPanel6;
+    QLabel* SSPanel14;
+    QCalendarWidget* MonthView1;
+    QPushButton* SSCommand1; // Done
+    QPushButton* SSCommand2; // End
+    QPushButton* SSCommand3; // Backup Now
+    QPushButton* SSCommand4; // Set Default
+    QPushButton* SSCommand5; // Settings (Text to Mobile)
+    QPushButton* SSCommand6; // mail
+    QPushButton* Command1;   // Check Map
+    QGroupBox* TextToMobile;
+    QTimer* Timer2;
+
+    // The busy overlay.
+    QFrame* SSPanel2;
+    QLabel* Label3; // from
+    QLabel* Label4; // to
+    QProgressBar* ProgressBar1;
+    QListWidget* File1;
+    QLabel* SSPanel4;
+
+Q_SIGNALS:
+    // Drive2 changed to another drive; carries the selector's text.
+    void destinationDriveChanged(const QString& driveText);
+    // Timer2 ticked: the program is resident.
+    void settled();
+    // "End" did its work; the program must end now.
+    void endRequested();
+    // The window is being closed other than by "Done" or "End".
+    void closeRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildOverlay();
+    void fillDrives();
+    void selectDrive(QComboBox* selector, const QString& driveText);
+    void refuseQuotedName(int row);
+    void done();
+    void end();
+    void setDefault();
+
+    Platform& platform_;
+    Prompts& prompts_;
+    BackupSettingsFile& settingsFile_;
+    ActiveResize* resize_ = nullptr;
+    TrayIcon* trayIcon_ = nullptr;
+    bool notificationArea_ = false;
+    bool terminated_ = false;
+};
+
+} // namespace tillora
