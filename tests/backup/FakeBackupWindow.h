@@ -43,10 +43,10 @@ public:
 
     QString source = QStringLiteral("c:");
     QString destination = QStringLiteral("e: [BACKUP]");
-    std::array<QString, 6> names{QStringLiteral("Tillora"), QStringLiteral("Shiftra"),
-                                 QStringLiteral("Loyvana"), QStringLiteral("Cardessa"),
-                                 QStringLiteral("Paydex"),
-                                 QStringLiteral("Backup to is a Network Drive")};
+    std::array<QString, 6> names{
+        QStringLiteral("Tillora"), QStringLiteral("Shiftra"),
+        QStringLiteral("Loyvana"), QStringLiteral("Cardessa"),
+        QStringLiteral("Paydex"),  QStringLiteral("Backup to is a Network Drive")};
     std::array<bool, 6> enabled{true, true, true, true, false, false};
     QString lastDate = QStringLiteral("Never");
     int saves = 0;

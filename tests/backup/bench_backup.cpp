@@ -64,9 +64,8 @@ int main(int argc, char** argv) {
     qint64 longestGap = 0;
     QTimer ticker;
     ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, sinceTick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
 
     QElapsedTimer run;
     QTimer::singleShot(0, [&] {

@@ -1,0 +1,372 @@
+#include "BackupStore.h"
+#include "ChunkedFileCopy.h"
+#include "DatePictures.h"
+
+#include <QFile>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace tillora;
+using namespace tillora::test;
+using Outcome = BackupEngine::Outcome;
+
+namespace {
+
+// The folders of each product below its product folder, in the order they are copied.
+const QStringList TilloraFolders{"",
+                                 "ADS",
+                                 "data",
+                                 "Delivery",
+                                 "Delivery/Delivered",
+                                 "Delivery/Driver",
+                                 "Delivery/LastOrder",
+                                 "Delivery/Out",
+                                 "DriveThru",
+                                 "ini",
+                                 "ini/1",
+                                 "ini/2",
+                                 "ini/3",
+                                 "ini/TableGraphics",
+                                 "PhoneOrders",
+                                 "Sales",
+                                 "Server",
+                                 "Server/Sales",
+                                 "Table",
+                                 "Table/Torder",
+                                 "Table/Tseat",
+                                 "Table/Tcheck",
+                                 "Temp",
+                                 "Table/Pcheck"};
+const QStringList ShiftraFolders{"", "data"};
+const QStringList LoyvanaFolders{"", "Loyvana/BackupData", "Loyvana/Deleted"};
+const QString PaydexHistory = QStringLiteral(
+    "Documents and Settings/All Users/Application Data/Norvale Systems/Paydex/History");
+
+QString under(const QString& product, const QString& folder) {
+    return folder.isEmpty() ? product : product + u'/' + folder;
+}
+
+// One file in every folder of Tillora, Shiftra and Loyvana, a hidden file, a subfolder
+// that is no folder of the backup, and the card-payment history; Cardessa is missing.
+void fillStore(BackupStore& store) {
+    for (const auto& [product, folders] : {std::pair{QStringLiteral("Tillora"), TilloraFolders},
+                                           std::pair{QStringLiteral("Shiftra"), ShiftraFolders},
+                                           std::pair{QStringLiteral("Loyvana"), LoyvanaFolders}}) {
+        for (const QString& folder : folders)
+            store.drives.writeFile('c', under(product, folder) + "/f.dat",
+                                   under(product, folder).toUtf8());
+    }
+    store.drives.writeFile('c', "Tillora/data/.hidden.dat", "hidden");
+    store.drives.writeFile('c', "Tillora/Reports/r.dat", "not a backup folder");
+    store.drives.writeFile('c', PaydexHistory + "/h.dat", "history");
+}
+
+QStringList expectedTree() {
+    QStringList tree{"Cardessa/",
+                     "Paydex/",
+                     "Paydex/History/",
+                     "Paydex/History/h.dat",
+                     "Tillora/data/.hidden.dat",
+                     "Loyvana/Loyvana/"};
+    auto add = [&](const QString& product, const QStringList& folders) {
+        for (QString folder : folders) {
+            folder.replace(QStringLiteral("ADS"), QStringLiteral("ADs"));
+            tree << under(product, folder) + u'/' << under(product, folder) + "/f.dat";
+        }
+    };
+    add("Tillora", TilloraFolders);
+    add("Shiftra", ShiftraFolders);
+    add("Loyvana", LoyvanaFolders);
+    tree.sort();
+    return tree;
+}
+
+QString today(const BackupStore& store) {
+    return shortDate(store.clock.now().date());
+}
+
+} // namespace
+
+class TestBackupEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void copiesTheDirectorySetIntoOneTree() {
+        BackupStore store;
+        fillStore(store);
+        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+
+        QCOMPARE(store.tree('e'), expectedTree());
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/ADs/f.dat"), "Tillora/ADS");
+        QCOMPARE(store.window.steps.at(0).first, QStringLiteral("c:\\Tillora"));
+        QCOMPARE(store.window.steps.at(22),
+                 qMakePair(QStringLiteral("c:\\Tillora\\Temp"),
+                           QStringLiteral("e:\\TLRAbackup\\Tillora\\Temp")));
+        QCOMPARE(store.window.steps.at(23).first, QStringLiteral("c:\\Tillora\\Table\\Pcheck"));
+        QCOMPARE(store.window.steps.size(), 24 + 2 + 3 + 1 + 1);
+        QCOMPARE(store.window.lastDate, today(store));
+        QCOMPARE(store.window.saves, 1);
+        QCOMPARE(store.window.busyChanges, QList<bool>({true, false}));
+        QVERIFY(store.prompts.asked.isEmpty());
+
+        // The next run replaces in place, adds no folder and keeps what left the source.
+        store.drives.writeFile('c', "Tillora/data/f.dat", "changed");
+        QFile::remove(store.drives.root('c') + "/Tillora/Sales/f.dat");
+        store.clock.set(store.clock.now().addDays(1));
+        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(store.tree('e'), expectedTree());
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/f.dat"), "changed");
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/Sales/f.dat"), "Tillora/Sales");
+    }
+
+    void readsTheControlsAfreshAtEachStep() {
+        BackupStore store;
+        store.window.enabled = {true, false, false, false, false, false};
+        store.drives.writeFile('c', "Tillora/data/a.dat", "a");
+        store.drives.writeFile('c', "Tillora/ini/b.dat", "b");
+        store.window.onStep = [&](const QString& from, const QString&) {
+            if (from.endsWith(QLatin1String("\\data")))
+                store.window.destination = QStringLiteral("c:");
+        };
+        store.engine.RunBackup();
+        QVERIFY(store.drives.exists('e', "TLRAbackup/Tillora/data/a.dat"));
+        QVERIFY(store.drives.exists('c', "TLRAbackup/Tillora/ini/b.dat"));
+    }
+
+    void asksOnceADay_data() {
+        QTest::addColumn<QString>("lastDate");
+        QTest::addColumn<PromptAnswer>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("never") << "Never" << PromptAnswer::No << false << true;
+        QTest::newRow("today, no") << "today" << PromptAnswer::No << true << false;
+        QTest::newRow("today, yes") << "today" << PromptAnswer::Yes << true << true;
+        QTest::newRow("yesterday") << "yesterday" << PromptAnswer::No << false << true;
+        QTest::newRow("not a date") << "NEVER" << PromptAnswer::No << false << true;
+    }
+    void asksOnceADay() {
+        QFETCH(QString, lastDate);
+        QFETCH(PromptAnswer, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, copied);
+        BackupStore store;
+        store.drives.writeFile('c', "Tillora/data/a.dat", "a");
+        if (lastDate == "today")
+            lastDate = today(store);
+        else if (lastDate == "yesterday")
+            lastDate = shortDate(store.clock.now().date().addDays(-1));
+        store.window.lastDate = lastDate;
+        store.prompts.answers.enqueue(answer);
+
+        store.engine.RunBackup();
+        QCOMPARE(store.prompts.asked.size(), asked ? 1 : 0);
+        if (asked) {
+            const PromptRequest& question = store.prompts.asked.first();
+            QCOMPARE(question.title, QStringLiteral("Backup Completed Today"));
+            QCOMPARE(question.text, QStringLiteral("The Backup has already been done today. "
+                                                   "Would you like to do it again ?"));
+            QCOMPARE(question.buttons, PromptButtons::YesNo);
+            QCOMPARE(question.icon, PromptIcon::None);
+        }
+        QCOMPARE(store.drives.exists('e', "TLRAbackup/Tillora/data/a.dat"), copied);
+        QCOMPARE(store.window.lastDate, copied ? today(store) : lastDate);
+        QCOMPARE(store.window.saves, copied ? 1 : 0);
+        QCOMPARE(store.window.busyChanges, QList<bool>({true, false}));
+    }
+
+    void waitsForTheNetworkDrive_data() {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::newRow("success") << "SUCCESS" << Outcome::Completed;
+        QTest::newRow("fail") << "FAIL" << Outcome::NetworkFailed;
+        QTest::newRow("never reports") << "" << Outcome::NetworkFailed;
+    }
+    void waitsForTheNetworkDrive() {
+        QFETCH(QString, status);
+        QFETCH(Outcome, outcome);
+        BackupStore store;
+        store.drives.writeFile('c', "Tillora/data/a.dat", "a");
+        store.window.enabled[5] = true;
+        store.values.NetConnectStatus = "SUCCESS";
+        QString seenBefore = "unset";
+        store.reconnect = [&] {
+            seenBefore = store.values.NetConnectStatus;
+            // The outcome arrives while the engine waits, as the window's routine gives it.
+            QTimer::singleShot(20, [&store, status] { store.values.NetConnectStatus = status; });
+        };
+        store.engine.setNetworkWaitLimit(std::chrono::milliseconds(300));
+
+        QCOMPARE(store.engine.RunBackup(), outcome);
+        QCOMPARE(seenBefore, QString());
+        const bool copied = outcome == Outcome::Completed;
+        QCOMPARE(store.drives.exists('e', "TLRAbackup"), copied);
+        QCOMPARE(store.window.lastDate, copied ? today(store) : QStringLiteral("Never"));
+        QVERIFY(store.window.failures.isEmpty());
+    }
+
+    void failedCopiesKeepTheEarlierBackup() {
+        BackupStore store;
+        store.window.enabled = {true, false, false, false, false, false};
+        for (const char* name : {"gone.dat", "locked.dat", "fine.dat"})
+            store.drives.writeFile('c', QStringLiteral("Tillora/data/") + name, "first");
+        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+
+        const QString source = store.drives.root('c') + "/Tillora/data/";
+        const QString backup = store.drives.root('e') + "/TLRAbackup/Tillora/data/";
+        // A source that cannot be read, a backup file marked read-only, and a leftover of
+        // an interrupted run.
+        QFile::remove(source + "gone.dat");
+        QVERIFY(QFile::link(source + "missing-target", source + "gone.dat"));
+        store.drives.writeFile('c', "Tillora/data/locked.dat", "second");
+        QFile::setPermissions(backup + "locked.dat", QFile::ReadOwner | QFile::ReadGroup);
+        store.drives.writeFile('c', "Tillora/data/fine.dat", "second");
+        store.drives.writeFile('e', "TLRAbackup/Tillora/data/fine.dat.tlra-partial", "half");
+
+        store.window.lastDate = "Never";
+        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/gone.dat"), "first");
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/locked.dat"), "first");
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/fine.dat"), "second");
+        QCOMPARE(store.tree('e', "TLRAbackup/Tillora/data"),
+                 QStringList({"fine.dat", "gone.dat", "locked.dat"}));
+    }
+
+    void aWriteFailingHalfwayLeavesTheEarlierFile() {
+        BackupStore store;
+        store.window.enabled = {true, false, false, false, false, false};
+        const QByteArray earlier(1000, 'e');
+        store.drives.writeFile('e', "TLRAbackup/Tillora/big.dat", earlier);
+        store.drives.writeFile('c', "Tillora/big.dat", QByteArray(3 << 20, 'n'));
+        store.drives.writeFile('c', "Tillora/small.dat", "small");
+
+        // Files may not grow past 1 MB for the length of the run: the big copy fails
+        // after its first chunks.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limited = saved;
+        limited.rlim_cur = 1 << 20;
+        setrlimit(RLIMIT_FSIZE, &limited);
+        const Outcome outcome = store.engine.RunBackup();
+        setrlimit(RLIMIT_FSIZE, &saved);
+
+        QCOMPARE(outcome, Outcome::Completed);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/big.dat"), earlier);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/small.dat"), "small");
+        QCOMPARE(QDir(store.drives.root('e') + "/TLRAbackup/Tillora").entryList(QDir::Files),
+                 QStringList({"big.dat", "small.dat"}));
+    }
+
+    void aBackupDriveThatCannotBeUsedFailsTheRun_data() {
+        QTest::addColumn<QString>("destination");
+        QTest::newRow("pulled") << "e: [BACKUP]";
+        QTest::newRow("no such drive") << "x:";
+    }
+    void aBackupDriveThatCannotBeUsedFailsTheRun() {
+        QFETCH(QString, destination);
+        BackupStore store;
+        store.drives.writeFile('c', "Tillora/data/a.dat", "a");
+        store.drives.pullDrive('e');
+        store.window.destination = destination;
+        store.window.lastDate = "12/1/2026";
+
+        QCOMPARE(store.engine.RunBackup(), Outcome::DestinationUnavailable);
+        QCOMPARE(store.window.lastDate, QStringLiteral("12/1/2026"));
+        QCOMPARE(store.window.saves, 0);
+        QCOMPARE(store.window.failures.size(), 1);
+        QVERIFY(store.window.failures.first().contains(destination.left(2) + "\\TLRAbackup\\"));
+        QVERIFY(store.window.steps.isEmpty());
+        QCOMPARE(store.platform.drives(), QStringList({"c:"})); // no drive was invented
+        QCOMPARE(store.window.busyChanges, QList<bool>({true, false}));
+    }
+
+    void refusesASecondStartDuringARun() {
+        BackupStore store;
+        store.window.enabled = {true, false, false, false, false, false};
+        store.drives.writeFile('c', "Tillora/a.dat", "a");
+        QList<Outcome> inner;
+        store.window.onProgress = [&] {
+            store.window.lastDate = "Never";
+            inner.append(store.engine.RunBackup(BackupEngine::Trigger::BackupNow));
+        };
+        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(inner, QList<Outcome>({Outcome::AlreadyRunning}));
+        QCOMPARE(store.window.busyChanges, QList<bool>({true, false}));
+        QCOMPARE(store.window.saves, 1);
+        QVERIFY(!store.engine.running());
+    }
+
+    void warnsOfTheSameDriveOnBackupNowOnly_data() {
+        QTest::addColumn<BackupEngine::Trigger>("trigger");
+        QTest::addColumn<PromptAnswer>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("backup now, no")
+            << BackupEngine::Trigger::BackupNow << PromptAnswer::No << true << false;
+        QTest::newRow("backup now, yes")
+            << BackupEngine::Trigger::BackupNow << PromptAnswer::Yes << true << true;
+        QTest::newRow("scheduled")
+            << BackupEngine::Trigger::Scheduled << PromptAnswer::No << false << true;
+    }
+    void warnsOfTheSameDriveOnBackupNowOnly() {
+        QFETCH(BackupEngine::Trigger, trigger);
+        QFETCH(PromptAnswer, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, copied);
+        BackupStore store;
+        store.drives.writeFile('c', "Tillora/a.dat", "a");
+        store.window.destination = "C:";
+        store.prompts.answers.enqueue(answer);
+
+        store.engine.RunBackup(trigger);
+        QCOMPARE(store.prompts.asked.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(store.prompts.asked.first().title, QStringLiteral("Same Drive Selected"));
+            QCOMPARE(store.prompts.asked.first().text,
+                     QStringLiteral("You have chosen the source drive as the destination "
+                                    "drive, do you want to continue?"));
+        }
+        QCOMPARE(store.drives.readFile('c', "TLRAbackup/Tillora/a.dat"),
+                 copied ? QByteArray("a") : QByteArray());
+        QCOMPARE(store.window.lastDate, copied ? today(store) : QStringLiteral("Never"));
+    }
+
+    void progressAndResponsivenessThroughALargeFile() {
+        BackupStore store;
+        store.window.enabled = {true, false, false, false, false, false};
+        store.drives.writeFile('c', "Tillora/one.dat", "1");
+        for (int i = 0; i < 5; ++i)
+            store.drives.writeFile('c', QStringLiteral("Tillora/data/%1.dat").arg(i), "x");
+        store.drives.writeFile('c', "Tillora/Sales/big.dat", QByteArray(64 << 20, 'b'));
+
+        // A timer that wants to run every 5 ms: it must never wait long for the copy.
+        QElapsedTimer sinceTick;
+        qint64 longest = 0;
+        int ticksDuringBigFile = 0;
+        bool inBigFile = false;
+        QTimer ticker;
+        ticker.setInterval(5);
+        connect(&ticker, &QTimer::timeout, [&] {
+            longest = std::max(longest, sinceTick.restart());
+            ticksDuringBigFile += inBigFile ? 1 : 0;
+        });
+        store.window.onStep = [&](const QString& from, const QString&) {
+            inBigFile = from.endsWith(QLatin1String("\\Sales"));
+        };
+        sinceTick.start();
+        ticker.start();
+        store.engine.RunBackup();
+        ticker.stop();
+
+        QVERIFY2(longest < 200, qPrintable(QString::number(longest)));
+        QVERIFY(ticksDuringBigFile > 2);
+        // One file or none leaves the bar's range alone; five files give 0 to 4.
+        QCOMPARE(store.window.maxima, QList<int>({4}));
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/Sales/big.dat").size(), 64 << 20);
+    }
+};
+
+QTEST_MAIN(TestBackupEngine)
+#include "tst_backup_engine.moc"
