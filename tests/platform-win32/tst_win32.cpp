@@ -95,10 +95,22 @@ std::vector<testing::Case> quotingCases() {
          }},
         {"the network re-mapping reads as the operator would type it",
          [] {
-             CHECK_EQUAL(commandLine(L"net", {L"use", L"z:", L"\\\\server\\share"}),
+             CHECK_EQUAL(commandLine(L"net", netUseArguments(L"z:", L"\\\\server\\share")),
                          std::wstring(L"net use z: \\\\server\\share"));
-             CHECK_EQUAL(commandLine(L"net", {L"use", L"z:", L"\\\\nas\\Back Up"}),
-                         std::wstring(L"net use z: \"\\\\nas\\Back Up\""));
+             // trimmed like the drive selector's text, a blank inside kept in one argument
+             const auto arguments = netUseArguments(L" z: ", L"  \\\\nas\\Back Up & more  ");
+             CHECK_EQUAL(commandLine(L"net", arguments),
+                         std::wstring(L"net use z: \"\\\\nas\\Back Up & more\""));
+             const auto parts = splitCommandLine(commandLine(L"net", arguments));
+             CHECK(parts.size() == 4 && parts[3] == L"\\\\nas\\Back Up & more");
+             // a destination without a share (a local drive) maps nothing extra
+             CHECK_EQUAL(netUseArguments(L"e:", L"  ").size(), std::size_t(2));
+         }},
+        {"only the text editor is shown; other programs run hidden",
+         [] {
+             CHECK(windowModeFor(L"NotePad.EXE") == WindowMode::Maximized);
+             CHECK(windowModeFor(L"net") == WindowMode::Hidden);
+             CHECK(windowModeFor(L"notepad.exe.lnk") == WindowMode::Hidden);
          }},
         {"a program name no file can have is refused",
          [] {

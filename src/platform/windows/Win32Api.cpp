@@ -240,6 +240,26 @@ std::wstring commandLine(const std::wstring& program, const std::vector<std::wst
     return line;
 }
 
+std::vector<std::wstring> netUseArguments(const std::wstring& letter, const std::wstring& share) {
+    const auto trimmed = [](const std::wstring& text) {
+        const auto first = text.find_first_not_of(L' ');
+        if (first == std::wstring::npos)
+            return std::wstring();
+        return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+    };
+    std::vector<std::wstring> arguments = {L"use", trimmed(letter)};
+    if (const std::wstring path = trimmed(share); !path.empty())
+        arguments.push_back(path);
+    return arguments;
+}
+
+WindowMode windowModeFor(const std::wstring& program) {
+    return CompareStringOrdinal(program.c_str(), int(program.size()), EditorProgram, -1, TRUE) ==
+                   CSTR_EQUAL
+               ? WindowMode::Maximized
+               : WindowMode::Hidden;
+}
+
 bool startDetached(const std::wstring& program, const std::vector<std::wstring>& arguments,
                    WindowMode mode, unsigned long* processId) {
     const std::wstring line = commandLine(program, arguments);

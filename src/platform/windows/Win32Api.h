@@ -73,6 +73,15 @@ enum class WindowMode {
     Maximized // a window program is shown maximised (the text editor)
 };
 
+// The arguments of the "net use" command that maps `letter` ("z:") to `share`
+// ("\\server\share"), each trimmed of surrounding blanks; an empty share is left out.
+std::vector<std::wstring> netUseArguments(const std::wstring& letter, const std::wstring& share);
+
+// The system text editor, and how a program is shown: the editor maximised for the
+// operator, everything else (the network re-mapping) hidden.
+inline constexpr const wchar_t* EditorProgram = L"notepad.exe";
+WindowMode windowModeFor(const std::wstring& program);
+
 // Starts a program detached and returns at once, without waiting for it; false when it
 // could not be started. `processId` receives the new process's id when given.
 bool startDetached(const std::wstring& program, const std::vector<std::wstring>& arguments,

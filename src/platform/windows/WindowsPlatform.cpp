@@ -6,8 +6,6 @@ namespace tillora {
 
 namespace {
 
-const QString EditorProgram = QStringLiteral("notepad.exe");
-
 // Another program holds a lock on the shared files for one scan or one write only.
 constexpr unsigned LockWaitMs = 3000;
 
@@ -58,22 +56,21 @@ bool WindowsPlatform::startDetached(const Command& command) {
     std::vector<std::wstring> arguments;
     for (const QString& argument : command.arguments)
         arguments.push_back(wide(argument));
-    const bool editor = command.program.compare(EditorProgram, Qt::CaseInsensitive) == 0;
-    return win32::startDetached(wide(command.program), arguments,
-                                editor ? win32::WindowMode::Maximized : win32::WindowMode::Hidden);
+    const std::wstring program = wide(command.program);
+    return win32::startDetached(program, arguments, win32::windowModeFor(program));
 }
 
 Command WindowsPlatform::remapCommand(const QString& letter, const QString& share) const {
     // Each part is its own argument: a share with blanks or quotes stays one argument,
     // and no command interpreter ever sees it.
-    Command command{QStringLiteral("net"), {QStringLiteral("use"), letter.trimmed()}};
-    if (!share.trimmed().isEmpty())
-        command.arguments.append(share.trimmed());
+    Command command{QStringLiteral("net"), {}};
+    for (const std::wstring& argument : win32::netUseArguments(wide(letter), wide(share)))
+        command.arguments.append(fromWide(argument));
     return command;
 }
 
 Command WindowsPlatform::editorCommand(const QString& nativeFile) const {
-    return {EditorProgram, {nativeFile}};
+    return {fromWide(win32::EditorProgram), {nativeFile}};
 }
 
 QStringList WindowsPlatform::printerNames() const {
