@@ -1,0 +1,81 @@
+#include "BackupScheduler.h"
+#include "BackupStore.h"
+
+#include <QtTest>
+
+using namespace tillora;
+using namespace tillora::test;
+
+class TestBackupScheduler : public QObject {
+    Q_OBJECT
+private slots:
+    void startsOnceInTheChosenMinute_data() {
+        QTest::addColumn<QString>("startTime");
+        QTest::addColumn<QList<QTime>>("ticks");
+        QTest::addColumn<int>("runs");
+        QTest::newRow("2:59:59 then 3:00:54")
+            << "3:00 am" << QList<QTime>{QTime(2, 59, 59), QTime(3, 0, 54), QTime(3, 1, 49)} << 1;
+        QTest::newRow("leading zero") << "03:00 am" << QList<QTime>{QTime(3, 0, 40)} << 1;
+        QTest::newRow("afternoon is not night") << "3:00 pm" << QList<QTime>{QTime(3, 0, 40)} << 0;
+        QTest::newRow("two ticks in one minute")
+            << "3:00 am" << QList<QTime>{QTime(3, 0, 1), QTime(3, 0, 56)} << 2;
+        QTest::newRow("junk start time")
+            << "soon" << QList<QTime>{QTime(0, 0), QTime(3, 0), QTime(12, 0)} << 0;
+    }
+    void startsOnceInTheChosenMinute() {
+        QFETCH(QString, startTime);
+        QFETCH(QList<QTime>, ticks);
+        QFETCH(int, runs);
+        ManualClock clock;
+        int started = 0;
+        QStringList reports;
+        BackupScheduler scheduler(
+            clock, [&] { return startTime; }, [&] { ++started; });
+        scheduler.setHourlyReportCheck([&](const QString& now) { reports.append(now); });
+        for (const QTime& tick : ticks) {
+            clock.set(QDateTime(QDate(2026, 12, 8), tick));
+            scheduler.SchedulerTick();
+        }
+        QCOMPARE(started, runs);
+        // The report check has every tick that started no backup.
+        QCOMPARE(reports.size(), ticks.size() - runs);
+    }
+
+    void aSecondTickInTheMinuteMeetsTheOnceADayQuestion() {
+        BackupStore store;
+        store.prompts.answers.enqueue(PromptAnswer::No);
+        BackupScheduler scheduler(
+            store.clock, [] { return QStringLiteral("3:00 am"); },
+            [&] { store.engine.RunBackup(); });
+        scheduler.SchedulerTick();
+        QVERIFY(store.prompts.asked.isEmpty());
+        QCOMPARE(store.window.saves, 1);
+        store.clock.advanceSeconds(15);
+        scheduler.SchedulerTick();
+        QCOMPARE(store.prompts.asked.size(), 1);
+        QCOMPARE(store.prompts.asked.first().title, QStringLiteral("Backup Completed Today"));
+        QCOMPARE(store.window.saves, 1);
+    }
+
+    void theTimerRestsDuringItsTickAndCountsFromItsEnd() {
+        ManualClock clock(QDateTime(QDate(2026, 12, 8), QTime(3, 0)));
+        BackupScheduler* scheduler = nullptr;
+        bool activeDuringRun = true;
+        BackupScheduler real(
+            clock, [] { return QStringLiteral("3:00 am"); },
+            [&] {
+                activeDuringRun = scheduler->timer().isActive();
+                QTest::qWait(300); // a long run, events processed
+            });
+        scheduler = &real;
+        real.setPeriod(std::chrono::milliseconds(400));
+        QCOMPARE(BackupScheduler::DefaultPeriod.count(), 55000);
+        real.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!activeDuringRun, 2000);
+        QVERIFY(real.timer().isActive());
+        QVERIFY(real.timer().remainingTime() > 300);
+    }
+};
+
+QTEST_MAIN(TestBackupScheduler)
+#include "tst_backup_scheduler.moc"

@@ -1,0 +1,115 @@
+#include "BackupStore.h"
+#include "Colors.h"
+#include "NetReconnect.h"
+#include "TLRAconnect.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QtTest>
+
+using namespace tillora;
+using namespace tillora::test;
+
+namespace {
+
+class RecordingWindow final : public ConnectionWindow {
+public:
+    explicit RecordingWindow(QStringList& log)
+        : log_(log) {}
+    void showConnection(const QString& line) override { log_.append("line " + line); }
+    void markReachable() override { log_.append("green"); }
+    void unload() override { log_.append("unload"); }
+
+private:
+    QStringList& log_;
+};
+
+} // namespace
+
+class TestNetReconnect : public QObject {
+    Q_OBJECT
+private slots:
+    void remapsAndReportsWhatTheDriveShows_data() {
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<bool>("driveThere");
+        QTest::addColumn<bool>("holdsFiles");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("window");
+        const QString share = "z: [\\\\server\\share]";
+        QTest::newRow("share reachable")
+            << share << true << true << "SUCCESS"
+            << QStringList{"line z: \\\\server\\share", "green", "unload"};
+        QTest::newRow("share gone")
+            << share << false << false << "FAIL" << QStringList{"line z: \\\\server\\share"};
+        QTest::newRow("empty share") << share << true << false << "SUCCESS"
+                                     << QStringList{"line z: \\\\server\\share", "unload"};
+        QTest::newRow("local drive") << "z: [BACKUP]" << true << true << "SUCCESS"
+                                     << QStringList{"line z: BACKUP", "green", "unload"};
+    }
+    void remapsAndReportsWhatTheDriveShows() {
+        QFETCH(QString, spec);
+        QFETCH(bool, driveThere);
+        QFETCH(bool, holdsFiles);
+        QFETCH(QString, status);
+        QFETCH(QStringList, window);
+        BackupStore store;
+        store.window.destination = spec;
+        // The mount appears once the command has run.
+        store.platform.onStart = [&](const Command&) {
+            if (driveThere)
+                store.drives.addDrive('z');
+            if (holdsFiles)
+                store.drives.writeFile('z', "x.dat", "x");
+        };
+        QStringList log;
+        NetReconnect reconnect(store.window, store.platform, store.values,
+                               [&] { return std::make_unique<RecordingWindow>(log); });
+        reconnect.run();
+
+        QCOMPARE(store.values.NetConnectStatus, status);
+        QCOMPARE(log, window);
+        QCOMPARE(store.platform.started.size(), 1);
+        if (spec.contains("server")) {
+            // Never through a shell: the share is one argument.
+            QCOMPARE(store.platform.started.first(),
+                     (Command{"gio", {"mount", "smb://server/share"}}));
+        }
+    }
+
+    void aFailedRemappingStopsTheBackup() {
+        BackupStore store;
+        store.drives.writeFile('c', "Tillora/a.dat", "a");
+        store.window.destination = "z: [\\\\server\\share]";
+        store.window.enabled[5] = true;
+        NetReconnect reconnect(store.window, store.platform, store.values, {});
+        store.reconnect = [&] { reconnect.run(); };
+        QCOMPARE(store.engine.RunBackup(), BackupEngine::Outcome::NetworkFailed);
+
+        store.platform.onStart = [&](const Command&) { store.drives.addDrive('z'); };
+        QCOMPARE(store.engine.RunBackup(), BackupEngine::Outcome::Completed);
+        QCOMPARE(store.drives.readFile('z', "TLRAbackup/Tillora/a.dat"), "a");
+    }
+
+    void theWindowCountsDownAndClosesItself() {
+        auto handle = openTLRAconnect();
+        auto* window = qobject_cast<TLRAconnect*>(QApplication::topLevelWidgets().value(0));
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Connection Data"));
+        QCOMPARE(window->Label4->text(), QStringLiteral("5"));
+        QCOMPARE(window->Timer1.interval(), 1500);
+        handle->showConnection("z: \\\\server\\share");
+        handle->markReachable();
+        QCOMPARE(window->Label2->text(), QStringLiteral("z: \\\\server\\share"));
+        QCOMPARE(window->Label2->palette().color(QPalette::Window), toQColor(colour::BrightGreen));
+
+        QPointer<TLRAconnect> watched(window);
+        window->setCountdownStep(10);
+        QTRY_VERIFY_WITH_TIMEOUT(watched.isNull(), 2000);
+        // The routine may still hold its handle after the window went away.
+        handle->markReachable();
+        handle->unload();
+    }
+};
+
+QTEST_MAIN(TestNetReconnect)
+#include "tst_net_reconnect.moc"
