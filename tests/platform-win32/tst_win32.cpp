@@ -221,6 +221,13 @@ std::vector<testing::Case> profileCases() {
                  CHECK(folders.allUsersSource == FolderSource::Environment);
                  CHECK_EQUAL(folders.allUsers, environment(L"ALLUSERSPROFILE"));
                  CHECK(isFolder(folders.allUsers));
+                 // without the variable: the common application-data folder, the same one
+                 const std::wstring saved = environment(L"ALLUSERSPROFILE");
+                 SetEnvironmentVariableW(L"ALLUSERSPROFILE", nullptr);
+                 const ProfileFolders withoutVariable = profileFolders();
+                 SetEnvironmentVariableW(L"ALLUSERSPROFILE", saved.c_str());
+                 CHECK(withoutVariable.allUsersSource == FolderSource::CommonAppData);
+                 CHECK_EQUAL(withoutVariable.allUsers, saved);
              }
 
              if (folders.defaultUserSource == FolderSource::ProfileService) {
