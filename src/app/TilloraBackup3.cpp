@@ -12,7 +12,7 @@ namespace tillora {
 
 namespace {
 constexpr int MaxSteps = 5;
-constexpr int StepWidth = twips(1000);
+constexpr int StepTwips = 1000;
 } // namespace
 
 TilloraBackup3::TilloraBackup3(QWidget* parent)
@@ -39,7 +39,7 @@ TilloraBackup3::TilloraBackup3(QWidget* parent)
     Label3->setAlignment(Qt::AlignCenter);
 
     Frame->setFrameShape(QFrame::Box);
-    Frame->setFixedSize(MaxSteps * StepWidth + 4, 20);
+    Frame->setFixedSize(twips(MaxSteps * StepTwips) + 4, 20);
     Bar->setAutoFillBackground(true);
     QPalette palette = Bar->palette();
     palette.setColor(QPalette::Window, QColor(0, 0, 160));
@@ -64,7 +64,7 @@ void TilloraBackup3::advance() {
         return;
     }
     Label3->setText(QString::number(n + 1));
-    Bar->resize((n + 1) * StepWidth, Bar->height());
+    Bar->resize(twips((n + 1) * StepTwips), Bar->height());
 }
 
 } // namespace tillora

@@ -1,0 +1,122 @@
+// The real tillora-backup program: it becomes resident against a drive folder, refuses a
+// second copy, and a kill ends it through its terminate path with the settings saved.
+#include "TempDrives.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace tillora::test;
+
+namespace {
+
+// The file as the first start writes it: flags quoted.
+const QByteArray QuotedFlags = "\"Time Start    \",\"4:15 am\"\r\n"
+                               "\"Backup From   \",\"c:\\\"\r\n"
+                               "\"Backup To     \",\"c:\\\"\r\n"
+                               "\"Tillora\",\"-1\"\r\n"
+                               "\"Shiftra\",\"-1\"\r\n"
+                               "\"Loyvana\",\"0\"\r\n"
+                               "\"Cardessa\",\"-1\"\r\n"
+                               "\"Last Date     \",\"12/6/2026\"\r\n"
+                               "\"Paydex\",\"0\"\r\n"
+                               "\"Backup to is a Network Drive\",\"0\"\r\n";
+
+const QByteArray BareFlags = "\"Time Start    \",\"4:15 am\"\r\n"
+                             "\"Backup From   \",\"c:\"\r\n"
+                             "\"Backup To     \",\"c:\"\r\n"
+                             "\"Tillora\",-1\r\n"
+                             "\"Shiftra\",-1\r\n"
+                             "\"Loyvana\",0\r\n"
+                             "\"Cardessa\",-1\r\n"
+                             "\"Last Date     \",\"12/6/2026\"\r\n"
+                             "\"Paydex\",0\r\n"
+                             "\"Backup to is a Network Drive\",0\r\n";
+
+const QString SettingsPath = QStringLiteral("Tillora/ini/Autobackup.dat");
+
+bool waitForOutput(QProcess& process, const QByteArray& text, QByteArray& seen, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        process.waitForReadyRead(100);
+        seen += process.readAllStandardError();
+        if (seen.contains(text))
+            return true;
+        if (process.state() == QProcess::NotRunning)
+            return false;
+    }
+    return false;
+}
+
+struct Store {
+    TempDrives drives;
+    QTemporaryDir runtime; // the instance lock lives here, away from other runs
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+
+    Store() {
+        drives.addDrive('c');
+        drives.writeFile('c', SettingsPath, QuotedFlags);
+        env.insert(QStringLiteral("WINEPREFIX"), QFileInfo(drives.driveFolder()).absolutePath());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+    void start(QProcess& process) {
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(TILLORA_BACKUP_BINARY), {});
+    }
+};
+
+} // namespace
+
+class TestResidentProcess : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void becomesResidentRefusesASecondCopyAndSavesOnKill() {
+        Store store;
+        QProcess program;
+        store.start(program);
+        QVERIFY(program.waitForStarted());
+        QByteArray seen;
+        QVERIFY2(waitForOutput(program, "resident", seen, 20000), seen.constData());
+
+        QProcess second;
+        store.start(second);
+        QVERIFY(second.waitForStarted());
+        QByteArray secondSeen;
+        QVERIFY(!waitForOutput(second, "resident", secondSeen, 2000));
+        QCOMPARE(second.state(), QProcess::Running); // showing the error window
+        second.kill();
+        second.waitForFinished();
+
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(store.drives.readFile('c', SettingsPath), BareFlags);
+    }
+
+    void hangUpAndInterruptAlsoSave_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void hangUpAndInterruptAlsoSave() {
+        QFETCH(int, signal);
+        Store store;
+        QProcess program;
+        store.start(program);
+        QByteArray seen;
+        QVERIFY2(waitForOutput(program, "resident", seen, 20000), seen.constData());
+        ::kill(static_cast<pid_t>(program.processId()), signal);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(store.drives.readFile('c', SettingsPath), BareFlags);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestResidentProcess)
+#include "tst_resident_process.moc"
