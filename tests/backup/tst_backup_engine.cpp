@@ -135,6 +135,19 @@ private slots:
         QVERIFY(store.drives.exists('c', "TLRAbackup/Tillora/ini/b.dat"));
     }
 
+    void anEmptyFolderNameCopiesTheDriveTop() {
+        BackupStore store;
+        store.window.enabled = {true, false, false, false, false, false};
+        store.window.names[0].clear();
+        store.drives.writeFile('c', "top.dat", "top");
+        store.drives.writeFile('c', "data/d.dat", "d");
+        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/top.dat"), "top");
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/data/d.dat"), "d");
+        QVERIFY(DirExists(store.platform, "E:\\tlrabackup\\Table\\Pcheck"));
+        QVERIFY(!DirExists(store.platform, "e:\\TLRAbackup\\top.dat"));
+    }
+
     void asksOnceADay_data() {
         QTest::addColumn<QString>("lastDate");
         QTest::addColumn<PromptAnswer>("answer");
