@@ -257,10 +257,11 @@ void Form1::fillDrives() {
     const QStringList drives = platform_.drives();
     for (QComboBox* selector : {Drive1, Drive2}) {
         const QSignalBlocker quiet(selector);
+        // The drive selectors start on the system drive, as the program always has.
+        const QString current = selector->count() ? selector->currentText() : QStringLiteral("c:");
         selector->clear();
         selector->addItems(drives);
-        // The drive selectors start on the system drive, as the program always has.
-        selectDrive(selector, QStringLiteral("c:"));
+        selectDrive(selector, current);
     }
 }
 
@@ -339,6 +340,9 @@ void Form1::AddTrayIcon() {
 }
 
 void Form1::showMainWindow() {
+    // A drive plugged in while the window was away shows up in the selectors.
+    if (!isVisible() || isMinimized())
+        fillDrives();
     if (isMinimized())
         showNormal();
     else

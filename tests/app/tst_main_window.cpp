@@ -188,6 +188,19 @@ private Q_SLOTS:
         QCOMPARE(f.isMinimized(), !shows);
     }
 
+    void aDrivePluggedInWhileAwayIsListedWhenTheWindowComesBack() {
+        Program p;
+        p.drives.writeFile('c', SettingsPath, savedFile("e: [BACKUP]"));
+        p.start();
+        QTRY_VERIFY(p.resident);
+        Form1& f = p.form();
+        p.drives.addDrive('f', QStringLiteral("USB"));
+        f.trayIcon()->handleMessage(514);
+        QCOMPARE(f.Drive2->count(), 3);
+        QCOMPARE(f.Drive2->currentText(), QStringLiteral("e: [BACKUP]"));
+        QVERIFY(!p.app->driveInfo().window()->isVisible()); // no change, no pop-up
+    }
+
     void doneSavesBareFlagsAndHides() {
         Program p;
         p.start();
