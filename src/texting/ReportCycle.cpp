@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "Colors.h"
 #include "FileSave.h"
+#include "MobileNumber.h"
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "ReportTexts.h"
@@ -70,10 +71,10 @@ void ReportCycle::Work_it() {
 
     if (texter_.featureOn()) {
         const QString number = texter_.mobileNumber();
-        if (report::numberRefused(number)) {
+        if (checkMobileNumber(number) != NumberCheck::Ok) {
             panel_.showReportStatus(report::refusedCaption(number), colour::Red, kFailedStyle);
         } else {
-            const QString to = report::mobileAddress(number, texter_.gatewayTemplate());
+            const QString to = mobileAddress(number, texter_.gatewayTemplate());
             QStringList failures;
             if (texter_.salesReport()) {
                 const QString sales =

@@ -11,19 +11,6 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 }
 
-QString numberDigits(const QString& mobileNumber) {
-    return QString(mobileNumber).remove(u'-');
-}
-
-bool numberRefused(const QString& mobileNumber) {
-    const QString digits = numberDigits(mobileNumber);
-    return digits == QLatin1String("0000000000") || digits.size() != 10 || digits.startsWith(u'0');
-}
-
-QString mobileAddress(const QString& mobileNumber, const QString& gatewayTemplate) {
-    return numberDigits(mobileNumber) + QString(gatewayTemplate).remove(QStringLiteral("number"));
-}
-
 QString reportDate(const QDateTime& moment, const QLocale& locale) {
     return formatPicture(moment, Picture::WeekdayMonthDayYear, locale);
 }

@@ -18,13 +18,6 @@ inline const QString Trailer =
     QStringLiteral("This Text message sent from Tillora, The professionals Choice.");
 inline const QString SendingCaption = QStringLiteral("Sending Text Message");
 
-// The mobile number with its dashes removed.
-QString numberDigits(const QString& mobileNumber);
-// Refused: "0000000000", not exactly ten characters, or a leading 0.
-bool numberRefused(const QString& mobileNumber);
-// Digits followed by the gateway template without its word "number" ("@domain").
-QString mobileAddress(const QString& mobileNumber, const QString& gatewayTemplate);
-
 // "DDDD MMMM DD YYYY" and "hh:mm ampm": the date and time every report text carries.
 QString reportDate(const QDateTime& moment, const QLocale& locale = QLocale());
 QString reportTime(const QDateTime& moment, const QLocale& locale = QLocale());

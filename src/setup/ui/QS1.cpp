@@ -200,4 +200,8 @@ void QS1::layOut() {
     resize(620, 560);
 }
 
+GetApiDir* QS1::startupWindow() const {
+    return startupWindow_;
+}
+
 } // namespace tillora

@@ -64,7 +64,7 @@ public:
     QPushButton* SSCommand4; // "Cardessa"
 
     // The startup shortcuts window this window opened, while it is open.
-    GetApiDir* startupWindow() const { return startupWindow_; }
+    GetApiDir* startupWindow() const;
 
 private:
     void layOut();

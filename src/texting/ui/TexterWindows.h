@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Email2Factory.h"
+#include "HourlyReportCheck.h"
+#include "PosTotals.h"
+#include "ReportCycle.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+namespace tillora {
+
+class Clock;
+class Platform;
+class Prompts;
+class TLRAtxtMsg;
+struct ProgramValues;
+
+// Owns the one texter window of the program: the "Settings" button shows it, the hourly
+// check loads it hidden, and the report cycle reads its controls and closes it. Wires the
+// texter's tool buttons ("Work It", "Get Sales", "Get Discount", "INI File").
+class TexterWindows : public QObject, public TexterHost {
+    Q_OBJECT
+
+public:
+    TexterWindows(Platform& platform, ProgramValues& values, const Clock& clock, Prompts& prompts,
+                  ReportStatusPanel& panel);
+    ~TexterWindows() override;
+
+    // The loaded texter window, or null.
+    TLRAtxtMsg* texter() const { return texter_; }
+    Email2Factory& mail() { return mail_; }
+
+    TexterView& loadHidden() override;
+    // SSCommand5 "Settings": the texter window, loaded when needed, shown modeless.
+    void showSettings();
+    // SSCommand6: a mail window with its default fields, shown modeless.
+    void showMailWindow();
+    // Work_it on the loaded texter window (loading it hidden when needed).
+    void Work_it();
+
+    void setReportTiming(ReportCycle::Timing timing) { timing_ = timing; }
+
+Q_SIGNALS:
+    // The texter's "Done" saved or removed the settings: the main window recolours its
+    // "Settings" button and shows itself.
+    void settingsDone(bool featureOn);
+
+private:
+    class View;
+    class Mail;
+
+    TLRAtxtMsg* load();
+    PosTotals totals() const;
+    void showTotal(bool sales);
+
+    Platform& platform_;
+    ProgramValues& values_;
+    const Clock& clock_;
+    Prompts& prompts_;
+    ReportStatusPanel& panel_;
+    Email2Factory mail_;
+    QPointer<TLRAtxtMsg> texter_;
+    std::unique_ptr<View> view_;
+    std::unique_ptr<Mail> mailOut_;
+    ReportCycle::Timing timing_;
+};
+
+} // namespace tillora
