@@ -1,0 +1,212 @@
+// Whole report cycles on the real texter window, sent to a real SMTP server.
+#include "FakePlatform.h"
+#include "FakePrompts.h"
+#include "FixedRecord.h"
+#include "ManualClock.h"
+#include "ProgramValues.h"
+#include "ReportCycle.h"
+#include "SmtpTestServer.h"
+#include "TLRAtxtMsg.h"
+#include "TempDrives.h"
+#include "TexterWindows.h"
+#include "TimeClockFiles.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace tillora;
+using namespace tillora::test;
+
+namespace {
+
+QByteArray tender(const QByteArray& amount) {
+    return "\"T1\",\"CASH\"," + amount + ",1,\"12/07/2026\",\"15:00\",0,0,0,0,0,\"A\",\"B\",7\r\n";
+}
+
+QByteArray clockRecord(const QString& employee, const QString& state) {
+    FixedRecord r(clockrecord::Length);
+    r.set(clockrecord::State, state);
+    r.set(clockrecord::TimeIn, QStringLiteral("08:00"));
+    r.set(clockrecord::Employee, employee);
+    return r.bytes();
+}
+
+QByteArray employee(const QString& number, const QString& name) {
+    FixedRecord r(employeerecord::Length);
+    r.set(employeerecord::Number, number);
+    r.set(employeerecord::Name, name);
+    return r.bytes();
+}
+
+class Panel final : public ReportStatusPanel {
+public:
+    void showReportStatus(const QString& text, unsigned int textColour, int style) override {
+        caption = text;
+        colour = textColour;
+        panelStyle = style;
+    }
+    void setReportCaption(const QString& text) override { caption = text; }
+    void showMainWindow() override { mainShown = true; }
+    QString caption;
+    unsigned int colour = 0;
+    int panelStyle = -1;
+    bool mainShown = false;
+};
+
+// A store with the point-of-sale files, two employees clocked in and the texter set up
+// to send every report to the test server.
+struct Store {
+    TempDrives drives;
+    std::unique_ptr<FakePlatform> platform;
+    ProgramValues values;
+    ManualClock clock{QDateTime(QDate(2026, 12, 7), QTime(15, 0, 40))};
+    FakePrompts prompts;
+    Panel panel;
+    std::unique_ptr<TexterWindows> windows;
+
+    explicit Store(int port, const QString& caFile) {
+        drives.addDrive('c');
+        drives.writeFile('c', "Tillora/ini/MailServer.dat",
+                         "\"127.0.0.1\"," + QByteArray::number(port) + ",\"" + caFile.toUtf8() +
+                             "\"\r\n");
+        drives.writeFile('c', "Tillora/TDTenders.daT", tender("10.006") + tender("2"));
+        drives.writeFile('c', "Tillora/ini/DiscountList.daT",
+                         "\"D\",\"Senior\",3,\"x\",1.5,0,\"y\",1\r\n");
+        drives.writeFile('c', "shiftra/Data/TSinout.dat",
+                         clockRecord("7", "1") + clockRecord("9", "0") + clockRecord("12", "1"));
+        drives.writeFile('c', "shiftra/Data/Zemployee.dat",
+                         employee("7", "Ann Baker") + employee("12", "Eve Fox"));
+        platform = std::make_unique<FakePlatform>(drives.driveFolder());
+        values.CompanyName = QStringLiteral("Joe's Diner");
+        windows = std::make_unique<TexterWindows>(*platform, values, clock, prompts, panel);
+        windows->mail().setTimeouts(
+            {std::chrono::milliseconds(3000), std::chrono::milliseconds(8000)});
+        windows->setReportTiming({std::chrono::milliseconds(600), std::chrono::milliseconds(300)});
+        windows->loadHidden();
+        TLRAtxtMsg* t = windows->texter();
+        t->Check1->setChecked(true);
+        t->Check2->setChecked(true);
+        t->Check3->setChecked(true);
+        t->Check5->setChecked(true);
+        t->Text1->setText(QStringLiteral("555-123-4567"));
+        t->Text3->setText(QStringLiteral("number@sms.store.test"));
+        t->Text5->setText(QStringLiteral(" owner@store.test"));
+        t->Text6->setText(QStringLiteral("secret-pass"));
+    }
+    QByteArray log() const { return drives.readFile('c', "Tillora/TxtMsg.log"); }
+};
+
+void settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class TestReportCycle : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void threeReportsArriveInOrder() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        Store store(server.port(), server.certificateFile());
+        store.windows->Work_it();
+        settle();
+
+        const QList<ReceivedMail> mails = server.received();
+        QCOMPARE(mails.size(), 3);
+        const QString when = QStringLiteral(" on Monday December 07 2026 ");
+        const QString trailer =
+            QStringLiteral("\r\nThis Text message sent from Tillora, The professionals Choice.");
+        QCOMPARE(mails[0].header("Subject"), QStringLiteral("Current Sales Total"));
+        QCOMPARE(mails[0].plainPart, "The current sales total for Joe's Diner is $12.01" + when +
+                                         "at 03:00 PM" + trailer);
+        QCOMPARE(mails[1].header("Subject"), QStringLiteral("Total Discounts Today"));
+        QCOMPARE(mails[1].plainPart, "The Discount Total for Joe's Diner today is $4.50" + when +
+                                         "at 03:00 PM" + trailer);
+        QCOMPARE(mails[2].header("Subject"), QStringLiteral("Clocked in Employees"));
+        QCOMPARE(mails[2].plainPart, "Currently clocked in at Joe's Diner are |" +
+                                         QString("Ann Baker").leftJustified(30) + "\r\n|" +
+                                         QString("Eve Fox").leftJustified(30) + "\r\n|" + when +
+                                         "as of 03:00 PM" + trailer);
+        for (const ReceivedMail& mail : mails) {
+            QCOMPARE(mail.rcptTos, QStringList{"5551234567@sms.store.test"});
+            QCOMPARE(mail.login, QStringLiteral("owner@store.test"));
+        }
+        QCOMPARE(store.log(),
+                 QByteArray("Text Sucessfully Sent  on Monday 12/07/2026 at 03:00 PM\r\n"));
+        QCOMPARE(store.panel.caption, QStringLiteral("Text Message sent Sucessfully on Monday "
+                                                     "12/07/2026 at 03:00 PM\r\nWE ARE THE "
+                                                     "PROFESSIONAL CHOICE"));
+        QCOMPARE(store.panel.panelStyle, 0);
+        QVERIFY(store.panel.mainShown);
+        QVERIFY(!store.windows->texter()); // the cycle unloads the texter window
+    }
+
+    void missingTenderFileSendsFailed() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        Store store(server.port(), server.certificateFile());
+        QFile::remove(store.drives.root('c') + "/Tillora/TDTenders.daT");
+        store.windows->texter()->Check3->setChecked(false);
+        store.windows->texter()->Check5->setChecked(false);
+        QElapsedTimer timer;
+        timer.start();
+        store.windows->Work_it();
+        settle();
+        QVERIFY(timer.elapsed() >= 550); // the watchdog's time, scaled down for the test
+        const QList<ReceivedMail> mails = server.received();
+        QCOMPARE(mails.size(), 1);
+        QVERIFY(mails[0].plainPart.startsWith(
+            "The current sales total for Joe's Diner is FAILED on Monday"));
+        QVERIFY(store.log().startsWith("Text Sucessfully Sent"));
+    }
+
+    void refusedNumberAndServerDown() {
+        {
+            Store store(SmtpTestServer::unusedPort(), QString());
+            store.windows->texter()->Text1->setText(QStringLiteral("123-4567"));
+            store.windows->Work_it();
+            settle();
+            QCOMPARE(store.log(), QByteArray());
+            QCOMPARE(store.panel.caption,
+                     QStringLiteral("Text Message FAILED. You cannot send to 123-4567"));
+            QCOMPARE(store.panel.colour, 255u);
+        }
+        {
+            Store store(SmtpTestServer::unusedPort(), QString());
+            store.windows->texter()->Check3->setChecked(false);
+            store.windows->texter()->Check5->setChecked(false);
+            store.windows->Work_it();
+            settle();
+            const QByteArray log = store.log();
+            QVERIFY2(log.startsWith("Text FAILED to Send  on Monday 12/07/2026 at 03:00 PM: "
+                                    "sales report: "),
+                     log.constData());
+            QVERIFY(store.panel.caption.startsWith("Text Message FAILED. sales report: "));
+            QCOMPARE(store.panel.colour, 255u);
+        }
+    }
+
+    void noReportChosenStillLogs() {
+        Store store(SmtpTestServer::unusedPort(), QString());
+        TLRAtxtMsg* t = store.windows->texter();
+        t->Check2->setChecked(false);
+        t->Check3->setChecked(false);
+        t->Check5->setChecked(false);
+        store.windows->Work_it();
+        settle();
+        QCOMPARE(store.log(),
+                 QByteArray("Text Sucessfully Sent  on Monday 12/07/2026 at 03:00 PM\r\n"));
+        QCOMPARE(store.panel.panelStyle, 0);
+    }
+};
+
+QTEST_MAIN(TestReportCycle)
+#include "tst_report_cycle.moc"
