@@ -144,7 +144,12 @@ ClockOutResult TimeClockFiles::ClockOutSelected(const QString& selected, const Q
     const QDateTime now = clock_.now();
     out.set(clockrecord::Date, formatPicture(now, Picture::NumericDate));
     out.set(clockrecord::State, QStringLiteral("0"));
-    out.set(clockrecord::TimeIn, timeIn);
+    // The shift starts when the employee clocked in, as the state record says; the time
+    // the window shows stands in only when there is no such record.
+    const QString storedIn = before->recordNumber > 0
+                                 ? before->record.trimmed(clockrecord::TimeIn)
+                                 : QString();
+    out.set(clockrecord::TimeIn, storedIn.isEmpty() ? timeIn : storedIn);
     out.set(clockrecord::TimeOut, formatPicture(now, Picture::Time24));
     out.set(clockrecord::Field5, QStringLiteral("0"));
     out.set(clockrecord::Field6, QStringLiteral("0"));

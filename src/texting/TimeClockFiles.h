@@ -68,7 +68,8 @@ public:
     // same numeric value; empty when there is none.
     QString LookupEmployeeName(const QString& employee);
     // Appends a clock-out record to the employee's timesheet and writes the state record.
-    // `timeIn` is the clock-in time the window shows.
+    // The clock-in time comes from the employee's state record; `timeIn`, the time the
+    // window shows, is used only when that record has none.
     ClockOutResult ClockOutSelected(const QString& employee, const QString& timeIn);
 
     QString dataFolder() const; // Windows form, with trailing backslash

@@ -358,7 +358,8 @@ private Q_SLOTS:
         QVERIFY(window->SelectedEmployee.isEmpty());
         QVERIFY(!window->SSCommand3->isEnabled());
         const FixedRecord sheet(100, f.drives.readFile('c', "shiftra/Data/7TS.dat"));
-        QCOMPARE(sheet.raw(clockrecord::TimeIn), QStringLiteral("15:05"));
+        // The shift runs from the recorded clock-in, not from when the window was opened.
+        QCOMPARE(sheet.raw(clockrecord::TimeIn), QStringLiteral("08:00"));
         QCOMPARE(sheet.raw(clockrecord::TimeOut), QStringLiteral("17:30"));
         delete window;
     }

@@ -103,7 +103,8 @@ private Q_SLOTS:
     void clockOutAppendsTimesheetAndRewritesState() {
         Store store;
         store.drives.writeFile('c', "shiftra/Data/7TS.dat", stateRecord("7", "0", "06:00"));
-        const ClockOutResult result = store.files->ClockOutSelected(" 7", "08:00");
+        // The window was opened at 15:05; the shift began at 08:00 as the state record says.
+        const ClockOutResult result = store.files->ClockOutSelected(" 7", "15:05");
         QVERIFY2(result.ok, qPrintable(result.failure));
 
         QCOMPARE(store.drives.readFile('c', "shiftra/Data/7TS.dat").size(), 200);
