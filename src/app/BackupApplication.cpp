@@ -1,10 +1,22 @@
 #include "BackupApplication.h"
 
+#include "BackupEngine.h"
+#include "BackupScheduler.h"
+#include "CarrierFile.h"
 #include "DriveInfo.h"
 #include "Form1.h"
+#include "HourlyReportCheck.h"
+#include "NetReconnect.h"
+#include "ReportCycle.h"
+#include "TLRAconnect.h"
 #include "TerminationRequests.h"
+#include "TextSettingsFile.h"
+#include "TexterWindows.h"
 #include "TilloraBackup3.h"
 #include "TrayIcon.h"
+
+#include <QComboBox>
+#include <QPushButton>
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -14,6 +26,26 @@
 #include <cstdlib>
 
 namespace tillora {
+
+namespace {
+
+// The report cycle writes the main window's status line SSPanel6 and shows the window.
+class MainWindowStatus final : public ReportStatusPanel {
+public:
+    explicit MainWindowStatus(Form1& form)
+        : form_(form) {}
+
+    void showReportStatus(const QString& caption, unsigned int textColour, int style) override {
+        form_.setStatusLine(caption, textColour, style != 0);
+    }
+    void setReportCaption(const QString& caption) override { form_.setStatusCaption(caption); }
+    void showMainWindow() override { form_.showMainWindow(); }
+
+private:
+    Form1& form_;
+};
+
+} // namespace
 
 BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& prompts,
                                      QObject* parent)
@@ -29,7 +61,11 @@ BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& 
     wire();
 }
 
-BackupApplication::~BackupApplication() = default;
+BackupApplication::~BackupApplication() {
+    // The texter window reports to the status panel: it goes first.
+    hourlyReport_.reset();
+    texting_.reset();
+}
 
 void BackupApplication::wire() {
     Form1* form = form_.get();
@@ -45,7 +81,6 @@ void BackupApplication::wire() {
         ending_ = true;
         endProgram();
     });
-    connect(form, &Form1::closeRequested, this, &BackupApplication::terminate);
     connect(terminationRequests_, &TerminationRequests::requested, this,
             &BackupApplication::terminate);
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -54,9 +89,46 @@ void BackupApplication::wire() {
         connect(gui, &QCoreApplication::aboutToQuit, this, [this] { form_->Terminate(); });
     }
 
-    // Later parts are wired here: the daily scheduler (Timer1) reading Combo1(0) and
-    // calling the backup engine, "Backup Now" (SSCommand3), "Check Map" (Command1), the
-    // texter window (SSCommand5) and the mail window (SSCommand6).
+    wireBackup();
+    wireTexting();
+}
+
+void BackupApplication::wireBackup() {
+    Form1* form = form_.get();
+    netReconnect_ = std::make_unique<NetReconnect>(*form, platform_, values_,
+                                                   [form] { return openTLRAconnect(form); });
+    engine_ = std::make_unique<BackupEngine>(*form, *form, platform_, clock_, prompts_, values_,
+                                             [this] { netReconnect_->run(); });
+    connect(form->SSCommand3, &QPushButton::clicked, this,
+            [this] { engine_->RunBackup(BackupEngine::Trigger::BackupNow); });
+    connect(form->Command1, &QPushButton::clicked, this, [this] { netReconnect_->run(); });
+
+    scheduler_ = new BackupScheduler(
+        clock_, [form] { return form->Combo1[0]->currentText(); },
+        [this] { engine_->RunBackup(BackupEngine::Trigger::Scheduled); }, this);
+}
+
+void BackupApplication::wireTexting() {
+    Form1* form = form_.get();
+    statusPanel_ = std::make_unique<MainWindowStatus>(*form);
+    texting_ = std::make_unique<TexterWindows>(platform_, values_, clock_, prompts_, *statusPanel_);
+    connect(form->SSCommand5, &QPushButton::clicked, this, [this] { texting_->showSettings(); });
+    connect(form->SSCommand6, &QPushButton::clicked, this, [this] { texting_->showMailWindow(); });
+    connect(texting_.get(), &TexterWindows::settingsDone, this, [form](bool featureOn) {
+        form->setSettingsButtonColour(settingsButtonColour(featureOn));
+        form->showMainWindow();
+    });
+
+    // The scheduler's ticks without a backup run the hourly report check.
+    hourlyReport_ = std::make_unique<HourlyReportCheck>(
+        *texting_, *statusPanel_, clock_, [this](TexterView&) { texting_->Work_it(); });
+    scheduler_->setHourlyReportCheck([this](const QString& now) { hourlyReport_->run(now); });
+}
+
+void BackupApplication::mobileTextStartupChecks() {
+    form_->setSettingsButtonColour(
+        settingsButtonColour(textSettingsFileExists(platform_, values_)));
+    ensureCarrierFile(platform_, values_);
 }
 
 void BackupApplication::start() {
@@ -76,8 +148,9 @@ void BackupApplication::start() {
     form.showMainWindow();
     splash.reset();
     form.MonthView1->setSelectedDate(clock_.now().date());
-    // The texter window's start-up checks come here.
+    mobileTextStartupChecks();
     form.armResidentTimer();
+    scheduler_->start();
     started_ = true;
 }
 

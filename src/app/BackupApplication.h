@@ -14,9 +14,15 @@
 
 namespace tillora {
 
+class BackupEngine;
+class BackupScheduler;
 class DriveInfoPopup;
 class Form1;
+class HourlyReportCheck;
+class NetReconnect;
+class ReportStatusPanel;
 class TerminationRequests;
+class TexterWindows;
 
 // The composition root of tillora-backup: makes the main window and the parts it works
 // with, wires them together, runs the start-up sequence and owns the program's end.
@@ -37,6 +43,10 @@ public:
     Form1& form() { return *form_; }
     ProgramValues& values() { return values_; }
     DriveInfoPopup& driveInfo() { return *driveInfo_; }
+    BackupEngine& engine() { return *engine_; }
+    BackupScheduler& scheduler() { return *scheduler_; }
+    TexterWindows& texting() { return *texting_; }
+    HourlyReportCheck& hourlyReport() { return *hourlyReport_; }
 
     // How the program ends; tests replace it. The default closes every window and leaves
     // the main loop, or the process itself when called from inside other work.
@@ -48,6 +58,9 @@ Q_SIGNALS:
 
 private:
     void wire();
+    void wireBackup();
+    void wireTexting();
+    void mobileTextStartupChecks();
     void endProcessNow();
 
     Platform& platform_;
@@ -57,6 +70,12 @@ private:
     BackupSettingsFile settingsFile_;
     std::unique_ptr<Form1> form_;
     DriveInfoPopup* driveInfo_;
+    std::unique_ptr<NetReconnect> netReconnect_;
+    std::unique_ptr<BackupEngine> engine_;
+    BackupScheduler* scheduler_ = nullptr; // Timer1 of the main window
+    std::unique_ptr<ReportStatusPanel> statusPanel_;
+    std::unique_ptr<TexterWindows> texting_;
+    std::unique_ptr<HourlyReportCheck> hourlyReport_;
     TerminationRequests* terminationRequests_;
     bool ending_ = false;
     bool started_ = false; // start() has finished: main() runs the main loop next

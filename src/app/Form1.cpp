@@ -378,6 +378,16 @@ void Form1::setStatusLineVisible(bool visible) {
     SSPanel6->setVisible(visible);
 }
 
+void Form1::setStatusCaption(const QString& caption) {
+    SSPanel6->setText(caption);
+}
+
+void Form1::setSettingsButtonColour(unsigned int colour) {
+    SSCommand5->setStyleSheet(
+        QStringLiteral("QPushButton#SSCommand5 { background-color: %1; color: white; }")
+            .arg(toQColor(colour).name()));
+}
+
 void Form1::refuseQuotedName(int row) {
     QLineEdit* box = Text1[row];
     const auto problem = BackupSettingsFile::folderNameProblem(box->text());
@@ -419,9 +429,14 @@ void Form1::Terminate() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    event->accept();
-    if (!terminated_)
-        Q_EMIT closeRequested();
+    if (terminated_) {
+        event->accept();
+        return;
+    }
+    // The close box must not end the nightly backup by accident: it acts as "Done", and
+    // only "End" (or the session ending) ends the program.
+    event->ignore();
+    done();
 }
 
 QString Form1::sourceDriveText() const {

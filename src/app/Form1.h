@@ -77,6 +77,10 @@ public:
     // SSPanel6, the text-message status line.
     void setStatusLine(const QString& caption, unsigned int textColour, bool emphasised);
     void setStatusLineVisible(bool visible);
+    // Only the status line's caption, as the hourly report check writes it.
+    void setStatusCaption(const QString& caption);
+    // The "Settings" button's back colour: red while texting is off, green while on.
+    void setSettingsButtonColour(unsigned int colour);
 
     TrayIcon* trayIcon() const { return trayIcon_; }
     bool notificationAreaAvailable() const { return notificationArea_; }
@@ -134,8 +138,6 @@ Q_SIGNALS:
     void settled();
     // "End" did its work; the program must end now.
     void endRequested();
-    // The window is being closed other than by "Done" or "End".
-    void closeRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

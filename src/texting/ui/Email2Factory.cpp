@@ -29,4 +29,8 @@ Email2* Email2Factory::create(QWidget* parent) const {
                       parent);
 }
 
+void Email2Factory::setTexter(TLRAtxtMsg* texter) {
+    texter_ = texter;
+}
+
 } // namespace tillora

@@ -24,7 +24,7 @@ public:
                   Prompts& prompts);
 
     // The loaded texter window, if any; forgotten by itself when that window goes.
-    void setTexter(TLRAtxtMsg* texter) { texter_ = texter; }
+    void setTexter(TLRAtxtMsg* texter);
     void setTimeouts(const MailTimeouts& timeouts) { timeouts_ = timeouts; }
 
     // A new, hidden mail window; it deletes itself when it unloads.

@@ -103,6 +103,10 @@ TexterWindows::~TexterWindows() {
     delete texter_.data();
 }
 
+TLRAtxtMsg* TexterWindows::texter() const {
+    return texter_;
+}
+
 PosTotals TexterWindows::totals() const {
     return PosTotals(platform_, values_.RemoteDIR);
 }

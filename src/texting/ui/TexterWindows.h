@@ -30,7 +30,7 @@ public:
     ~TexterWindows() override;
 
     // The loaded texter window, or null.
-    TLRAtxtMsg* texter() const { return texter_; }
+    TLRAtxtMsg* texter() const;
     Email2Factory& mail() { return mail_; }
 
     TexterView& loadHidden() override;

@@ -1,0 +1,125 @@
+// The resident program put together: its buttons, its scheduler and the hourly report
+// reach the engine and the texter windows they belong to.
+#include "BackupApplication.h"
+#include "BackupScheduler.h"
+#include "DriveInfo.h"
+#include "FakePlatform.h"
+#include "FakePrompts.h"
+#include "Form1.h"
+#include "HourlyReportCheck.h"
+#include "ManualClock.h"
+#include "SmtpTestServer.h"
+#include "TLRAtxtMsg.h"
+#include "TempDrives.h"
+#include "TexterWindows.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace tillora;
+using namespace tillora::test;
+
+namespace {
+
+QByteArray mobileTextFile() {
+    QByteArray bytes;
+    for (const char* line : {"1", "555-123-4567", "Verizon", "9:00 am", "5:00 pm", "1", "0", "0",
+                             "0", "12/07/2026 at 08:00 AM", "number@vtext.com", "owner@store.test",
+                             "secret-pass", "FUTURE", "Data file for Text Messege"})
+        bytes += QByteArray("\"") + line + "\"\r\n";
+    return bytes;
+}
+
+struct Program {
+    TempDrives drives;
+    FakePlatform platform{(drives.addDrive('c'), drives.addDrive('e', QStringLiteral("BACKUP")),
+                           drives.driveFolder())};
+    ManualClock clock{QDateTime(QDate(2026, 12, 7), QTime(15, 0))};
+    FakePrompts prompts;
+    std::unique_ptr<BackupApplication> app;
+
+    Program() {
+        drives.writeFile('c', "Tillora/ini/Autobackup.dat",
+                         "\"Time Start    \",\"3:00 am\"\r\n\"Backup From   \",\"c:\"\r\n"
+                         "\"Backup To     \",\"e: [BACKUP]\"\r\n\"Tillora\",-1\r\n"
+                         "\"Shiftra\",0\r\n\"Loyvana\",0\r\n\"Cardessa\",0\r\n"
+                         "\"Last Date     \",\"Never\"\r\n\"Paydex\",0\r\n"
+                         "\"Backup to is a Network Drive\",0\r\n");
+        drives.writeFile('c', "Tillora/Sales/day.dat", "sales");
+    }
+    Form1& form() { return app->form(); }
+    void start() {
+        app = std::make_unique<BackupApplication>(platform, clock, prompts);
+        app->endProgram = [] {};
+        app->driveInfo().pauseDuration = std::chrono::milliseconds(50);
+        app->hourlyReport().setPauseAfterReport(std::chrono::milliseconds(10));
+        app->start();
+    }
+};
+
+} // namespace
+
+class TestAppWiring : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void startupMakesTheCarrierFileAndShowsTextingOff() {
+        Program p;
+        p.start();
+        QVERIFY(p.drives.readFile('c', "Tillora/data/sms.dat").startsWith("\"AllTel\","));
+        QVERIFY(p.form().SSCommand5->styleSheet().contains("#ff0000"));
+    }
+
+    void backupNowAndTheScheduledMinuteRunTheEngine() {
+        Program p;
+        p.start();
+        p.form().SSCommand3->click();
+        QCOMPARE(p.drives.readFile('e', "TLRAbackup/Tillora/Sales/day.dat"), QByteArray("sales"));
+        QCOMPARE(p.form().Text2->text(), QStringLiteral("12/7/2026"));
+
+        // The next night at 3:00 the scheduler runs it again, without a question.
+        p.drives.writeFile('c', "Tillora/Sales/day.dat", "more sales");
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 0, 20)));
+        p.app->scheduler().SchedulerTick();
+        QCOMPARE(p.drives.readFile('e', "TLRAbackup/Tillora/Sales/day.dat"),
+                 QByteArray("more sales"));
+        QCOMPARE(p.form().Text2->text(), QStringLiteral("12/8/2026"));
+        QVERIFY(p.prompts.asked.isEmpty());
+    }
+
+    void fullHourTickSendsTheReportAndShowsItsOutcome() {
+        Program p;
+        p.drives.writeFile('c', "Tillora/ini/MobileText.dat", mobileTextFile());
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        p.drives.writeFile('c', "Tillora/ini/MailServer.dat",
+                           "\"127.0.0.1\"," + QByteArray::number(server.port()) + ",\"" +
+                               server.certificateFile().toUtf8() + "\"\r\n");
+        p.drives.writeFile('c', "Tillora/TDTenders.daT",
+                           "\"T\",\"CASH\",7.5,1,\"\",\"\",0,0,0,0,0,\"\",\"\",1\r\n");
+        p.start();
+        QVERIFY(p.form().SSCommand5->styleSheet().contains("#00c000"));
+
+        p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 30)));
+        p.app->scheduler().SchedulerTick();
+        QCOMPARE(server.received().size(), 1);
+        QVERIFY(server.received()[0].plainPart.contains(" is $7.50 on Monday December 07 2026"));
+        QVERIFY(p.form().SSPanel6->text().startsWith("Text Message sent Sucessfully on Monday"));
+        QVERIFY(p.drives.readFile('c', "Tillora/TxtMsg.log").startsWith("Text Sucessfully Sent"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!p.app->texting().texter()); // unloaded after the cycle
+
+        // A quarter past: nothing is sent.
+        p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(10, 15, 30)));
+        p.app->scheduler().SchedulerTick();
+        QCOMPARE(server.received().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestAppWiring)
+#include "tst_app_wiring.moc"
