@@ -26,7 +26,7 @@ namespace tillora {
 
 namespace {
 
-constexpr QSize DesignSize(640, 500);
+constexpr QSize DesignSize(700, 500);
 // The overlay rests below the visible area and moves up while a backup runs.
 constexpr int OverlayRestingTop = twips(12000);
 constexpr int OverlayBusyTop = twips(1440);
@@ -150,7 +150,7 @@ void Form1::buildControls() {
     MonthView1 = new QCalendarWidget(this);
     MonthView1->setObjectName(QStringLiteral("MonthView1"));
     MonthView1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    resize_->place(MonthView1, {330, 10, 300, 190});
+    resize_->place(MonthView1, {390, 10, 300, 190});
 
     SSPanel3 = panelLabel(QStringLiteral("OFF"), this);
     SSPanel3->setObjectName(QStringLiteral("SSPanel3"));
@@ -160,8 +160,8 @@ void Form1::buildControls() {
     big.setPointSize(big.pointSize() + 4);
     SSPanel3->setFont(big);
     setPanelColours(SSPanel3, colour::Red, colour::ButtonText);
-    resize_->place(SSPanel3, {330, 210, 110, 40});
-    label(QStringLiteral("Red is Off Green is ON"), {450, 218, 180, 24});
+    resize_->place(SSPanel3, {390, 210, 110, 40});
+    label(QStringLiteral("Red is Off Green is ON"), {510, 218, 180, 24});
 
     TextToMobile = new QGroupBox(QStringLiteral("Text to Mobile"), this);
     TextToMobile->setObjectName(QStringLiteral("TextToMobile"));
@@ -170,17 +170,17 @@ void Form1::buildControls() {
     SSCommand6 = new QPushButton(QStringLiteral("E-Mail"), TextToMobile);
     mobile->addWidget(SSCommand5);
     mobile->addWidget(SSCommand6);
-    resize_->place(TextToMobile, {330, 256, 300, 60});
+    resize_->place(TextToMobile, {390, 256, 300, 60});
 
     Command1 = new QPushButton(QStringLiteral("Check Map"), this);
-    resize_->place(Command1, {330, 322, 140, 28});
+    resize_->place(Command1, {390, 322, 140, 28});
 
     SSPanel6 = new ClickablePanel(QString(), this);
     SSPanel6->setObjectName(QStringLiteral("SSPanel6"));
     SSPanel6->setFrameShape(QFrame::Panel);
     SSPanel6->setFrameShadow(QFrame::Sunken);
     SSPanel6->setAlignment(Qt::AlignCenter);
-    resize_->place(SSPanel6, {10, 356, 620, 28});
+    resize_->place(SSPanel6, {10, 356, 680, 28});
 
     SSPanel14 = panelLabel(
         QStringLiteral("Click Done to Keep this program running in the Background. To have this "
@@ -189,7 +189,7 @@ void Form1::buildControls() {
         this);
     SSPanel14->setObjectName(QStringLiteral("SSPanel14"));
     SSPanel14->setWordWrap(true);
-    resize_->place(SSPanel14, {10, 390, 620, 52});
+    resize_->place(SSPanel14, {10, 390, 680, 52});
 
     SSCommand1 = new QPushButton(QStringLiteral("Done"), this);
     SSCommand2 = new QPushButton(QStringLiteral("End"), this);
@@ -198,7 +198,7 @@ void Form1::buildControls() {
     SSCommand4->setToolTip(QStringLiteral("Set above directories to  Defaults"));
     const std::array<QPushButton*, 4> row = {SSCommand1, SSCommand2, SSCommand3, SSCommand4};
     for (int i = 0; i < 4; ++i)
-        resize_->place(row[i], {10 + i * 157, 452, 147, 38});
+        resize_->place(row[i], {10 + i * 172, 452, 162, 38});
 
     const std::array<std::pair<QPushButton*, const char*>, 7> names2 = {{
         {SSCommand1, "SSCommand1"},
@@ -249,7 +249,7 @@ void Form1::buildOverlay() {
     layout->addWidget(SSPanel4, 5, 0, 1, 2);
     layout->addWidget(File1, 6, 0, 1, 2);
     layout->setColumnStretch(1, 1);
-    resize_->place(SSPanel2, {20, OverlayRestingTop, 600, 260});
+    resize_->place(SSPanel2, {20, OverlayRestingTop, 660, 260});
     SSPanel2->setVisible(false);
 }
 

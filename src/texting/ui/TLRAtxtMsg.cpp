@@ -182,15 +182,17 @@ void TLRAtxtMsg::buildLayout(bool defaultServer) {
 
     auto* email = new QGroupBox(this);
     auto* emailGrid = new QGridLayout(email);
-    emailGrid->addWidget(Label1[0], 0, 0, 1, 3);
+    // Labels above their boxes: the account label is long and the boxes need the room.
+    emailGrid->addWidget(Label1[0], 0, 0, 1, 2);
     emailGrid->addWidget(new QLabel(QStringLiteral("Send A Test Email To This Address"), email), 1,
-                         0);
-    emailGrid->addWidget(Text4, 1, 1);
-    emailGrid->addWidget(Command2, 1, 2);
-    emailGrid->addWidget(new QLabel(accountLabel, email), 2, 0);
-    emailGrid->addWidget(Text5, 2, 1, 1, 2);
-    emailGrid->addWidget(new QLabel(QStringLiteral("Password"), email), 3, 0);
-    emailGrid->addWidget(Text6, 3, 1, 1, 2);
+                         0, 1, 2);
+    emailGrid->addWidget(Text4, 2, 0);
+    emailGrid->addWidget(Command2, 2, 1);
+    emailGrid->addWidget(new QLabel(accountLabel, email), 3, 0, 1, 2);
+    emailGrid->addWidget(Text5, 4, 0, 1, 2);
+    emailGrid->addWidget(new QLabel(QStringLiteral("Password"), email), 5, 0, 1, 2);
+    emailGrid->addWidget(Text6, 6, 0, 1, 2);
+    emailGrid->setRowStretch(7, 1);
 
     auto* history = new QGroupBox(this);
     auto* historyBox = new QVBoxLayout(history);
