@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "ActiveResize.h"
+#include "ControlNames.h"
 #include "TimeOfDay.h"
 #include "TrayIcon.h"
 
@@ -30,10 +31,6 @@ constexpr QSize DesignSize(700, 500);
 // The overlay rests below the visible area and moves up while a backup runs.
 constexpr int OverlayRestingTop = twips(12000);
 constexpr int OverlayBusyTop = twips(1440);
-
-QString indexedName(const char* name, int index) {
-    return QString::fromLatin1(name) + u'_' + QString::number(index);
-}
 
 void setPanelColours(QLabel* panel, unsigned int back, unsigned int text) {
     QPalette palette = panel->palette();

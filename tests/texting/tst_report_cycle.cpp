@@ -9,6 +9,7 @@
 #include "TLRAtxtMsg.h"
 #include "TempDrives.h"
 #include "TexterWindows.h"
+#include "TextingTestData.h"
 #include "TimeClockFiles.h"
 
 #include <QApplication>
@@ -23,40 +24,6 @@ using namespace tillora::test;
 
 namespace {
 
-QByteArray tender(const QByteArray& amount) {
-    return "\"T1\",\"CASH\"," + amount + ",1,\"12/07/2026\",\"15:00\",0,0,0,0,0,\"A\",\"B\",7\r\n";
-}
-
-QByteArray clockRecord(const QString& employee, const QString& state) {
-    FixedRecord r(clockrecord::Length);
-    r.set(clockrecord::State, state);
-    r.set(clockrecord::TimeIn, QStringLiteral("08:00"));
-    r.set(clockrecord::Employee, employee);
-    return r.bytes();
-}
-
-QByteArray employee(const QString& number, const QString& name) {
-    FixedRecord r(employeerecord::Length);
-    r.set(employeerecord::Number, number);
-    r.set(employeerecord::Name, name);
-    return r.bytes();
-}
-
-class Panel final : public ReportStatusPanel {
-public:
-    void showReportStatus(const QString& text, unsigned int textColour, int style) override {
-        caption = text;
-        colour = textColour;
-        panelStyle = style;
-    }
-    void setReportCaption(const QString& text) override { caption = text; }
-    void showMainWindow() override { mainShown = true; }
-    QString caption;
-    unsigned int colour = 0;
-    int panelStyle = -1;
-    bool mainShown = false;
-};
-
 // A store with the point-of-sale files, two employees clocked in and the texter set up
 // to send every report to the test server.
 struct Store {
@@ -65,7 +32,7 @@ struct Store {
     ProgramValues values;
     ManualClock clock{QDateTime(QDate(2026, 12, 7), QTime(15, 0, 40))};
     FakePrompts prompts;
-    Panel panel;
+    RecordingStatusPanel panel;
     std::unique_ptr<TexterWindows> windows;
 
     explicit Store(int port, const QString& caFile) {
@@ -73,13 +40,13 @@ struct Store {
         drives.writeFile('c', "Tillora/ini/MailServer.dat",
                          "\"127.0.0.1\"," + QByteArray::number(port) + ",\"" + caFile.toUtf8() +
                              "\"\r\n");
-        drives.writeFile('c', "Tillora/TDTenders.daT", tender("10.006") + tender("2"));
+        drives.writeFile('c', "Tillora/TDTenders.daT", tenderRecord("10.006") + tenderRecord("2"));
         drives.writeFile('c', "Tillora/ini/DiscountList.daT",
                          "\"D\",\"Senior\",3,\"x\",1.5,0,\"y\",1\r\n");
         drives.writeFile('c', "shiftra/Data/TSinout.dat",
                          clockRecord("7", "1") + clockRecord("9", "0") + clockRecord("12", "1"));
         drives.writeFile('c', "shiftra/Data/Zemployee.dat",
-                         employee("7", "Ann Baker") + employee("12", "Eve Fox"));
+                         employeeRecord("7", "Ann Baker") + employeeRecord("12", "Eve Fox"));
         platform = std::make_unique<FakePlatform>(drives.driveFolder());
         values.CompanyName = QStringLiteral("Joe's Diner");
         windows = std::make_unique<TexterWindows>(*platform, values, clock, prompts, panel);

@@ -8,6 +8,7 @@
 #include "ReportCycle.h"
 #include "ReportTexts.h"
 #include "TempDrives.h"
+#include "TextingTestData.h"
 
 #include <QtTest>
 
@@ -15,11 +16,6 @@ using namespace tillora;
 using namespace tillora::test;
 
 namespace {
-
-// A tender record in the point-of-sale program's write format: fourteen values.
-QByteArray tender(const QByteArray& amount) {
-    return "\"T1\",\"CASH\"," + amount + ",1,\"12/07/2026\",\"15:00\",0,0,0,0,0,\"A\",\"B\",7\r\n";
-}
 
 // A discount record: eight values, the third a count, the fifth an amount.
 QByteArray discount(const QByteArray& count, const QByteArray& amount) {
@@ -68,21 +64,6 @@ public:
     }
     QList<Sent> sent;
     QString failWith;
-};
-
-class FakePanel final : public ReportStatusPanel {
-public:
-    void showReportStatus(const QString& text, unsigned int textColour, int style) override {
-        caption = text;
-        colour = textColour;
-        panelStyle = style;
-    }
-    void setReportCaption(const QString& text) override { caption = text; }
-    void showMainWindow() override { mainShown = true; }
-    QString caption;
-    unsigned int colour = 0;
-    int panelStyle = -1;
-    bool mainShown = false;
 };
 
 class TexterHostFake final : public TexterHost {
@@ -142,15 +123,17 @@ private Q_SLOTS:
 
         // Each amount is rounded to cents before it is added; zero is skipped; a negative
         // amount (a refund) is subtracted.
-        writeTenders(tender("10.006") + tender("2") + tender("0") + tender("-1.5"));
+        writeTenders(tenderRecord("10.006") + tenderRecord("2") + tenderRecord("0") +
+                     tenderRecord("-1.5"));
         TotalResult result = totals.salesTotal();
         QCOMPARE(result.labelText(), QStringLiteral("$10.51"));
         QVERIFY(drives->exists('c', "Tillora/TDTenders.TMP"));
 
         // The copy is made afresh for every run.
-        writeTenders(tender("10.006") + tender("2"));
+        writeTenders(tenderRecord("10.006") + tenderRecord("2"));
         QCOMPARE(totals.salesTotal().labelText(), QStringLiteral("$12.01"));
-        QCOMPARE(drives->readFile('c', "Tillora/TDTenders.TMP"), tender("10.006") + tender("2"));
+        QCOMPARE(drives->readFile('c', "Tillora/TDTenders.TMP"),
+                 tenderRecord("10.006") + tenderRecord("2"));
     }
 
     void salesTotalFailures() {
@@ -161,10 +144,10 @@ private Q_SLOTS:
         QVERIFY(missing.reason.contains("TDTenders.daT"));
 
         // A last record cut short leaves no total: the label stays empty.
-        writeTenders(tender("5") + "\"T2\",\"CASH\",3,1\r\n");
+        writeTenders(tenderRecord("5") + "\"T2\",\"CASH\",3,1\r\n");
         QVERIFY(!totals.salesTotal().total);
         // So does an amount that is not a number, even with good records after it.
-        writeTenders(tender("\"abc\"") + tender("5"));
+        writeTenders(tenderRecord("\"abc\"") + tenderRecord("5"));
         QVERIFY(!totals.salesTotal().total);
     }
 
@@ -235,7 +218,7 @@ private Q_SLOTS:
         QFETCH(bool, runs);
         FakeTexter texter;
         texter.check1 = featureOn;
-        FakePanel panel;
+        RecordingStatusPanel panel;
         TexterHostFake host(texter);
         ManualClock clock(QDateTime(QDate(2026, 12, 7), now));
         int cycles = 0;
@@ -257,7 +240,7 @@ private Q_SLOTS:
         FakeTexter texter;
         texter.clockedIn = {"|Ann" + QString(27, ' '), "|Bob" + QString(27, ' ')};
         FakeMail mail;
-        FakePanel panel;
+        RecordingStatusPanel panel;
         ManualClock clock(QDateTime(QDate(2026, 12, 7), QTime(15, 0, 40)));
         ProgramValues values;
         values.CompanyName = "Joe's Diner";
@@ -295,7 +278,7 @@ private Q_SLOTS:
             FakeTexter texter;
             texter.number = "000-000-0000";
             FakeMail mail;
-            FakePanel panel;
+            RecordingStatusPanel panel;
             ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
             QVERIFY(mail.sent.isEmpty());
             QVERIFY(!drives->exists('c', "Tillora/TxtMsg.log"));
@@ -309,7 +292,7 @@ private Q_SLOTS:
             FakeTexter texter;
             texter.check2 = texter.check3 = texter.check5 = false;
             FakeMail mail;
-            FakePanel panel;
+            RecordingStatusPanel panel;
             ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
             QVERIFY(mail.sent.isEmpty());
             QVERIFY(drives->readFile('c', "Tillora/TxtMsg.log").startsWith("Text Sucessfully"));
@@ -321,7 +304,7 @@ private Q_SLOTS:
             texter.check3 = texter.check5 = false;
             FakeMail mail;
             mail.failWith = "server unreachable";
-            FakePanel panel;
+            RecordingStatusPanel panel;
             ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
             const QByteArray log = drives->readFile('c', "Tillora/TxtMsg.log");
             QVERIFY(log.endsWith("Text FAILED to Send  on Monday 12/07/2026 at 03:00 PM: sales "
@@ -335,7 +318,7 @@ private Q_SLOTS:
             FakeTexter texter;
             texter.check1 = false;
             FakeMail mail;
-            FakePanel panel;
+            RecordingStatusPanel panel;
             ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
             QVERIFY(mail.sent.isEmpty());
             QCOMPARE(panel.caption, QString());
@@ -348,7 +331,7 @@ private Q_SLOTS:
         texter.sales.clear(); // the total never arrives
         texter.check3 = texter.check5 = false;
         FakeMail mail;
-        FakePanel panel;
+        RecordingStatusPanel panel;
         ManualClock clock;
         ProgramValues values;
         ReportCycle cycle(texter, mail, panel, *platform, clock, values);

@@ -11,6 +11,7 @@
 #include "TLRAtxtMsg.h"
 #include "TempDrives.h"
 #include "TextSettingsFile.h"
+#include "TextingTestData.h"
 #include "TimeClockFiles.h"
 
 #include <QCheckBox>
@@ -34,21 +35,6 @@ const QByteArray storedSettings = "\"1\"\r\n\"555-123-4567\"\r\n\"Verizon\"\r\n\
                                   "\"12/01/2026 at 10:00 AM\"\r\n\"number@vtext.com\"\r\n"
                                   "\" owner@store.test\"\r\n\"secret-pass\"\r\n\"FUTURE\"\r\n"
                                   "\"Data file for Text Messege\"\r\n";
-
-QByteArray clockRecord(const QString& employee, const QString& state, const QString& timeIn) {
-    FixedRecord r(clockrecord::Length);
-    r.set(clockrecord::State, state);
-    r.set(clockrecord::TimeIn, timeIn);
-    r.set(clockrecord::Employee, employee);
-    return r.bytes();
-}
-
-QByteArray employee(const QString& number, const QString& name) {
-    FixedRecord r(employeerecord::Length);
-    r.set(employeerecord::Number, number);
-    r.set(employeerecord::Name, name);
-    return r.bytes();
-}
 
 // A store's drive C with the program's files, and the objects every window needs.
 struct Fixture {
@@ -331,7 +317,7 @@ private Q_SLOTS:
                            clockRecord("7", "1", "08:00") + clockRecord("9", "0", "09:00") +
                                clockRecord("12", "1", "10:30"));
         f.drives.writeFile('c', "shiftra/Data/Zemployee.dat",
-                           employee("007", "Ann Baker") + employee("12", "Eve Fox"));
+                           employeeRecord("007", "Ann Baker") + employeeRecord("12", "Eve Fox"));
         QPointer<ShiftraInOut> window = new ShiftraInOut(*f.platform, f.values, f.clock, f.prompts);
         QCOMPARE(window->windowTitle(), QStringLiteral("Employees Clocked In"));
         QCOMPARE(window->Label7->text(), QStringLiteral("15:05"));
@@ -369,7 +355,7 @@ private Q_SLOTS:
         f.drives.writeFile('c', "shiftra/Data/TSinout.dat",
                            clockRecord("7", "1", "08:00") + clockRecord("12", "1", "10:30"));
         f.drives.writeFile('c', "shiftra/Data/Zemployee.dat",
-                           employee("7", "Ann Baker") + employee("12", "Eve Fox"));
+                           employeeRecord("7", "Ann Baker") + employeeRecord("12", "Eve Fox"));
         std::unique_ptr<TLRAtxtMsg> texter(f.texter());
         texter->Command4->setEnabled(true);
         texter->Command4->click();

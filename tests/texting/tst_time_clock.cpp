@@ -3,6 +3,7 @@
 #include "ManualClock.h"
 #include "ProgramValues.h"
 #include "TempDrives.h"
+#include "TextingTestData.h"
 #include "TimeClockFiles.h"
 
 #include <QtTest>
@@ -21,13 +22,6 @@ QByteArray stateRecord(const QString& employee, const QString& state, const QStr
     r.set(clockrecord::Employee, employee);
     r.set(clockrecord::Field9, extra);
     r.set(clockrecord::Field11, extra);
-    return r.bytes();
-}
-
-QByteArray employeeRecord(const QString& number, const QString& name) {
-    FixedRecord r(employeerecord::Length);
-    r.set(employeerecord::Number, number);
-    r.set(employeerecord::Name, name);
     return r.bytes();
 }
 

@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Colors.h"
+#include "ControlNames.h"
 #include "DatePictures.h"
 #include "PrinterPicture.h"
 #include "Prompts.h"
@@ -46,10 +47,6 @@ QPushButton* button(const QString& caption, const QString& name, QWidget* parent
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
     return b;
-}
-
-QString indexed(const char* name, int index) {
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
 } // namespace
@@ -107,11 +104,11 @@ void Form2::buildControls() {
     grid->addWidget(SSPanel2[1], 0, 2);
     for (int i = 0; i < 7; ++i) {
         Label1[i] = new QLabel(QLatin1String(WeekdayCaptions[i]), this);
-        Label1[i]->setObjectName(indexed("Label1", i));
+        Label1[i]->setObjectName(indexedName("Label1", i));
         Combo1[i] = new QComboBox(this);
-        Combo1[i]->setObjectName(indexed("Combo1", i));
+        Combo1[i]->setObjectName(indexedName("Combo1", i));
         Combo2[i] = new QComboBox(this);
-        Combo2[i]->setObjectName(indexed("Combo2", i));
+        Combo2[i]->setObjectName(indexedName("Combo2", i));
         for (QComboBox* list : {Combo1[i], Combo2[i]}) {
             list->setEditable(true); // the lists accept typed times
             list->setInsertPolicy(QComboBox::NoInsert);

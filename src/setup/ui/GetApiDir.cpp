@@ -1,5 +1,6 @@
 #include "GetApiDir.h"
 
+#include "ControlNames.h"
 #include "FileListBox.h"
 #include "ShortcutMove.h"
 #include "StartupFolders.h"
@@ -12,15 +13,6 @@
 #include <QStyle>
 
 namespace tillora {
-
-namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
 
 GetApiDir::GetApiDir(const Platform& platform, Prompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window)

@@ -1,6 +1,7 @@
 #include "Email2.h"
 
 #include "Clock.h"
+#include "ControlNames.h"
 #include "FileSave.h"
 #include "Platform.h"
 #include "Prompts.h"
@@ -18,15 +19,6 @@
 #include <QVBoxLayout>
 
 namespace tillora {
-
-namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
 
 Email2::Email2(Platform& platform, const Clock& clock, Prompts& prompts, const MailServer& server,
                const MailTimeouts& timeouts, const MailAccount& account, QWidget* parent)

@@ -1,6 +1,7 @@
 #include "ShiftraInOut.h"
 
 #include "Clock.h"
+#include "ControlNames.h"
 #include "DatePictures.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
@@ -16,11 +17,6 @@
 namespace tillora {
 
 namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 ProgramValues& withTimeClockFolder(ProgramValues& values) {
     if (values.ShiftraDIR.isEmpty())

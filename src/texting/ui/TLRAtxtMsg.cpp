@@ -2,6 +2,7 @@
 
 #include "CarrierFile.h"
 #include "Clock.h"
+#include "ControlNames.h"
 #include "Email2.h"
 #include "Email2Factory.h"
 #include "MailServerFile.h"
@@ -35,11 +36,6 @@ namespace {
 const QString testSubject = QStringLiteral("Test Text Message");
 const QString testBody =
     QStringLiteral("This is a test Text message sent from Tillora, The professionals Choice.");
-
-template <typename W> W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 QPushButton* button(QWidget* parent, const char* caption, const char* name) {
     return named(new QPushButton(QString::fromLatin1(caption), parent), QString::fromLatin1(name));
