@@ -1,5 +1,6 @@
 // The real tillora-backup program: it becomes resident against a drive folder, refuses a
-// second copy, and a kill ends it through its terminate path with the settings saved.
+// second copy, runs the nightly backup at its minute, and a kill ends it through its
+// terminate path with the settings saved.
 #include "TempDrives.h"
 
 #include <QProcess>
@@ -36,6 +37,7 @@ const QByteArray BareFlags = "\"Time Start    \",\"4:15 am\"\r\n"
                              "\"Backup to is a Network Drive\",0\r\n";
 
 const QString SettingsPath = QStringLiteral("Tillora/ini/Autobackup.dat");
+const char* const FakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1";
 
 bool waitForOutput(QProcess& process, const QByteArray& text, QByteArray& seen, int ms) {
     QElapsedTimer timer;
@@ -65,6 +67,15 @@ struct Store {
     }
     void start(QProcess& process) {
         process.setProcessEnvironment(env);
+        process.start(QStringLiteral(TILLORA_BACKUP_BINARY), {});
+    }
+    // Starts the program with its clocks at `moment`, running ten times faster. The
+    // library is preloaded directly so that the process is the program itself.
+    void startAt(QProcess& process, const QString& moment) {
+        QProcessEnvironment fake = env;
+        fake.insert(QStringLiteral("LD_PRELOAD"), QString::fromLatin1(FakeTimeLibrary));
+        fake.insert(QStringLiteral("FAKETIME"), u'@' + moment + QStringLiteral(" x10"));
+        process.setProcessEnvironment(fake);
         process.start(QStringLiteral(TILLORA_BACKUP_BINARY), {});
     }
 };
@@ -115,6 +126,36 @@ private Q_SLOTS:
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), 0);
         QCOMPARE(store.drives.readFile('c', SettingsPath), BareFlags);
+    }
+
+    void nightlyBackupRunsAtTheChosenMinute() {
+        if (!QFile::exists(QString::fromLatin1(FakeTimeLibrary)))
+            QSKIP("faketime is not installed");
+        Store store;
+        store.drives.addDrive('e', QStringLiteral("BACKUP"));
+        QByteArray settings = BareFlags;
+        settings.replace("4:15 am", "3:00 am")
+            .replace("\"Backup To     \",\"c:\"", "\"Backup To     \",\"e: [BACKUP]\"");
+        store.drives.writeFile('c', SettingsPath, settings);
+        store.drives.writeFile('c', "Tillora/Sales/day.dat", "the day's sales");
+        store.drives.writeFile('c', "Shiftra/data/hours.dat", "hours");
+
+        // Twenty seconds before the start time; the scheduler's ticks come every 5.5 s.
+        QProcess program;
+        store.startAt(program, QStringLiteral("2026-12-08 02:59:40"));
+        QByteArray seen;
+        QVERIFY2(waitForOutput(program, "resident", seen, 20000), seen.constData());
+        QVERIFY(!store.drives.exists('e', "TLRAbackup"));
+        QTRY_VERIFY_WITH_TIMEOUT(store.drives.exists('e', "TLRAbackup/Tillora/Sales/day.dat"),
+                                 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!store.drives.readFile('c', SettingsPath).contains("12/6/2026"),
+                                 10000);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Shiftra/data/hours.dat"),
+                 QByteArray("hours"));
+
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
     }
 };
 
