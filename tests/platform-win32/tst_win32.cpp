@@ -105,6 +105,8 @@ std::vector<testing::Case> quotingCases() {
              CHECK(parts.size() == 4 && parts[3] == L"\\\\nas\\Back Up & more");
              // a destination without a share (a local drive) maps nothing extra
              CHECK_EQUAL(netUseArguments(L"e:", L"  ").size(), std::size_t(2));
+             // An option-like label never reaches net as an option.
+             CHECK_EQUAL(netUseArguments(L"e:", L" /DELETE /Y").size(), std::size_t(2));
          }},
         {"only the text editor is shown; other programs run hidden",
          [] {

@@ -247,8 +247,16 @@ std::vector<std::wstring> netUseArguments(const std::wstring& letter, const std:
             return std::wstring();
         return text.substr(first, text.find_last_not_of(L' ') - first + 1);
     };
-    std::vector<std::wstring> arguments = {L"use", trimmed(letter)};
-    if (const std::wstring path = trimmed(share); !path.empty())
+    // Text beginning with "/" would be read by net as an option (a volume label such as
+    // "/DELETE"): it is never passed on.
+    const auto usable = [&](const std::wstring& text) {
+        const std::wstring value = trimmed(text);
+        return value.empty() || value.front() == L'/' ? std::wstring() : value;
+    };
+    std::vector<std::wstring> arguments = {L"use"};
+    if (const std::wstring drive = usable(letter); !drive.empty())
+        arguments.push_back(drive);
+    if (const std::wstring path = usable(share); !path.empty())
         arguments.push_back(path);
     return arguments;
 }
