@@ -158,8 +158,10 @@ void BackupApplication::endProcessNow() {
     QApplication::closeAllWindows();
     // Outside the main loop (start-up, a message box, the wait of a running backup) the
     // program must not carry on with the interrupted work once it is told to end: the
-    // settings are saved by now, so leave without unwinding into it.
-    if (!started_ || QThread::currentThread()->loopLevel() > 1) {
+    // settings are saved by now, so leave without unwinding into it. A backup that is
+    // copying yields through single event passes, which no loop level shows.
+    const bool insideWork = engine_ && engine_->running();
+    if (!started_ || insideWork || QThread::currentThread()->loopLevel() > 1) {
         std::fflush(nullptr);
         std::_Exit(0);
     }

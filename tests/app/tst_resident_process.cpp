@@ -157,6 +157,36 @@ private Q_SLOTS:
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), 0);
     }
+
+    // Ending the program while a backup copies must end it there and then: the run does
+    // not carry on invisibly, and a run cut short is not recorded as done.
+    void aKillDuringTheBackupEndsTheProgramAtOnce() {
+        if (!QFile::exists(QString::fromLatin1(FakeTimeLibrary)))
+            QSKIP("faketime is not installed");
+        Store store;
+        store.drives.addDrive('e', QStringLiteral("BACKUP"));
+        QByteArray settings = BareFlags;
+        settings.replace("4:15 am", "3:00 am")
+            .replace("\"Backup To     \",\"c:\"", "\"Backup To     \",\"e: [BACKUP]\"");
+        store.drives.writeFile('c', SettingsPath, settings);
+        constexpr int FileCount = 20000;
+        for (int i = 0; i < FileCount; ++i)
+            store.drives.writeFile(
+                'c', QStringLiteral("Tillora/Sales/%1.dat").arg(i, 5, 10, QChar(u'0')), "sale");
+
+        QProcess program;
+        store.startAt(program, QStringLiteral("2026-12-08 02:59:40"));
+        QByteArray seen;
+        QVERIFY2(waitForOutput(program, "resident", seen, 20000), seen.constData());
+        const QString sales = store.drives.root('e') + QStringLiteral("/TLRAbackup/Tillora/Sales");
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(sales).entryList(QDir::Files).size() > 10, 30000);
+
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(QDir(sales).entryList(QDir::Files).size() < FileCount);
+        QCOMPARE(store.drives.readFile('c', SettingsPath), settings);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestResidentProcess)
