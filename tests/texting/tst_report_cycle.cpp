@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace tillora;
@@ -159,6 +160,28 @@ private Q_SLOTS:
             QVERIFY(store.panel.caption.startsWith("Text Message FAILED. sales report: "));
             QCOMPARE(store.panel.colour, 255u);
         }
+    }
+
+    // The operator may press "Done" on the texter window while the cycle waits for a
+    // total: the cycle finishes with the settings it started from.
+    void texterClosedDuringTheCycle() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        Store store(server.port(), server.certificateFile());
+        QFile::remove(store.drives.root('c') + "/Tillora/TDTenders.daT");
+        TLRAtxtMsg* t = store.windows->texter();
+        t->setAttribute(Qt::WA_DeleteOnClose);
+        t->Check3->setChecked(false);
+        t->Check5->setChecked(false);
+        QTimer::singleShot(100, t, [t] { t->SSCommand1->click(); });
+        store.windows->Work_it();
+        settle();
+        const QList<ReceivedMail> mails = server.received();
+        QCOMPARE(mails.size(), 1);
+        QVERIFY(mails[0].plainPart.startsWith(
+            "The current sales total for Joe's Diner is FAILED on Monday"));
+        QVERIFY(store.log().startsWith("Text Sucessfully Sent"));
+        QVERIFY(!store.windows->texter());
     }
 
     void noReportChosenStillLogs() {

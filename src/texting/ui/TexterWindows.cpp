@@ -22,37 +22,74 @@ namespace {
 constexpr int kHistoryLimit = 2000;
 }
 
-// The report cycle's view of the texter window's controls.
+// The report cycle's view of the texter window's controls. The operator may close the
+// window while a cycle waits for a total or a send; the cycle then goes on with the
+// values the window last showed instead of reaching into a window that is gone.
 class TexterWindows::View final : public TexterView {
 public:
-    View(TexterWindows& owner, TLRAtxtMsg& texter)
-        : owner_(owner)
-        , texter_(texter) {}
+    explicit View(TexterWindows& owner)
+        : owner_(owner) {}
 
-    bool featureOn() const override { return texter_.Check1->isChecked(); }
-    QString mobileNumber() const override { return texter_.Text1->text(); }
-    QString gatewayTemplate() const override { return texter_.Text3->text(); }
-    QString firstReportTime() const override { return texter_.Combo1->currentText(); }
-    QString lastReportTime() const override { return texter_.Combo2->currentText(); }
-    bool salesReport() const override { return texter_.Check2->isChecked(); }
-    bool discountReport() const override { return texter_.Check3->isChecked(); }
-    bool clockedInReport() const override { return texter_.Check5->isChecked(); }
-    QString salesLabel() const override { return texter_.Label2->text(); }
-    void setSalesLabel(const QString& text) override { texter_.Label2->setText(text); }
-    QString discountLabel() const override { return texter_.Label4->text(); }
-    void setDiscountLabel(const QString& text) override { texter_.Label4->setText(text); }
-    void setClockedInLabel(const QString& text) override { texter_.Label5->setText(text); }
+    void attach(TLRAtxtMsg* texter) {
+        texter_ = texter;
+        last_ = {};
+        readAll();
+    }
+    // Takes every setting the cycle reads, so a window closed mid-cycle leaves them.
+    void readAll() {
+        featureOn();
+        mobileNumber();
+        gatewayTemplate();
+        firstReportTime();
+        lastReportTime();
+        salesReport();
+        discountReport();
+        clockedInReport();
+        salesLabel();
+        discountLabel();
+    }
+
+    bool featureOn() const override { return live(&TLRAtxtMsg::Check1, last_.featureOn); }
+    QString mobileNumber() const override { return live(&TLRAtxtMsg::Text1, last_.mobileNumber); }
+    QString gatewayTemplate() const override {
+        return live(&TLRAtxtMsg::Text3, last_.gatewayTemplate);
+    }
+    QString firstReportTime() const override {
+        return live(&TLRAtxtMsg::Combo1, last_.firstReportTime);
+    }
+    QString lastReportTime() const override {
+        return live(&TLRAtxtMsg::Combo2, last_.lastReportTime);
+    }
+    bool salesReport() const override { return live(&TLRAtxtMsg::Check2, last_.salesReport); }
+    bool discountReport() const override { return live(&TLRAtxtMsg::Check3, last_.discountReport); }
+    bool clockedInReport() const override {
+        return live(&TLRAtxtMsg::Check5, last_.clockedInReport);
+    }
+    QString salesLabel() const override { return live(&TLRAtxtMsg::Label2, last_.salesLabel); }
+    void setSalesLabel(const QString& text) override {
+        set(&TLRAtxtMsg::Label2, last_.salesLabel, text);
+    }
+    QString discountLabel() const override {
+        return live(&TLRAtxtMsg::Label4, last_.discountLabel);
+    }
+    void setDiscountLabel(const QString& text) override {
+        set(&TLRAtxtMsg::Label4, last_.discountLabel, text);
+    }
+    void setClockedInLabel(const QString& text) override {
+        QString ignored;
+        set(&TLRAtxtMsg::Label5, ignored, text);
+    }
 
     void addHistoryRow(const QString& row) override {
-        texter_.MList1->addTopLevelItem(new QTreeWidgetItem(row.split(u'|')));
-        if (texter_.MList1->topLevelItemCount() > kHistoryLimit)
-            texter_.MList1->clear();
+        if (!texter_)
+            return;
+        texter_->MList1->addTopLevelItem(new QTreeWidgetItem(row.split(u'|')));
+        if (texter_->MList1->topLevelItemCount() > kHistoryLimit)
+            texter_->MList1->clear();
     }
-    void runSalesTotal() override {
-        texter_.Label2->setText(owner_.totals().salesTotal().labelText());
-    }
+    void runSalesTotal() override { setSalesLabel(owner_.totals().salesTotal().labelText()); }
     void runDiscountTotal() override {
-        texter_.Label4->setText(owner_.totals().discountTotal().labelText());
+        setDiscountLabel(owner_.totals().discountTotal().labelText());
     }
     QStringList reloadClockedIn() override {
         // A fresh read of the time-clock files: the clocked-in window loads anew.
@@ -60,13 +97,49 @@ public:
         return clockedIn.clockedInEntries();
     }
     void closeWindow() override {
-        texter_.hide();
-        texter_.deleteLater(); // the cycle may run inside one of the window's own handlers
+        if (!texter_)
+            return;
+        texter_->hide();
+        texter_->deleteLater(); // the cycle may run inside one of the window's own handlers
     }
 
 private:
+    struct Last {
+        bool featureOn = false, salesReport = false, discountReport = false,
+             clockedInReport = false;
+        QString mobileNumber, gatewayTemplate, firstReportTime, lastReportTime, salesLabel,
+            discountLabel;
+    };
+
+    bool live(QCheckBox* TLRAtxtMsg::*box, bool& last) const {
+        if (texter_)
+            last = (texter_->*box)->isChecked();
+        return last;
+    }
+    QString live(QLineEdit* TLRAtxtMsg::*box, QString& last) const {
+        if (texter_)
+            last = (texter_->*box)->text();
+        return last;
+    }
+    QString live(QComboBox* TLRAtxtMsg::*list, QString& last) const {
+        if (texter_)
+            last = (texter_->*list)->currentText();
+        return last;
+    }
+    QString live(QLabel* TLRAtxtMsg::*label, QString& last) const {
+        if (texter_)
+            last = (texter_->*label)->text();
+        return last;
+    }
+    void set(QLabel* TLRAtxtMsg::*label, QString& last, const QString& text) {
+        last = text;
+        if (texter_)
+            (texter_->*label)->setText(text);
+    }
+
     TexterWindows& owner_;
-    TLRAtxtMsg& texter_;
+    QPointer<TLRAtxtMsg> texter_;
+    mutable Last last_;
 };
 
 // Each report through a new hidden mail window, which unloads itself after sending.
@@ -96,6 +169,7 @@ TexterWindows::TexterWindows(Platform& platform, ProgramValues& values, const Cl
     , prompts_(prompts)
     , panel_(panel)
     , mail_(platform, values, clock, prompts)
+    , view_(std::make_unique<View>(*this))
     , mailOut_(std::make_unique<Mail>(mail_)) {
 }
 
@@ -116,8 +190,7 @@ TLRAtxtMsg* TexterWindows::load() {
         return texter_;
     auto* texter = new TLRAtxtMsg(platform_, values_, clock_, prompts_, mail_);
     texter_ = texter;
-    view_ = std::make_unique<View>(*this, *texter);
-    connect(texter, &QObject::destroyed, this, [this] { view_.reset(); });
+    view_->attach(texter);
     connect(texter, &TLRAtxtMsg::settingsDone, this, &TexterWindows::settingsDone);
     connect(texter->Command3, &QPushButton::clicked, this, &TexterWindows::Work_it);
     connect(texter->Command6, &QPushButton::clicked, this, [this] { showTotal(true); });
@@ -146,6 +219,7 @@ void TexterWindows::showMailWindow() {
 
 void TexterWindows::Work_it() {
     TexterView& view = loadHidden();
+    view_->readAll();
     ReportCycle cycle(view, *mailOut_, panel_, platform_, clock_, values_);
     cycle.setTiming(timing_);
     cycle.Work_it();
