@@ -16,7 +16,9 @@ constexpr int StepTwips = 1000;
 } // namespace
 
 TilloraBackup3::TilloraBackup3(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::WindowStaysOnTopHint)
+    // Not kept on top: the start-up messages ("Config file Missing", a missing drive) must
+    // not open behind it.
+    : QWidget(parent, Qt::SplashScreen)
     , Label3(new QLabel(QStringLiteral("0"), this))
     , Frame(new QFrame(this))
     , Bar(new QFrame(Frame))
