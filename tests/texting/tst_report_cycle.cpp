@@ -2,6 +2,7 @@
 #include "FakePlatform.h"
 #include "FakePrompts.h"
 #include "FixedRecord.h"
+#include "HourlyReportCheck.h"
 #include "ManualClock.h"
 #include "ProgramValues.h"
 #include "ReportCycle.h"
@@ -182,6 +183,25 @@ private Q_SLOTS:
             "The current sales total for Joe's Diner is FAILED on Monday"));
         QVERIFY(store.log().startsWith("Text Sucessfully Sent"));
         QVERIFY(!store.windows->texter());
+    }
+
+    // At a full hour the check loads the texter window hidden, also when the operator has
+    // it open and texting is off; at other minutes it leaves the window alone.
+    void hourlyCheckHidesTheTexterWindow() {
+        Store store(SmtpTestServer::unusedPort(), QString());
+        store.windows->showSettings();
+        TLRAtxtMsg* t = store.windows->texter();
+        t->Check1->setChecked(false);
+        bool cycleRan = false;
+        HourlyReportCheck check(*store.windows, store.panel, store.clock,
+                                [&](TexterView&) { cycleRan = true; });
+        check.setPauseAfterReport(std::chrono::milliseconds(0));
+        QVERIFY(!check.run(QStringLiteral("03:05 PM")));
+        QVERIFY(t->isVisible());
+        QVERIFY(!check.run(QStringLiteral("03:00 PM")));
+        QCOMPARE(store.windows->texter(), t); // still loaded
+        QVERIFY(!t->isVisible());
+        QVERIFY(!cycleRan);
     }
 
     void noReportChosenStillLogs() {

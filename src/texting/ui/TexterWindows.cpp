@@ -201,7 +201,7 @@ TLRAtxtMsg* TexterWindows::load() {
 }
 
 TexterView& TexterWindows::loadHidden() {
-    load();
+    load()->hide();
     return *view_;
 }
 
@@ -218,9 +218,9 @@ void TexterWindows::showMailWindow() {
 }
 
 void TexterWindows::Work_it() {
-    TexterView& view = loadHidden();
+    load();
     view_->readAll();
-    ReportCycle cycle(view, *mailOut_, panel_, platform_, clock_, values_);
+    ReportCycle cycle(*view_, *mailOut_, panel_, platform_, clock_, values_);
     cycle.setTiming(timing_);
     cycle.Work_it();
 }
