@@ -159,8 +159,10 @@ void BackupApplication::endProcessNow() {
     // Outside the main loop (start-up, a message box, the wait of a running backup) the
     // program must not carry on with the interrupted work once it is told to end: the
     // settings are saved by now, so leave without unwinding into it. A backup that is
-    // copying yields through single event passes, which no loop level shows.
-    const bool insideWork = engine_ && engine_->running();
+    // copying, like a report cycle between its waits, yields through single event passes,
+    // which no loop level shows.
+    const bool insideWork =
+        (engine_ && engine_->running()) || (texting_ && texting_->cycleRunning());
     if (!started_ || insideWork || QThread::currentThread()->loopLevel() > 1) {
         std::fflush(nullptr);
         std::_Exit(0);

@@ -43,10 +43,18 @@ QuotedLineWriter& QuotedLineWriter::textLine(const QStringList& values) {
     return endLine();
 }
 
-QuotedValueReader::QuotedValueReader(QByteArray bytes) : bytes_(std::move(bytes)) {}
+QuotedValueReader::QuotedValueReader(QByteArray bytes)
+    : bytes_(std::move(bytes)) {
+}
 
 bool QuotedValueReader::atEnd() const {
-    return pos_ >= bytes_.size();
+    // Blank lines after the last value are the end of the data, not an empty record.
+    for (qsizetype i = pos_; i < bytes_.size(); ++i) {
+        const char c = bytes_[i];
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    }
+    return true;
 }
 
 void QuotedValueReader::consumeDelimiter() {

@@ -37,6 +37,7 @@ class QuotedValueReader {
 public:
     explicit QuotedValueReader(QByteArray bytes);
 
+    // True when only blanks and line ends are left.
     bool atEnd() const;
     // The next value, or nothing at the end of the data.
     std::optional<QString> next();

@@ -28,24 +28,27 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QStringList>("values");
         QTest::newRow("empty file") << QByteArray() << QStringList{};
-        QTest::newRow("quoted and bare") << QByteArray("\"Tillora\",-1\r\n")
-                                         << QStringList{"Tillora", "-1"};
-        QTest::newRow("quoted flag") << QByteArray("\"Loyvana\",\"0\"\r\n")
-                                     << QStringList{"Loyvana", "0"};
-        QTest::newRow("comma inside quotes stays") << QByteArray("\"Smith, Jones\",0\r\n")
-                                                   << QStringList{"Smith, Jones", "0"};
+        QTest::newRow("quoted and bare")
+            << QByteArray("\"Tillora\",-1\r\n") << QStringList{"Tillora", "-1"};
+        QTest::newRow("quoted flag")
+            << QByteArray("\"Loyvana\",\"0\"\r\n") << QStringList{"Loyvana", "0"};
+        QTest::newRow("comma inside quotes stays")
+            << QByteArray("\"Smith, Jones\",0\r\n") << QStringList{"Smith, Jones", "0"};
         QTest::newRow("line ends separate like commas")
             << QByteArray("\"a\",\"b\"\r\n\"c\",\"d\"\r\n") << QStringList{"a", "b", "c", "d"};
         QTest::newRow("bare LF and missing final line end")
             << QByteArray("1,2\n3") << QStringList{"1", "2", "3"};
         QTest::newRow("blanks around bare values are dropped")
             << QByteArray("  12.5 , \"x y\" \r\n") << QStringList{"12.5", "x y"};
-        QTest::newRow("empty quoted values") << QByteArray("\"\",\"\"\r\n")
-                                             << QStringList{"", ""};
+        QTest::newRow("empty quoted values") << QByteArray("\"\",\"\"\r\n") << QStringList{"", ""};
+        QTest::newRow("blank lines at the end are no value")
+            << QByteArray("1,2\r\n\r\n  \r\n") << QStringList{"1", "2"};
+        QTest::newRow("an empty line inside is a value")
+            << QByteArray("1\r\n\r\n2\r\n") << QStringList{"1", "", "2"};
         QTest::newRow("unterminated quote reads to the end")
             << QByteArray("\"open,ended") << QStringList{"open,ended"};
-        QTest::newRow("code page text") << QByteArray("\"Caf\xe9 \x80\"\r\n")
-                                        << QStringList{QStringLiteral("Café €")};
+        QTest::newRow("code page text")
+            << QByteArray("\"Caf\xe9 \x80\"\r\n") << QStringList{QStringLiteral("Café €")};
     }
     void readerSplitsValues() {
         QFETCH(QByteArray, input);

@@ -134,6 +134,9 @@ private Q_SLOTS:
         QCOMPARE(totals.salesTotal().labelText(), QStringLiteral("$12.01"));
         QCOMPARE(drives->readFile('c', "Tillora/TDTenders.TMP"),
                  tenderRecord("10.006") + tenderRecord("2"));
+        // A blank line after the last record is no record of its own.
+        writeTenders(tenderRecord("2") + "\r\n");
+        QCOMPARE(totals.salesTotal().labelText(), QStringLiteral("$2.00"));
     }
 
     void salesTotalFailures() {

@@ -222,7 +222,9 @@ void TexterWindows::Work_it() {
     view_->readAll();
     ReportCycle cycle(*view_, *mailOut_, panel_, platform_, clock_, values_);
     cycle.setTiming(timing_);
+    cycleRunning_ = true;
     cycle.Work_it();
+    cycleRunning_ = false;
 }
 
 void TexterWindows::showTotal(bool sales) {

@@ -40,6 +40,8 @@ public:
     void showMailWindow();
     // Work_it on the loaded texter window (loading it hidden when needed).
     void Work_it();
+    // A report cycle is under way (it yields to the event loop while it waits and sends).
+    bool cycleRunning() const { return cycleRunning_; }
 
     void setReportTiming(ReportCycle::Timing timing) { timing_ = timing; }
 
@@ -66,6 +68,7 @@ private:
     std::unique_ptr<View> view_;
     std::unique_ptr<Mail> mailOut_;
     ReportCycle::Timing timing_;
+    bool cycleRunning_ = false;
 };
 
 } // namespace tillora
