@@ -23,8 +23,7 @@ QString formatPicture(const QDateTime& moment, Picture picture, const QLocale& l
     const QString weekday = locale.dayName(d.dayOfWeek(), QLocale::LongFormat);
     const QString month = locale.monthName(d.month(), QLocale::LongFormat);
     const QString year = QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'));
-    const QString numericDate =
-        twoDigits(d.month()) + u'/' + twoDigits(d.day()) + u'/' + year;
+    const QString numericDate = twoDigits(d.month()) + u'/' + twoDigits(d.day()) + u'/' + year;
     switch (picture) {
     case Picture::Time12: {
         const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;

@@ -12,9 +12,9 @@ namespace tillora {
 // The date and time pictures the system writes into texts, logs and files. Weekday and
 // month names and the AM/PM designator are the locale's.
 enum class Picture {
-    Time12,            // "HH:MM ampm" and "hh:mm ampm": 03:05 PM
-    Time24Seconds,     // "HH:MM:SS": 15:05:09
-    Time24,            // "HH:MM": 15:05
+    Time12,              // "HH:MM ampm" and "hh:mm ampm": 03:05 PM
+    Time24Seconds,       // "HH:MM:SS": 15:05:09
+    Time24,              // "HH:MM": 15:05
     WeekdayMonthDayYear, // "DDDD MMMM DD YYYY": Monday December 07 2026
     WeekdayNumericDate,  // "DDDD MM/DD/YYYY": Monday 12/07/2026
     CompactDate,         // "MMDDYYYY": 12072026

@@ -4,9 +4,12 @@
 
 namespace tillora {
 
-FixedRecord::FixedRecord(int length) : bytes_(length, ' ') {}
+FixedRecord::FixedRecord(int length)
+    : bytes_(length, ' ') {
+}
 
-FixedRecord::FixedRecord(int length, const QByteArray& bytes) : bytes_(bytes.left(length)) {
+FixedRecord::FixedRecord(int length, const QByteArray& bytes)
+    : bytes_(bytes.left(length)) {
     if (bytes_.size() < length)
         bytes_.append(QByteArray(length - bytes_.size(), ' '));
 }
@@ -26,7 +29,9 @@ void FixedRecord::set(FieldSpec field, const QString& text) {
 }
 
 FixedRecordFile::FixedRecordFile(QFile& file, int recordLength)
-    : file_(file), recordLength_(recordLength) {}
+    : file_(file)
+    , recordLength_(recordLength) {
+}
 
 int FixedRecordFile::recordCount() const {
     return static_cast<int>(file_.size() / recordLength_);

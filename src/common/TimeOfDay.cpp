@@ -11,8 +11,9 @@ const QStringList& quarterHourTimes() {
             for (int h = 0; h < 12; ++h) {
                 const int hour = h == 0 ? 12 : h;
                 for (const char* quarter : {"00", "15", "30", "45"})
-                    list.append(QStringLiteral("%1:%2 %3").arg(hour).arg(QLatin1String(quarter),
-                                                                         QLatin1String(half)));
+                    list.append(QStringLiteral("%1:%2 %3")
+                                    .arg(hour)
+                                    .arg(QLatin1String(quarter), QLatin1String(half)));
             }
         }
         return list;

@@ -5,7 +5,9 @@
 
 namespace tillora {
 
-DriveFolder::DriveFolder(QString folder) : folder_(std::move(folder)) {}
+DriveFolder::DriveFolder(QString folder)
+    : folder_(std::move(folder)) {
+}
 
 QString DriveFolder::defaultFolder() {
     const QString prefix = qEnvironmentVariable("WINEPREFIX");
@@ -50,8 +52,8 @@ QString DriveFolder::resolve(const QString& windowsPath) const {
 QStringList DriveFolder::letters() const {
     QStringList letters;
     const QDir dir(folder_);
-    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::System |
-                                              QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList entries = dir.entryList(
+        QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString& entry : entries) {
         // Drive entries only: "c:", not the raw devices "c::" Wine keeps beside them.
         if (entry.size() == 2 && entry[0].isLetter() && entry[1] == u':') {

@@ -89,7 +89,9 @@ std::unique_ptr<Platform> createPlatform(const QString& driveFolder = {});
 class WholeFileLock {
 public:
     WholeFileLock(Platform& platform, QFile& file)
-        : platform_(platform), file_(file), locked_(platform.lockWholeFile(file)) {}
+        : platform_(platform)
+        , file_(file)
+        , locked_(platform.lockWholeFile(file)) {}
     ~WholeFileLock() {
         if (locked_)
             platform_.unlockWholeFile(file_);

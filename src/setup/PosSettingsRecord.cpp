@@ -13,6 +13,7 @@ struct Run {
     int count;
     int width;
 };
+// clang-format off
 constexpr Run kRuns[] = {
     {3, 40}, {1, 20}, {1, 50}, {1, 40}, {1, 10}, {1, 20}, {1, 200}, // 0-8
     {12, 1}, {1, 28}, {1, 5},  {3, 20}, {1, 20}, {1, 1},  {1, 20},  // 9-28
@@ -23,6 +24,7 @@ constexpr Run kRuns[] = {
     {15, 5}, {2, 10}, {6, 5},  {3, 2},  {1, 6},  {8, 2},  {2, 5},   // 166-202
     {1, 212},                                                       // 203
 };
+// clang-format on
 
 constexpr auto kSpecs = [] {
     std::array<FieldSpec, PosSettingsRecord::FieldCount> specs{};
@@ -46,9 +48,13 @@ static_assert(kSpecs[39].offset == 942 && kSpecs[48].offset == 1018 && kSpecs[72
 
 } // namespace
 
-PosSettingsRecord::PosSettingsRecord() : record_(RecordLength) {}
+PosSettingsRecord::PosSettingsRecord()
+    : record_(RecordLength) {
+}
 
-PosSettingsRecord::PosSettingsRecord(FixedRecord record) : record_(std::move(record)) {}
+PosSettingsRecord::PosSettingsRecord(FixedRecord record)
+    : record_(std::move(record)) {
+}
 
 FieldSpec PosSettingsRecord::spec(int field) {
     Q_ASSERT(field >= 0 && field < FieldCount);

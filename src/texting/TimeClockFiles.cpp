@@ -146,9 +146,8 @@ ClockOutResult TimeClockFiles::ClockOutSelected(const QString& selected, const Q
     out.set(clockrecord::State, QStringLiteral("0"));
     // The shift starts when the employee clocked in, as the state record says; the time
     // the window shows stands in only when there is no such record.
-    const QString storedIn = before->recordNumber > 0
-                                 ? before->record.trimmed(clockrecord::TimeIn)
-                                 : QString();
+    const QString storedIn =
+        before->recordNumber > 0 ? before->record.trimmed(clockrecord::TimeIn) : QString();
     out.set(clockrecord::TimeIn, storedIn.isEmpty() ? timeIn : storedIn);
     out.set(clockrecord::TimeOut, formatPicture(now, Picture::Time24));
     out.set(clockrecord::Field5, QStringLiteral("0"));

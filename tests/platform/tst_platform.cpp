@@ -37,7 +37,7 @@ private Q_SLOTS:
         drives.addDrive('e', "BACKUP DISK");
         drives.addDrive('c');
         drives.addDrive('f');
-        drives.pullDrive('f'); // a link to a drive that is gone is not listed
+        drives.pullDrive('f');                   // a link to a drive that is gone is not listed
         QDir(drives.driveFolder()).mkdir("c::"); // Wine's raw device entries are not drives
         LinuxPlatform platform(drives.driveFolder());
         QCOMPARE(platform.drives(), (QStringList{"c:", "e: [BACKUP DISK]"}));

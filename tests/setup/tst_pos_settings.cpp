@@ -61,9 +61,12 @@ private Q_SLOTS:
         QVERIFY(record);
         QCOMPARE(record->raw(PosSettingsRecord::CompanyName),
                  QString::fromLatin1(padded("Joe's Diner, Main St", 40)));
-        QCOMPARE(record->trimmed(PosSettingsRecord::CompanyName), QStringLiteral("Joe's Diner, Main St"));
-        QCOMPARE(record->trimmed(PosSettingsRecord::DataDirectory), QStringLiteral("C:\\POSDATA\\"));
-        QCOMPARE(record->trimmed(PosSettingsRecord::ShiftraDirectory), QStringLiteral("D:\\Shiftra\\"));
+        QCOMPARE(record->trimmed(PosSettingsRecord::CompanyName),
+                 QStringLiteral("Joe's Diner, Main St"));
+        QCOMPARE(record->trimmed(PosSettingsRecord::DataDirectory),
+                 QStringLiteral("C:\\POSDATA\\"));
+        QCOMPARE(record->trimmed(PosSettingsRecord::ShiftraDirectory),
+                 QStringLiteral("D:\\Shiftra\\"));
         QCOMPARE(record->trimmed(PosSettingsRecord::ServerDirectory),
                  QStringLiteral("\\\\SERVER\\Tillora\\"));
         QCOMPARE(record->bytes(), bytes);

@@ -13,7 +13,8 @@ namespace tillora::test {
 // reach outside the test recorded or answered from fields the test sets.
 class FakePlatform final : public LinuxPlatform {
 public:
-    explicit FakePlatform(const QString& driveFolder) : LinuxPlatform(driveFolder) {}
+    explicit FakePlatform(const QString& driveFolder)
+        : LinuxPlatform(driveFolder) {}
 
     QStringList drives() const override {
         return driveTexts ? *driveTexts : LinuxPlatform::drives();

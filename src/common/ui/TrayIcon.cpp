@@ -5,7 +5,8 @@
 namespace tillora {
 
 TrayIcon::TrayIcon(const QString& firstLine, const QIcon& icon, QObject* parent)
-    : QObject(parent), icon_(new QSystemTrayIcon(icon, this)) {
+    : QObject(parent)
+    , icon_(new QSystemTrayIcon(icon, this)) {
     // Tooltips break lines on LF; the stored tip keeps its CR.
     icon_->setToolTip(tipText(firstLine).replace(u'\r', u'\n'));
     connect(icon_, &QSystemTrayIcon::activated, this,

@@ -9,7 +9,8 @@ namespace tillora {
 // Prompts shown as real message boxes and input boxes.
 class WidgetPrompts final : public Prompts {
 public:
-    explicit WidgetPrompts(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit WidgetPrompts(QWidget* parent = nullptr)
+        : parent_(parent) {}
 
     PromptAnswer ask(const PromptRequest& request) override;
     void notify(const PromptRequest& request) override;

@@ -18,7 +18,10 @@ namespace {
 
 class LockFileInstance final : public InstanceLock {
 public:
-    explicit LockFileInstance(const QString& path) : lock_(path) { lock_.setStaleLockTime(0); }
+    explicit LockFileInstance(const QString& path)
+        : lock_(path) {
+        lock_.setStaleLockTime(0);
+    }
     bool claim() { return lock_.tryLock(0); }
 
 private:
@@ -51,7 +54,8 @@ QString networkShare(const QString& root) {
 } // namespace
 
 LinuxPlatform::LinuxPlatform(const QString& driveFolder)
-    : drives_(driveFolder.isEmpty() ? DriveFolder::defaultFolder() : driveFolder) {}
+    : drives_(driveFolder.isEmpty() ? DriveFolder::defaultFolder() : driveFolder) {
+}
 
 QString LinuxPlatform::nativePath(const QString& windowsPath) const {
     return drives_.resolve(windowsPath);
@@ -92,8 +96,7 @@ ProfileFolders LinuxPlatform::profileFolders() const {
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = QStringLiteral("user");
-    return {under(QStringLiteral("Public")), under(QStringLiteral("Default")), users,
-            under(user)};
+    return {under(QStringLiteral("Public")), under(QStringLiteral("Default")), users, under(user)};
 }
 
 bool LinuxPlatform::startDetached(const Command& command) {
