@@ -69,6 +69,15 @@ struct Store {
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TILLORA_BACKUP_BINARY), {});
     }
+    // Settings for a backup at 3:00 am from c: to a drive e:; returns the file's bytes.
+    QByteArray nightlyToDriveE() {
+        drives.addDrive('e', QStringLiteral("BACKUP"));
+        QByteArray settings = BareFlags;
+        settings.replace("4:15 am", "3:00 am")
+            .replace("\"Backup To     \",\"c:\"", "\"Backup To     \",\"e: [BACKUP]\"");
+        drives.writeFile('c', SettingsPath, settings);
+        return settings;
+    }
     // Starts the program with its clocks at `moment`, running ten times faster. The
     // library is preloaded directly so that the process is the program itself.
     void startAt(QProcess& process, const QString& moment) {
@@ -132,11 +141,7 @@ private Q_SLOTS:
         if (!QFile::exists(QString::fromLatin1(FakeTimeLibrary)))
             QSKIP("faketime is not installed");
         Store store;
-        store.drives.addDrive('e', QStringLiteral("BACKUP"));
-        QByteArray settings = BareFlags;
-        settings.replace("4:15 am", "3:00 am")
-            .replace("\"Backup To     \",\"c:\"", "\"Backup To     \",\"e: [BACKUP]\"");
-        store.drives.writeFile('c', SettingsPath, settings);
+        store.nightlyToDriveE();
         store.drives.writeFile('c', "Tillora/Sales/day.dat", "the day's sales");
         store.drives.writeFile('c', "Shiftra/data/hours.dat", "hours");
 
@@ -164,11 +169,7 @@ private Q_SLOTS:
         if (!QFile::exists(QString::fromLatin1(FakeTimeLibrary)))
             QSKIP("faketime is not installed");
         Store store;
-        store.drives.addDrive('e', QStringLiteral("BACKUP"));
-        QByteArray settings = BareFlags;
-        settings.replace("4:15 am", "3:00 am")
-            .replace("\"Backup To     \",\"c:\"", "\"Backup To     \",\"e: [BACKUP]\"");
-        store.drives.writeFile('c', SettingsPath, settings);
+        const QByteArray settings = store.nightlyToDriveE();
         constexpr int FileCount = 20000;
         for (int i = 0; i < FileCount; ++i)
             store.drives.writeFile(
