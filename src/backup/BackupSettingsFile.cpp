@@ -148,9 +148,15 @@ BackupSettings BackupSettingsFile::load(const BackupSettings& current) {
         return s;
 
     // Each drive is selected first, so a drive that cannot be reached ends the read.
-    const auto source = reader.nextRecord(2);
-    const QString sourceValue = source ? source->at(1) : QString();
-    const auto sourceDrive = source ? selectableDrive(platform_, sourceValue) : std::nullopt;
+    // Gives the line's value and the selector text of its drive, nothing when unreachable.
+    auto readDrive = [&]() -> std::pair<QString, std::optional<QString>> {
+        const auto line = reader.nextRecord(2);
+        if (!line)
+            return {QString(), std::nullopt};
+        return {line->at(1), selectableDrive(platform_, line->at(1))};
+    };
+
+    const auto [sourceValue, sourceDrive] = readDrive();
     if (!sourceDrive) {
         prompts_.critical(
             QStringLiteral("Source Drive not Found"),
@@ -163,10 +169,7 @@ BackupSettings BackupSettingsFile::load(const BackupSettings& current) {
     }
     s.sourceDrive = *sourceDrive;
 
-    const auto destination = reader.nextRecord(2);
-    const QString destinationValue = destination ? destination->at(1) : QString();
-    const auto destinationDrive =
-        destination ? selectableDrive(platform_, destinationValue) : std::nullopt;
+    const auto [destinationValue, destinationDrive] = readDrive();
     if (!destinationDrive) {
         prompts_.critical(
             QStringLiteral("Backup Drive not Found"),
