@@ -52,17 +52,24 @@ BackupEngine::BackupEngine(BackupControls& controls, BackupProgressView& view, P
     sinceEvents_.start();
 }
 
-BackupEngine::Outcome BackupEngine::RunBackup(Trigger trigger) {
+BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
+    BackupRunResult result;
+    result.trigger = trigger;
+    result.started = clock_.now();
+    result.destinationRoot = paths_.destinationRoot();
     // Events are processed throughout a run, so "Backup Now" or a second tick can arrive
     // in the middle of one; two runs would copy over each other's files.
-    if (running_)
-        return Outcome::AlreadyRunning;
+    if (running_) {
+        result.outcome = Outcome::AlreadyRunning;
+        result.finished = result.started;
+        return result;
+    }
     const RunningFlag flag(running_);
 
     view_.showBusy(true);
     processEventsNow();
 
-    const Outcome outcome = [&] {
+    result.outcome = [&] {
         if (!confirmOnceADay() || !confirmSameDrive(trigger))
             return Outcome::Declined;
         if (controls_.folderEnabled(NetworkDriveRow) && !reconnectNetworkDrive())
@@ -76,7 +83,8 @@ BackupEngine::Outcome BackupEngine::RunBackup(Trigger trigger) {
     }();
 
     view_.showBusy(false);
-    return outcome;
+    result.finished = clock_.now();
+    return result;
 }
 
 bool BackupEngine::confirmOnceADay() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BackupControls.h"
+#include "BackupRunResult.h"
 #include "DirectorySet.h"
 
 #include <QElapsedTimer>
@@ -20,23 +21,15 @@ struct ProgramValues;
 // wait, the directory set copied file by file, and the last date recorded and saved.
 class BackupEngine {
 public:
-    // Who started the run: only the operator's "Backup Now" is asked about a source and
-    // destination on the same drive; a scheduled run at night asks nothing it need not.
-    enum class Trigger { Scheduled, BackupNow };
-    enum class Outcome {
-        Completed,
-        Declined,               // No to the once-a-day or the same-drive question
-        NetworkFailed,          // the re-mapping reported "FAIL"
-        DestinationUnavailable, // the backup folder could not be created or written
-        AlreadyRunning,         // refused: another run is in progress
-    };
+    using Trigger = RunTrigger;
+    using Outcome = RunOutcome;
 
     // `reconnect` re-maps the network destination and sets NetConnectStatus.
     BackupEngine(BackupControls& controls, BackupProgressView& view, Platform& platform,
                  const Clock& clock, Prompts& prompts, ProgramValues& values,
                  std::function<void()> reconnect);
 
-    Outcome RunBackup(Trigger trigger = Trigger::Scheduled);
+    BackupRunResult RunBackup(Trigger trigger = Trigger::Scheduled);
     bool running() const { return running_; }
 
     // How long a run waits for the re-mapping to report before counting it as failed.

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         sinceTick.start();
         ticker.start();
         run.start();
-        const auto outcome = engine.RunBackup();
+        const auto outcome = engine.RunBackup().outcome;
         const qint64 elapsed = run.elapsed();
         longestGap = std::max(longestGap, sinceTick.elapsed());
         QTextStream(stdout) << "outcome " << int(outcome) << "\nseconds "

@@ -96,7 +96,7 @@ private slots:
     void copiesTheDirectorySetIntoOneTree() {
         BackupStore store;
         fillStore(store);
-        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::Completed);
 
         QCOMPARE(store.tree('e'), expectedTree());
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/ADs/f.dat"), "Tillora/ADS");
@@ -115,7 +115,7 @@ private slots:
         store.drives.writeFile('c', "Tillora/data/f.dat", "changed");
         QFile::remove(store.drives.root('c') + "/Tillora/Sales/f.dat");
         store.clock.set(store.clock.now().addDays(1));
-        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::Completed);
         QCOMPARE(store.tree('e'), expectedTree());
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/f.dat"), "changed");
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/Sales/f.dat"), "Tillora/Sales");
@@ -141,7 +141,7 @@ private slots:
         store.window.names[0].clear();
         store.drives.writeFile('c', "top.dat", "top");
         store.drives.writeFile('c', "data/d.dat", "d");
-        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::Completed);
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/top.dat"), "top");
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/data/d.dat"), "d");
         QVERIFY(DirExists(store.platform, "E:\\tlrabackup\\Table\\Pcheck"));
@@ -211,7 +211,7 @@ private slots:
         };
         store.engine.setNetworkWaitLimit(std::chrono::milliseconds(300));
 
-        QCOMPARE(store.engine.RunBackup(), outcome);
+        QCOMPARE(store.engine.RunBackup().outcome, outcome);
         QCOMPARE(seenBefore, QString());
         const bool copied = outcome == Outcome::Completed;
         QCOMPARE(store.drives.exists('e', "TLRAbackup"), copied);
@@ -224,7 +224,7 @@ private slots:
         store.window.enabled = {true, false, false, false, false, false};
         for (const char* name : {"gone.dat", "locked.dat", "fine.dat"})
             store.drives.writeFile('c', QStringLiteral("Tillora/data/") + name, "first");
-        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::Completed);
 
         const QString source = store.drives.root('c') + "/Tillora/data/";
         const QString backup = store.drives.root('e') + "/TLRAbackup/Tillora/data/";
@@ -238,7 +238,7 @@ private slots:
         store.drives.writeFile('e', "TLRAbackup/Tillora/data/fine.dat.tlra-partial", "half");
 
         store.window.lastDate = "Never";
-        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::Completed);
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/gone.dat"), "first");
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/locked.dat"), "first");
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/fine.dat"), "second");
@@ -262,7 +262,7 @@ private slots:
         rlimit limited = saved;
         limited.rlim_cur = 1 << 20;
         setrlimit(RLIMIT_FSIZE, &limited);
-        const Outcome outcome = store.engine.RunBackup();
+        const Outcome outcome = store.engine.RunBackup().outcome;
         setrlimit(RLIMIT_FSIZE, &saved);
 
         QCOMPARE(outcome, Outcome::Completed);
@@ -285,7 +285,7 @@ private slots:
         store.window.destination = destination;
         store.window.lastDate = "12/1/2026";
 
-        QCOMPARE(store.engine.RunBackup(), Outcome::DestinationUnavailable);
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::DestinationUnavailable);
         QCOMPARE(store.window.lastDate, QStringLiteral("12/1/2026"));
         QCOMPARE(store.window.saves, 0);
         QCOMPARE(store.window.failures.size(), 1);
@@ -302,9 +302,9 @@ private slots:
         QList<Outcome> inner;
         store.window.onProgress = [&] {
             store.window.lastDate = "Never";
-            inner.append(store.engine.RunBackup(BackupEngine::Trigger::BackupNow));
+            inner.append(store.engine.RunBackup(BackupEngine::Trigger::BackupNow).outcome);
         };
-        QCOMPARE(store.engine.RunBackup(), Outcome::Completed);
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::Completed);
         QCOMPARE(inner, QList<Outcome>({Outcome::AlreadyRunning}));
         QCOMPARE(store.window.busyChanges, QList<bool>({true, false}));
         QCOMPARE(store.window.saves, 1);

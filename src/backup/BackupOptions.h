@@ -1,0 +1,26 @@
+#pragma once
+
+#include "FileSave.h"
+
+#include <QString>
+
+namespace tillora {
+
+class Platform;
+struct ProgramValues;
+
+// The backup's own options beside the store's files, in <DataDIR>ini\BackupOptions.ini
+// (Qt's INI format), group [Backup]. A missing file or a damaged value means the default.
+// Other groups of the same file belong to other parts of the program and are kept as
+// they are when this group is saved.
+struct BackupOptions {
+    bool skipUnchanged = true;    // SkipUnchanged
+    int keepVersionsDays = 14;    // KeepVersionsDays; 0 keeps no earlier versions
+    bool catchUpMissedRun = true; // CatchUpMissedRun
+
+    static QString windowsPath(const ProgramValues& values); // "c:\Tillora\ini\BackupOptions.ini"
+    static BackupOptions load(const Platform& platform, const ProgramValues& values);
+    SaveResult save(const Platform& platform, const ProgramValues& values) const;
+};
+
+} // namespace tillora

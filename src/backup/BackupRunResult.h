@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tillora {
+
+// Who started a run. Only the operator's "Backup Now" is asked questions; a scheduled
+// or catch-up run at night asks nothing it need not.
+enum class RunTrigger { Scheduled, BackupNow, CatchUp };
+
+enum class RunOutcome {
+    Completed,
+    CompletedWithProblems,  // a backup, but some existing files were not copied
+    Declined,               // No to the once-a-day or the same-drive question
+    NetworkFailed,          // the re-mapping reported "FAIL"
+    DestinationUnavailable, // the backup folder could not be created or written
+    SourceUnavailable,      // the source drive is not there
+    AlreadyRunning,         // refused: another run is in progress; not a run
+    AlreadyDoneToday,       // a scheduled tick found today's backup done; not a run
+};
+
+// A file that exists in the source and could not be copied, and why.
+struct FileProblem {
+    QString path; // the source file, Windows form
+    QString reason;
+    bool operator==(const FileProblem&) const = default;
+};
+
+// What the off-site step after a nightly run did (the encrypted copy kept elsewhere).
+struct OffsiteSummary {
+    enum class Outcome { Completed, Incomplete, Failed };
+    Outcome outcome = Outcome::Completed;
+    QDateTime finished;
+    qint64 filesNew = 0;
+    qint64 filesChanged = 0;
+    qint64 filesUnmodified = 0;
+    qint64 bytesAdded = 0;
+    double seconds = 0;
+    QString snapshotId;
+    QString reason; // why it failed or was incomplete, in the tool's own words
+};
+
+// What one backup run did, computed once and passed on to the window, the history and
+// the alerts. Counts are of files of the directory set.
+struct BackupRunResult {
+    RunTrigger trigger = RunTrigger::Scheduled;
+    RunOutcome outcome = RunOutcome::Completed;
+    QDateTime started;
+    QDateTime finished;
+    QString destinationRoot; // "e:\TLRAbackup\"
+    qint64 filesCopied = 0;
+    qint64 bytesCopied = 0;
+    qint64 filesUnchanged = 0;   // skipped: the backup copy already matches
+    qint64 versionsKept = 0;     // earlier copies moved to the dated versions folder
+    qint64 versionsPruned = 0;   // dated version folders removed for age or space
+    QList<FileProblem> problems; // existing files not copied
+    QStringList notes;           // worth a look but not a failure (a product folder missing)
+    QString reason;              // why a run that failed, failed; in the owner's words
+    std::optional<OffsiteSummary> offsite; // filled in when the off-site step has ended
+
+    // A run that did something: every outcome but the two refusals.
+    bool isRun() const {
+        return outcome != RunOutcome::AlreadyRunning && outcome != RunOutcome::AlreadyDoneToday;
+    }
+    // Counts as the night's backup: it resets the stale-backup clock and is not made up.
+    bool isBackup() const {
+        return outcome == RunOutcome::Completed || outcome == RunOutcome::CompletedWithProblems;
+    }
+};
+
+} // namespace tillora
