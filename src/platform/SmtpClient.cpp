@@ -179,8 +179,8 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
 
     // curl keeps pointers to option strings only for some options: keep every byte array
     // alive until the transfer ends.
-    const QByteArray url =
-        "smtps://" + server_.host.toUtf8() + ':' + QByteArray::number(server_.port);
+    const QByteArray url = (server_.startTls ? "smtp://" : "smtps://") + server_.host.toUtf8() +
+                           ':' + QByteArray::number(server_.port);
     const QByteArray userBytes = user.toUtf8();
     const QByteArray passwordBytes = account.password.toUtf8();
     const QByteArray mailFrom = '<' + envelopeAddress(headerSafe(user)).toUtf8() + '>';
@@ -192,6 +192,8 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(c, CURLOPT_USERNAME, userBytes.constData());
     curl_easy_setopt(c, CURLOPT_PASSWORD, passwordBytes.constData());
+    if (server_.startTls)
+        curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL)); // never on in the clear
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!caFile.isEmpty())

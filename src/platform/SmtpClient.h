@@ -7,13 +7,16 @@
 
 namespace tillora {
 
-// The SMTP server messages are submitted to: SSL from the first byte (port 465 style).
+// The SMTP server messages are submitted to: SSL from the first byte (port 465 style), or
+// a plain connection that must switch to TLS with STARTTLS before anything else is said
+// (submission on port 587).
 struct MailServer {
     QString host = QStringLiteral("smtp.gmail.com");
     int port = 465;
     // A CA certificate file (native path) for a server with its own certificate; empty
     // means the system's certificate store.
     QString caFile;
+    bool startTls = false;
 };
 
 struct MailTimeouts {
