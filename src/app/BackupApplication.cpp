@@ -125,6 +125,14 @@ void BackupApplication::wireTexting() {
     scheduler_->setHourlyReportCheck([this](const QString& now) { hourlyReport_->run(now); });
 }
 
+Notifier& BackupApplication::notifier() {
+    return texting_->notifier();
+}
+
+void BackupApplication::showDeliverySettings() {
+    texting_->showDeliverySettings();
+}
+
 void BackupApplication::mobileTextStartupChecks() {
     form_->setSettingsButtonColour(
         settingsButtonColour(textSettingsFileExists(platform_, values_)));

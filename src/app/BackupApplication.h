@@ -20,6 +20,7 @@ class DriveInfoPopup;
 class Form1;
 class HourlyReportCheck;
 class NetReconnect;
+class Notifier;
 class ReportStatusPanel;
 class TerminationRequests;
 class TexterWindows;
@@ -47,6 +48,10 @@ public:
     BackupScheduler& scheduler() { return *scheduler_; }
     TexterWindows& texting() { return *texting_; }
     HourlyReportCheck& hourlyReport() { return *hourlyReport_; }
+    // The program's one notifier: every message to the owner goes through it.
+    Notifier& notifier();
+    // The window "Where reports go", from wherever the program offers it.
+    void showDeliverySettings();
 
     // How the program ends; tests replace it. The default closes every window and leaves
     // the main loop, or the process itself when called from inside other work.
