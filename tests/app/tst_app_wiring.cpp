@@ -8,6 +8,7 @@
 #include "Form1.h"
 #include "HourlyReportCheck.h"
 #include "ManualClock.h"
+#include "Notifier.h"
 #include "SmtpTestServer.h"
 #include "TLRAtxtMsg.h"
 #include "TempDrives.h"
@@ -73,6 +74,23 @@ private Q_SLOTS:
         p.start();
         QVERIFY(p.drives.readFile('c', "Tillora/data/sms.dat").startsWith("\"AllTel\","));
         QVERIFY(p.form().SSCommand5->styleSheet().contains("#ff0000"));
+    }
+
+    // "Delivery" beside "Done" opens the window of the program's one notifier.
+    void deliveryButtonOpensWhereReportsGo() {
+        Program p;
+        p.start();
+        QCOMPARE(p.app->notifier().enabledChannels(), QList<Channel>{Channel::Gateway});
+        p.app->texting().showSettings();
+        p.app->texting().texter()->Command10->click();
+        QWidget* window = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("NotifySettings") && w->isVisible())
+                window = w;
+        }
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Where reports go"));
+        window->close();
     }
 
     void backupNowAndTheScheduledMinuteRunTheEngine() {
