@@ -92,10 +92,14 @@ NotifySettings::NotifySettings(ChannelNotifier& notifier, Prompts& prompts, QWid
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
-NotifySettings* NotifySettings::open(ChannelNotifier& notifier, Prompts& prompts) {
+NotifySettings* NotifySettings::open(ChannelNotifier& notifier, Prompts& prompts,
+                                     const std::function<void(NotifySettings&)>& prepare) {
     static QPointer<NotifySettings> window;
-    if (!window)
+    if (!window) {
         window = new NotifySettings(notifier, prompts);
+        if (prepare)
+            prepare(*window);
+    }
     window->show();
     window->raise();
     window->activateWindow();

@@ -26,8 +26,10 @@ class NotifySettings : public QWidget {
 public:
     NotifySettings(ChannelNotifier& notifier, Prompts& prompts, QWidget* parent = nullptr);
 
-    // Shows the window, making it when there is none.
-    static NotifySettings* open(ChannelNotifier& notifier, Prompts& prompts);
+    // Shows the window, making it when there is none; `prepare` runs on a new window
+    // before it is shown (to add sections).
+    static NotifySettings* open(ChannelNotifier& notifier, Prompts& prompts,
+                                const std::function<void(NotifySettings&)>& prepare = {});
 
     // Room for more settings of the same file (in a group of their own): `section` goes
     // below the channels, and `save`, when given, runs after the channels were saved; a

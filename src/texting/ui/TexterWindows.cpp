@@ -218,7 +218,7 @@ void TexterWindows::showMailWindow() {
 }
 
 void TexterWindows::showDeliverySettings() {
-    NotifySettings::open(notifier_, prompts_);
+    NotifySettings::open(notifier_, prompts_, deliverySections_);
 }
 
 void TexterWindows::Work_it() {

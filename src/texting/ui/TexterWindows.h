@@ -10,11 +10,13 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 namespace tillora {
 
 class Clock;
+class NotifySettings;
 class Platform;
 class Prompts;
 class TLRAtxtMsg;
@@ -45,6 +47,10 @@ public:
     void showMailWindow();
     // "Delivery": the window "Where reports go".
     void showDeliverySettings();
+    // Adds further sections (settings of the same file) to each new delivery window.
+    void setDeliverySections(std::function<void(NotifySettings&)> prepare) {
+        deliverySections_ = std::move(prepare);
+    }
     // Work_it on the loaded texter window (loading it hidden when needed).
     void Work_it();
     // A report cycle is under way (it yields to the event loop while it waits and sends).
@@ -76,6 +82,7 @@ private:
     QPointer<TLRAtxtMsg> texter_;
     std::unique_ptr<View> view_;
     ReportCycle::Timing timing_;
+    std::function<void(NotifySettings&)> deliverySections_;
     bool cycleRunning_ = false;
 };
 
