@@ -115,6 +115,7 @@ void NotifySettings::buildLayout() {
                                               "window, through its e-mail account."),
                                gateway),
                           1, 0, 1, 2);
+    gatewayBox->setColumnStretch(0, 1);
     gatewayBox->addWidget(gatewayResult, 2, 0, 1, 2);
 
     auto* email = new QGroupBox(QStringLiteral("E-mail"), this);
@@ -129,6 +130,7 @@ void NotifySettings::buildLayout() {
                             "it arrives."),
              email),
         2, 0, 1, 2);
+    emailBox->setColumnStretch(0, 1);
     emailBox->addWidget(emailResult, 3, 0, 1, 2);
 
     auto* push = new QGroupBox(QStringLiteral("Push message (ntfy)"), this);
@@ -149,6 +151,7 @@ void NotifySettings::buildLayout() {
                             "random topic to yourself, or use your own server with a token."),
              push),
         2, 0, 1, 2);
+    pushBox->setColumnStretch(0, 1);
     pushBox->addWidget(pushResult, 3, 0, 1, 2);
 
     auto* buttons = new QHBoxLayout;
