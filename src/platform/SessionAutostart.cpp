@@ -46,7 +46,7 @@ bool hasLineBreak(const QString& text) {
     return text.contains(u'\n') || text.contains(u'\r');
 }
 
-// "Key=value" of a line, trimmed, when the line sets `key`.
+// Whether the line sets `key` to `value` (blanks around the "=" allowed).
 bool lineSets(const QByteArray& line, const QByteArray& key, const QByteArray& value) {
     const QByteArray trimmed = line.trimmed();
     if (!trimmed.startsWith(key))
