@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs; "test" adds what the tests need.
-# Usage: install-deps.sh [test] [windows]
+# Usage: install-deps.sh [test] [windows] [fuzz]
 # Packages already present are not fetched again.
 set -euo pipefail
 
@@ -12,6 +12,12 @@ fi
 # "windows" adds the cross compiler and Wine that the Win32 layer's tests run with.
 if [[ " $* " == *" windows "* ]]; then
     packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64)
+fi
+
+# "fuzz" adds clang and its libFuzzer and sanitizer runtimes, which are only a Recommends of
+# clang and so left out by --no-install-recommends.
+if [[ " $* " == *" fuzz "* ]]; then
+    packages+=(clang libclang-rt-14-dev)
 fi
 
 missing=()
