@@ -5,6 +5,7 @@
 #include "FakePrompts.h"
 #include "Form1.h"
 #include "ManualClock.h"
+#include "SessionAutostart.h"
 #include "SingleInstance.h"
 #include "TLRAerror.h"
 #include "TempDrives.h"
@@ -129,6 +130,29 @@ private Q_SLOTS:
                                    "empty or damaged; using defaults"});
         QCOMPARE(p.app->values().DataDIR, QStringLiteral("c:\\Tillora\\"));
         QCOMPARE(p.app->values().CompanyName, QStringLiteral("XXXXX"));
+    }
+
+    void startWithSessionBoxHasItsOwnPlaceAndSwitchesTheEntry() {
+        Program p;
+        p.make();
+        QTemporaryDir home;
+        SessionAutostart autostart({QStringLiteral("tillora-backup"),
+                                    QStringLiteral("Backup"),
+                                    {},
+                                    QStringLiteral("/usr/bin/tillora-backup"),
+                                    {}},
+                                   home.path());
+        p.form().wireAutostart(autostart);
+        p.app->start();
+        QCheckBox* box = p.form().StartWithSession;
+        QVERIFY(box->isVisible());
+        for (auto* control : p.form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control != box && control->isVisible())
+                QVERIFY2(!control->geometry().intersects(box->geometry()),
+                         qPrintable(control->objectName()));
+        }
+        box->click();
+        QVERIFY(autostart.isOn());
     }
 
     void anotherDestinationPopsUpItsFiguresDuringStartUp() {
