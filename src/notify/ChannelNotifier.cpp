@@ -3,6 +3,8 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 
+#include <thread>
+
 namespace tillora {
 
 namespace {
@@ -100,7 +102,11 @@ QList<ChannelOutcome> ChannelNotifier::sendWith(const DeliverySettings& settings
 ChannelOutcome ChannelNotifier::sendMail(Channel channel, const SmtpRoute& route, const QString& to,
                                          const NotifyMessage& message) const {
     const MailMessage mail{to, route.account.user, message.subject, message.text, {}};
-    const MailResult result = SmtpClient(route.server, mailTimeouts_).send(route.account, mail);
+    const SmtpClient client(route.server, mailTimeouts_);
+    // This runs on the sending thread (see Notifier): sleeping through the wait costs no CPU.
+    const MailResult result = retryOnceIfTemporary(
+        [&] { return client.send(route.account, mail); }, mailTimeouts_.retryAfter,
+        [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); });
     return outcome(channel, result.ok(), result.reason);
 }
 

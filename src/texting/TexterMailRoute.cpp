@@ -36,8 +36,8 @@ SmtpRoute TexterMailRoute::smtpRoute() const {
     SmtpRoute route{loadMailServer(platform_, values_).server, fields.account, {}, {}};
     if (checkMobileNumber(fields.mobileNumber) != NumberCheck::Ok)
         route.gatewayProblem = QStringLiteral("You cannot send to ") + fields.mobileNumber;
-    else if (!gatewayDomain(fields.gatewayTemplate).startsWith(u'@'))
-        route.gatewayProblem = QStringLiteral("no carrier is chosen in the Moblie Texter window");
+    else if (const auto problem = gatewayProblem(fields.gatewayTemplate))
+        route.gatewayProblem = *problem; // never a second recipient or text in the envelope
     else
         route.gatewayAddress = mobileAddress(fields.mobileNumber, fields.gatewayTemplate);
     return route;

@@ -100,6 +100,7 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
     , Command10(button(this, "Delivery", "Command10"))
     , SSCommand1(button(this, "Done", "SSCommand1"))
     , SSCommand3(button(this, "Edit", "SSCommand3"))
+    , GatewayWarning(named(new QLabel(this), "GatewayWarning"))
     , platform_(platform)
     , values_(values)
     , clock_(clock)
@@ -131,6 +132,8 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
     loadTextSettingsFile();
     loadCarrierFile();
 
+    showGatewayProblems();
+    connect(Text3, &QLineEdit::textChanged, this, &TLRAtxtMsg::showGatewayProblems);
     connect(Combo3, &QComboBox::activated, this, &TLRAtxtMsg::carrierChosen);
     connect(Combo3, &QComboBox::editTextChanged, this, &TLRAtxtMsg::carrierTyped);
     connect(Text3, &QLineEdit::textChanged, this, &TLRAtxtMsg::warnOfClosedGateway);
@@ -168,7 +171,10 @@ void TLRAtxtMsg::buildLayout(bool defaultServer) {
     phoneGrid->addWidget(new QLabel(QStringLiteral("Gateway"), phone), 5, 0);
     phoneGrid->addWidget(Text3, 5, 1, 1, 2);
     phoneGrid->addWidget(SSCommand3, 6, 2);
-    phoneGrid->addWidget(Label6, 7, 0, 1, 3);
+    phoneGrid->addWidget(GatewayWarning, 7, 0, 1, 3);
+    GatewayWarning->setWordWrap(true);
+    GatewayWarning->setStyleSheet(QStringLiteral("color: red"));
+    phoneGrid->addWidget(Label6, 8, 0, 1, 3);
 
     auto* reports = new QGroupBox(QStringLiteral("Reports"), this);
     auto* reportGrid = new QGridLayout(reports);
@@ -258,7 +264,9 @@ void TLRAtxtMsg::loadTextSettingsFile() {
 }
 
 void TLRAtxtMsg::loadCarrierFile() {
-    for (const Carrier& carrier : loadCarriers(platform_, values_)) {
+    const UsableCarriers carriers = usableCarriers(loadCarriers(platform_, values_));
+    refusedCarriers_ = carriers.refused;
+    for (const Carrier& carrier : carriers.carriers) {
         Combo3->addItem(carrier.name);
         Combo4->addItem(carrier.gatewayTemplate);
     }
@@ -286,6 +294,20 @@ void TLRAtxtMsg::warnOfClosedGateway() {
     const QString warning = closedGatewayWarning(Text3->text(), clock_.now().date());
     Label6->setText(warning);
     Label6->setVisible(!warning.isEmpty());
+}
+
+void TLRAtxtMsg::showGatewayProblems() {
+    QStringList problems;
+    if (!Text3->text().isEmpty()) {
+        if (const auto problem = gatewayProblem(Text3->text()))
+            problems.append(*problem + QStringLiteral(" No text goes out until it is corrected."));
+    }
+    if (!refusedCarriers_.isEmpty())
+        problems.append(QStringLiteral("Left out of the carrier list, as their gateway in %1 is "
+                                       "not \"number@\" and one domain name: %2.")
+                            .arg(carrierFilePath(values_), refusedCarriers_.join(u", ")));
+    GatewayWarning->setText(problems.join(u'\n'));
+    GatewayWarning->setVisible(!problems.isEmpty());
 }
 
 TextSettings TLRAtxtMsg::settingsFromControls() const {
@@ -318,6 +340,10 @@ void TLRAtxtMsg::testText() {
                               QStringLiteral("Please check the area code"));
         return;
     case NumberCheck::Ok:
+        if (const auto problem = gatewayProblem(Text3->text())) {
+            prompts_.critical(QStringLiteral("Won't Work"), *problem);
+            return;
+        }
         sendTest(mobileAddress(typed, Text3->text()));
         return;
     }
@@ -383,6 +409,11 @@ void TLRAtxtMsg::emptyLogFile() {
 void TLRAtxtMsg::done() {
     {
         BusyPointer busy;
+        const auto gateway = Text3->text().isEmpty() ? std::nullopt : gatewayProblem(Text3->text());
+        if (Check1->isChecked() && gateway) {
+            prompts_.critical(QStringLiteral("Settings Not Saved"), *gateway);
+            return;
+        }
         if (Check1->isChecked()) {
             const SaveResult saved =
                 saveTextSettings(platform_, values_, settingsFromControls(), clock_.now());
