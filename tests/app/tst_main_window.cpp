@@ -1,5 +1,6 @@
 // The main window: start-up, the notification-area icon, its buttons and its end.
 #include "BackupApplication.h"
+#include "BackupScheduler.h"
 #include "DriveInfo.h"
 #include "FakePlatform.h"
 #include "FakePrompts.h"
@@ -84,8 +85,8 @@ private Q_SLOTS:
     void firstStartWritesDefaultsShowsThemAndSettles() {
         Program p;
         p.start();
-        QCOMPARE(p.prompts.asked.size(), 1);
-        QCOMPARE(p.prompts.asked[0].title, QStringLiteral("Config file Missing"));
+        QCOMPARE(p.prompts.notified.size(), 1);
+        QCOMPARE(p.prompts.notified[0].title, QStringLiteral("Config file Missing"));
         QVERIFY(p.settingsBytes().contains("\"Tillora\",\"-1\"\r\n"));
 
         Form1& f = p.form();
@@ -142,20 +143,40 @@ private Q_SLOTS:
         QCOMPARE(info->Text4->text(), QStringLiteral("c:"));
     }
 
-    void unreachableBackupDriveFallsBackAndKeepsTheDesignValues() {
-        Program p;
-        p.drives.writeFile('c', SettingsPath, savedFile("e: [BACKUP]", "0"));
-        p.drives.pullDrive('e');
-        p.start();
-        QCOMPARE(p.prompts.asked.size(), 1);
-        QCOMPARE(p.prompts.asked[0].title, QStringLiteral("Backup Drive not Found"));
-        Form1& f = p.form();
-        QCOMPARE(f.Drive2->currentText(), QStringLiteral("c:"));
-        QCOMPARE(f.Combo1[0]->currentText(), QStringLiteral("11:30 pm"));
-        QCOMPARE(f.Text1[0]->text(), QStringLiteral("Tillora"));
-        QVERIFY(f.SSCheck1[0]->isChecked());
-        QCOMPARE(f.Text2->text(), QStringLiteral("Never"));
-        QCOMPARE(f.SSPanel3->text(), QStringLiteral("ON"));
+    void anUnpluggedBackupDriveLosesNoSetting() {
+        const QByteArray saved = savedFile("e: [BACKUP]", "0");
+        {
+            Program p;
+            p.drives.writeFile('c', SettingsPath, saved);
+            p.drives.pullDrive('e');
+            p.start();
+            QVERIFY(p.prompts.asked.isEmpty());
+            QCOMPARE(p.prompts.notified.size(), 1);
+            QCOMPARE(p.prompts.notified[0].title, QStringLiteral("Backup Drive not Found"));
+            Form1& f = p.form();
+            QCOMPARE(f.Drive2->currentText(), QStringLiteral("e: (not connected)"));
+            QCOMPARE(f.Text2->text(), QStringLiteral("12/6/2026"));
+            QVERIFY(!p.app->driveInfo().window()); // nothing to show of a missing drive
+            // A scheduled run fails as the drive's, and nothing lands on c:.
+            p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(23, 30, 10)));
+            p.app->scheduler().SchedulerTick();
+            QVERIFY(!p.drives.exists('c', "TLRAbackup"));
+            QCOMPARE(f.Text2->text(), QStringLiteral("12/6/2026"));
+            f.SSCommand2->click();
+            QCOMPARE(p.settingsBytes(), saved);
+
+            // The drive is back: start again and everything is as it was.
+            p.app.reset();
+            p.drives.addDrive('e', QStringLiteral("BACKUP"));
+            p.prompts.notified.clear();
+            p.start();
+            QVERIFY(p.prompts.notified.isEmpty());
+            QCOMPARE(p.form().Drive2->currentText(), QStringLiteral("e: [BACKUP]"));
+            QCOMPARE(
+                p.form().settings(),
+                BackupSettingsFile(p.platform, p.prompts, p.app->values()).load(BackupSettings{}));
+            QVERIFY(!p.form().SSCheck1[0]->isChecked());
+        }
     }
 
     void iconClicksShowTheWindowAndMovementDoesNothing_data() {
@@ -329,6 +350,8 @@ private Q_SLOTS:
         f.showBusy(false);
         QCOMPARE(f.SSPanel2->y(), 800);
         QVERIFY(!f.SSPanel2->isVisible());
+        f.showBusy(true); // the next run does not show the last one's folders
+        QVERIFY(f.Label3->text().isEmpty() && f.Label4->text().isEmpty());
     }
 
     void splashAdvancesAtMostFiveSteps() {
