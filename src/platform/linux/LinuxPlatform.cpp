@@ -63,10 +63,13 @@ QString LinuxPlatform::nativePath(const QString& windowsPath) const {
 
 QStringList LinuxPlatform::drives() const {
     QStringList texts;
+    const MountTable mounts = mountTable_();
     for (const QString& letter : drives_.letters()) {
         const QString root = drives_.driveRoot(letter);
         if (root.isEmpty())
             continue; // a link to a drive that is gone (a removed USB drive)
+        if (mounts.isUnmountedMountPoint(root))
+            continue; // its disk is not there: writing would fill the system disk
         QString extra = networkShare(root);
         if (extra.isEmpty())
             extra = volumeLabel(root);
