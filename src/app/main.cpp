@@ -1,5 +1,6 @@
 // tillora-backup: the resident backup and texting utility.
 #include "BackupApplication.h"
+#include "Form1.h"
 #include "SingleInstance.h"
 #include "WidgetPrompts.h"
 
@@ -20,5 +21,8 @@ int main(int argc, char* argv[]) {
     tillora::WidgetPrompts prompts;
     tillora::BackupApplication program(*platform, clock, prompts);
     program.start();
+    tillora::ShowRequests showRequests(*platform, QStringLiteral("tillora-backup"));
+    QObject::connect(&showRequests, &tillora::ShowRequests::showRequested, &program.form(),
+                     &tillora::Form1::showMainWindow);
     return QApplication::exec();
 }

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace tillora;
@@ -365,9 +366,14 @@ private Q_SLOTS:
         QVERIFY(!splash.Timer1->isActive());
     }
 
-    void aSecondInstanceIsRefusedWithTheErrorWindow() {
+    void aSecondInstanceIsRefusedWithTheErrorWindowAndShowsTheFirst() {
         TempDrives drives;
         FakePlatform platform(drives.driveFolder());
+        const QString program =
+            QStringLiteral("tillora-test-%1").arg(QCoreApplication::applicationPid());
+        ShowRequests running(platform, program);
+        QVERIFY(running.listening());
+        QSignalSpy shown(&running, &ShowRequests::showRequested);
         platform.anotherInstanceRuns = true;
         bool errorShown = false;
         QTimer::singleShot(50, [&] {
@@ -379,12 +385,14 @@ private Q_SLOTS:
                 }
             }
         });
-        QVERIFY(!claimOrExplain(platform, QStringLiteral("tillora-backup")));
+        QVERIFY(!claimOrExplain(platform, program));
         QVERIFY(errorShown);
-        QCOMPARE(platform.claimedInstances, QStringList{QStringLiteral("tillora-backup")});
+        QCOMPARE(platform.claimedInstances, QStringList{program});
+        QTRY_COMPARE(shown.size(), 1);
 
         platform.anotherInstanceRuns = false;
-        QVERIFY(claimOrExplain(platform, QStringLiteral("tillora-backup")));
+        QVERIFY(claimOrExplain(platform, program));
+        QCOMPARE(shown.size(), 1);
     }
 };
 

@@ -61,6 +61,8 @@ public:
     void End();        // save, remove the icon, end the program
     // A mouse message of the notification-area icon (513-518 show the window).
     void IconMessage(int messageCode);
+    // Brings the window into view (a click on the icon, a later start of the program).
+    void showWindow();
 
     KitchenSchedule schedule() const; // the lists' texts, row by row
     int tickCount() const { return TickCount_; }
@@ -99,7 +101,6 @@ private:
     void buildControls();
     void wireEvents();
     void settleIntoNotificationArea();
-    void showFromIcon();
     void setBarWidth(int twips);
     void setStatusPanel(bool on);
 
