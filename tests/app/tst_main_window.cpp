@@ -123,8 +123,20 @@ private Q_SLOTS:
         p.drives.writeFile('c', SettingsPath, savedFile("e: [BACKUP]"));
         QElapsedTimer elapsed;
         elapsed.start();
+        // Half way through the pop-up's seconds: it must not cover the splash.
+        QRect splash, popUp;
+        QTimer::singleShot(150, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && qobject_cast<TilloraBackup3*>(w))
+                    splash = w->frameGeometry();
+                if (w->isVisible() && qobject_cast<DriveInfo*>(w))
+                    popUp = w->frameGeometry();
+            }
+        });
         p.start();
         QVERIFY(elapsed.elapsed() >= 290);
+        QVERIFY(!splash.isEmpty() && !popUp.isEmpty());
+        QVERIFY(!splash.intersects(popUp));
         QVERIFY(p.prompts.asked.isEmpty());
         Form1& f = p.form();
         QCOMPARE(f.Drive2->currentText(), QStringLiteral("e: [BACKUP]"));
