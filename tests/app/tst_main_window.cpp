@@ -317,6 +317,16 @@ private Q_SLOTS:
         f.SSCommand1->click();
         QCOMPARE(p.app->form().settings().folderNames[2], QStringLiteral("Old Loyvana, 2"));
         QVERIFY(p.settingsBytes().contains("\"Old Loyvana, 2\",-1\r\n"));
+
+        // A name that leads out of the backup is refused when typed, naming its box.
+        p.prompts.asked.clear();
+        f.Text1[1]->clear();
+        QTest::keyClicks(f.Text1[1], QStringLiteral("..\\..\\Windows"));
+        QTest::keyClick(f.Text1[1], Qt::Key_Return);
+        QCOMPARE(f.Text1[1]->text(), QStringLiteral("Shiftra"));
+        QCOMPARE(p.prompts.asked.size(), 1);
+        QVERIFY(p.prompts.asked[0].text.contains(QStringLiteral("\"..\\..\\Windows\" in the "
+                                                                "Shiftra box (row 2)")));
     }
 
     void endRemovesTheIconSavesAndEnds() {
