@@ -7,6 +7,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -18,6 +19,7 @@ namespace tillora {
 class Clock;
 class Platform;
 class Prompts;
+class SessionAutostart;
 class TrayIcon;
 struct ProgramValues;
 
@@ -64,6 +66,10 @@ public:
     // Brings the window into view (a click on the icon, a later start of the program).
     void showWindow();
 
+    // Shows the "Start with the desktop session" box, which switches `autostart` (it must
+    // outlive the window).
+    void wireAutostart(SessionAutostart& autostart);
+
     KitchenSchedule schedule() const; // the lists' texts, row by row
     int tickCount() const { return TickCount_; }
     int barWidthTwips() const { return barWidthTwips_; }
@@ -88,6 +94,7 @@ public:
     QFrame* Shape2 = nullptr;           // tick progress bar
     QLabel* Image1 = nullptr;
     QTimer* Timer1 = nullptr;
+    QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries
 
 Q_SIGNALS:
     // "End" was pressed: the program ends.
