@@ -140,7 +140,10 @@ void BackupApplication::start() {
     QCoreApplication::processEvents();
 
     form.FillTimeLists();
-    readPosSettings(platform_, values_);
+    if (readPosSettings(platform_, values_) == PosSettingsFile::Damaged)
+        prompts_.notify({PromptIcon::Warning, PromptButtons::Ok,
+                         QStringLiteral("Config file Damaged"), damagedPosSettingsMessage(),
+                         PromptAnswer::Ok});
     form.LoadBackupSettings();
     form.ShowBackupStatus();
     form.AddTrayIcon();
