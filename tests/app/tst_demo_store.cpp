@@ -1,6 +1,5 @@
 // The demo store, read through the programs' own readers: it must show them working.
 #include "BackupSettingsFile.h"
-#include "FakePrompts.h"
 #include "LinuxPlatform.h"
 #include "ManualClock.h"
 #include "PosTotals.h"
@@ -44,12 +43,6 @@ private Q_SLOTS:
         const auto schedule = Printer2Files(platform, values).loadSchedule();
         QVERIFY(schedule);
         QCOMPARE((*schedule)[0].onText, QStringLiteral("11:00 am"));
-
-        FakePrompts prompts;
-        const BackupSettings settings =
-            BackupSettingsFile(platform, prompts, values).load(BackupSettings{});
-        QCOMPARE(settings.destinationDrive, QStringLiteral("e: [BACKUP]"));
-        QVERIFY(prompts.notified.isEmpty());
     }
 };
 
