@@ -82,6 +82,11 @@ public:
     // The "Settings" button's back colour: red while texting is off, green while on.
     void setSettingsButtonColour(unsigned int colour);
 
+    // The last run's result under the last backup date, red when it needs attention.
+    void showLastRun(const QString& line, bool attention);
+    // A message from the notification-area icon, where the desktop shows them.
+    void announceRun(const QString& title, const QString& text, bool attention);
+
     TrayIcon* trayIcon() const { return trayIcon_; }
     bool notificationAreaAvailable() const { return notificationArea_; }
     void setNotificationAreaAvailable(bool available) { notificationArea_ = available; }
@@ -123,6 +128,11 @@ public:
     QGroupBox* TextToMobile;
     QTimer* Timer2;
 
+    // The run history and the catch-up of a missed night.
+    QLabel* LastRunLabel;
+    QPushButton* HistoryButton;
+    QCheckBox* CatchUpBox; // [Backup] CatchUpMissedRun of BackupOptions.ini
+
     // The busy overlay.
     QFrame* SSPanel2;
     QLabel* Label3; // from
@@ -145,6 +155,7 @@ protected:
 private:
     void buildControls();
     void buildOverlay();
+    void buildRunControls();
     void fillDrives();
     void selectDrive(QComboBox* selector, const QString& driveText);
     void refuseQuotedName(int row);
