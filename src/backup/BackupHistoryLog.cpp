@@ -161,18 +161,26 @@ QJsonObject problemsLine(const BackupRunResult& run) {
     };
 }
 
-JsonLines readLog(const QString& path, const char* name) {
+// The lines with a start time, the key of a run; a line from a later version with an
+// outcome this one does not know is kept for it, though not shown.
+QList<QJsonObject> readLog(const QString& path, const char* name) {
     JsonLines lines = readJsonLines(path);
-    if (lines.damaged > 0)
-        qWarning("%s: %d damaged line(s) skipped", name, lines.damaged);
-    return lines;
+    const auto kept =
+        std::remove_if(lines.objects.begin(), lines.objects.end(), [](const QJsonObject& line) {
+            return !timeOf(line.value("start")).isValid();
+        });
+    const int damaged = lines.damaged + int(lines.objects.end() - kept);
+    lines.objects.erase(kept, lines.objects.end());
+    if (damaged > 0)
+        qWarning("%s: %d damaged line(s) skipped", name, damaged);
+    return lines.objects;
 }
 
 // Puts `line` in the place of the line with the same start time, or at the end, and keeps
 // only the newest `keep` lines.
 SaveResult replaceOrAppend(const QString& path, const char* name, const QJsonObject& line,
                            int keep) {
-    QList<QJsonObject> lines = readLog(path, name).objects;
+    QList<QJsonObject> lines = readLog(path, name);
     const QDateTime started = timeOf(line.value("start"));
     const auto same = std::find_if(lines.begin(), lines.end(), [&](const QJsonObject& old) {
         return timeOf(old.value("start")) == started;
@@ -232,8 +240,7 @@ SaveResult BackupHistoryLog::record(const BackupRunResult& run) const {
 
 QList<HistoryEntry> BackupHistoryLog::runs() const {
     QList<HistoryEntry> entries;
-    for (const QJsonObject& line :
-         readLog(nativePath(historyPath(values_)), "BackupHistory.log").objects) {
+    for (const QJsonObject& line : readLog(nativePath(historyPath(values_)), "BackupHistory.log")) {
         if (auto entry = entryOf(line))
             entries.append(std::move(*entry));
     }
@@ -242,7 +249,7 @@ QList<HistoryEntry> BackupHistoryLog::runs() const {
 
 std::optional<QList<FileProblem>> BackupHistoryLog::problemsOf(const QDateTime& started) const {
     for (const QJsonObject& line :
-         readLog(nativePath(problemsPath(values_)), "BackupProblems.log").objects) {
+         readLog(nativePath(problemsPath(values_)), "BackupProblems.log")) {
         if (timeOf(line.value("start")) != started)
             continue;
         QList<FileProblem> problems;
