@@ -167,6 +167,16 @@ private Q_SLOTS:
         p.app->scheduler().SchedulerTick();
         QTest::qWait(20);
         QCOMPARE(runs().size(), 3);
+
+        // A history that cannot be written (a full disk) does not undo the backup.
+        p.drives.addDrive('e');
+        const QString log = p.drives.root('c') + "/Tillora/ini/BackupHistory.log";
+        QVERIFY(QFile::remove(log) && QDir().mkdir(log));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("history was not written"));
+        p.form().SSCommand3->click();
+        QCOMPARE(p.form().Text2->text(), QStringLiteral("12/9/2026"));
+        QVERIFY(p.form().LastRunLabel->text().startsWith("7:30 am: "));
+        QVERIFY(p.prompts.asked.isEmpty());
     }
 };
 
