@@ -5,6 +5,8 @@
 namespace tillora {
 
 QList<NightBar> nightlyBars(const QList<HistoryEntry>& runs, const QDate& lastNight, int nights) {
+    if (nights <= 0)
+        return {};
     const QDate first = lastNight.addDays(1 - nights);
     QList<NightBar> bars(nights);
     QList<QDateTime> lastRunOf(nights);
