@@ -25,6 +25,7 @@ class QTimer;
 namespace tillora {
 
 class ActiveResize;
+class SessionAutostart;
 class TrayIcon;
 
 // A panel with a caption that reports clicks.
@@ -86,6 +87,9 @@ public:
     void showLastRun(const QString& line, bool attention);
     // A message from the notification-area icon, where the desktop shows them.
     void announceRun(const QString& title, const QString& text, bool attention);
+    // Shows the "Start with the desktop session" box, which switches `autostart` (it must
+    // outlive the window).
+    void wireAutostart(SessionAutostart& autostart);
 
     TrayIcon* trayIcon() const { return trayIcon_; }
     bool notificationAreaAvailable() const { return notificationArea_; }
@@ -127,6 +131,7 @@ public:
     QPushButton* Command1;   // Check Map
     QGroupBox* TextToMobile;
     QTimer* Timer2;
+    QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries
 
     // The run history and the catch-up of a missed night.
     QLabel* LastRunLabel;
