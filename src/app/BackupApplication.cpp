@@ -249,7 +249,10 @@ void BackupApplication::start() {
     QCoreApplication::processEvents();
 
     form.FillTimeLists();
-    readPosSettings(platform_, values_);
+    if (readPosSettings(platform_, values_) == PosSettingsFile::Damaged)
+        prompts_.notify({PromptIcon::Warning, PromptButtons::Ok,
+                         QStringLiteral("Config file Damaged"), damagedPosSettingsMessage(),
+                         PromptAnswer::Ok});
     form.LoadBackupSettings();
     form.CatchUpBox->setChecked(BackupOptions::load(platform_, values_).catchUpMissedRun);
     showLastRunOfHistory();
