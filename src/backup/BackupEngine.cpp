@@ -67,7 +67,7 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
     }
     // The once-a-day question is the operator's; a tick at night that finds the night's
     // backup done just does nothing, and nothing waits for a click.
-    if (trigger != Trigger::BackupNow && doneToday()) {
+    if (trigger == Trigger::Scheduled && doneToday()) {
         result.outcome = Outcome::AlreadyDoneToday;
         result.finished = result.started;
         return result;
@@ -78,7 +78,7 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
     processEventsNow();
 
     result.outcome = [&] {
-        if (!confirmOnceADay() || !confirmSameDrive(trigger))
+        if (!confirmOnceADay(trigger) || !confirmSameDrive(trigger))
             return Outcome::Declined;
         if (!driveConnected(controls_.sourceDriveText(), Outcome::SourceUnavailable, result))
             return Outcome::SourceUnavailable;
@@ -110,8 +110,9 @@ bool BackupEngine::doneToday() const {
     return date && *date == clock_.now().date();
 }
 
-bool BackupEngine::confirmOnceADay() {
-    if (!doneToday())
+bool BackupEngine::confirmOnceADay(Trigger trigger) {
+    // A catch-up run makes up a missed night unattended: nobody is there to answer.
+    if (trigger == Trigger::CatchUp || !doneToday())
         return true;
     const PromptAnswer answer = prompts_.ask(
         {PromptIcon::None, PromptButtons::YesNo, QStringLiteral("Backup Completed Today"),

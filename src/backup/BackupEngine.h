@@ -37,7 +37,7 @@ public:
 
 private:
     bool doneToday() const;
-    bool confirmOnceADay();
+    bool confirmOnceADay(Trigger trigger);
     bool confirmSameDrive(Trigger trigger);
     bool reconnectNetworkDrive();
     bool driveConnected(const QString& selectorText, RunOutcome failure, BackupRunResult& result);
