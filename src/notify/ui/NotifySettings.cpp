@@ -92,9 +92,15 @@ NotifySettings::NotifySettings(ChannelNotifier& notifier, Prompts& prompts, QWid
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
-NotifySettings* NotifySettings::open(ChannelNotifier& notifier, Prompts& prompts,
+NotifySettings* NotifySettings::open(QPointer<NotifySettings>& window, ChannelNotifier& notifier,
+                                     Prompts& prompts,
                                      const std::function<void(NotifySettings&)>& prepare) {
-    static QPointer<NotifySettings> window;
+    // A closed window deletes itself at the next event-loop pass: showing it again would
+    // lose it then.
+    if (window && !window->isVisible()) {
+        delete window.data();
+        window = nullptr;
+    }
     if (!window) {
         window = new NotifySettings(notifier, prompts);
         if (prepare)

@@ -3,6 +3,7 @@
 #include "DeliverySettings.h"
 #include "Notifier.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -26,9 +27,12 @@ class NotifySettings : public QWidget {
 public:
     NotifySettings(ChannelNotifier& notifier, Prompts& prompts, QWidget* parent = nullptr);
 
-    // Shows the window, making it when there is none; `prepare` runs on a new window
-    // before it is shown (to add sections).
-    static NotifySettings* open(ChannelNotifier& notifier, Prompts& prompts,
+    // Shows the window kept in `window`, making it when there is none or the one there
+    // was closed (it is on its way out); `prepare` runs on a new window before it is
+    // shown (to add sections). The owner of `window` outlives the notifier's users and
+    // deletes the window with itself.
+    static NotifySettings* open(QPointer<NotifySettings>& window, ChannelNotifier& notifier,
+                                Prompts& prompts,
                                 const std::function<void(NotifySettings&)>& prepare = {});
 
     // Room for more settings of the same file (in a group of their own): `section` goes

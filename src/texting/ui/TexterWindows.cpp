@@ -157,6 +157,8 @@ TexterWindows::TexterWindows(Platform& platform, ProgramValues& values, const Cl
 }
 
 TexterWindows::~TexterWindows() {
+    // The delivery window sends through this object's notifier: it goes first.
+    delete deliveryWindow_.data();
     delete texter_.data();
 }
 
@@ -218,7 +220,7 @@ void TexterWindows::showMailWindow() {
 }
 
 void TexterWindows::showDeliverySettings() {
-    NotifySettings::open(notifier_, prompts_, deliverySections_);
+    NotifySettings::open(deliveryWindow_, notifier_, prompts_, deliverySections_);
 }
 
 void TexterWindows::Work_it() {

@@ -81,6 +81,7 @@ private:
     TexterMailRoute mailRoute_;
     ChannelNotifier notifier_;
     QPointer<TLRAtxtMsg> texter_;
+    QPointer<NotifySettings> deliveryWindow_;
     std::unique_ptr<View> view_;
     ReportCycle::Timing timing_;
     std::function<void(NotifySettings&)> deliverySections_;
