@@ -29,7 +29,7 @@ public:
     virtual QString backupStartTime() const = 0;
     // The first time of the text-report window; nothing while texting is off.
     virtual std::optional<QTime> reportWindowStart() const = 0;
-    // When the last run that counts as a backup started; nothing when none is known.
+    // When the last run that counts as a backup was made; nothing when none is known.
     virtual std::optional<QDateTime> lastBackup() const = 0;
     // The runs that started at or after `since`, oldest first.
     virtual QList<PastRun> runsSince(const QDateTime& since) const = 0;

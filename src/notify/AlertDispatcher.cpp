@@ -42,12 +42,12 @@ void AlertDispatcher::dispatch(const NotifyMessage& message) {
         qInfo("alert \"%s\" not sent: no channel is switched on", qUtf8Printable(message.subject));
         return;
     }
-    sendEntry(outbox_.add(message, clock_.now(), channels), channels);
+    sendEntry(outbox_.add(message, clock_.now(), channels), channels, false);
 }
 
 void AlertDispatcher::sendNow(const NotifyMessage& message,
                               std::function<void(const QList<ChannelOutcome>&)> done) {
-    runOnWorker({{}, message, {}, std::move(done)}, {});
+    runOnWorker({{}, false, message, {}, std::move(done)}, {});
 }
 
 void AlertDispatcher::retryOutbox() {
@@ -63,13 +63,14 @@ void AlertDispatcher::retryOutbox() {
                 channels.append(channel);
         }
         if (!channels.isEmpty())
-            sendEntry(entry, channels);
+            sendEntry(entry, channels, true);
     }
 }
 
-void AlertDispatcher::sendEntry(const OutboxEntry& entry, const QList<Channel>& channels) {
+void AlertDispatcher::sendEntry(const OutboxEntry& entry, const QList<Channel>& channels,
+                                bool retry) {
     inFlight_.insert(entry.id);
-    runOnWorker({entry.id, entry.message, {}, {}}, channels);
+    runOnWorker({entry.id, retry, entry.message, {}, {}}, channels);
 }
 
 void AlertDispatcher::runOnWorker(Finished job, const QList<Channel>& channels) {
@@ -106,7 +107,8 @@ void AlertDispatcher::recordInOutbox(const Finished& send) {
     for (const ChannelOutcome& outcome : send.outcomes) {
         if (outcome.sent) {
             sent.append(outcome.channel);
-        } else {
+        } else if (!send.retry) {
+            // Told on the first try only: a week of retries would fill the log.
             qWarning("alert \"%s\" not sent by %s: %s; tried again later",
                      qUtf8Printable(send.message.subject),
                      qUtf8Printable(channelName(outcome.channel)), qUtf8Printable(outcome.reason));

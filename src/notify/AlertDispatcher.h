@@ -55,12 +55,13 @@ private:
     // A send the worker has ended, waiting to be taken in on this object's thread.
     struct Finished {
         QString entryId; // empty for a send that bypasses the outbox
+        bool retry = false;
         NotifyMessage message;
         QList<ChannelOutcome> outcomes;
         std::function<void(const QList<ChannelOutcome>&)> done;
     };
 
-    void sendEntry(const OutboxEntry& entry, const QList<Channel>& channels);
+    void sendEntry(const OutboxEntry& entry, const QList<Channel>& channels, bool retry);
     void runOnWorker(Finished job, const QList<Channel>& channels);
     QList<Finished> takeFinished();
     void takeInFinished();
