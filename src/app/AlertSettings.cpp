@@ -51,7 +51,8 @@ SaveResult AlertSettings::save(const Platform& platform, const ProgramValues& va
     stored.insert(BackupFailedKey, backupFailed);
     stored.insert(StaleAfterDaysKey, staleAfterDays);
     stored.insert(WeeklyKey, weekly);
-    return writeIniFile(path, stored);
+    // The delivery settings keep the file readable by its owner only; so does this group.
+    return writeIniFile(path, stored, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 } // namespace tillora
