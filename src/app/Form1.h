@@ -25,6 +25,7 @@ class QTimer;
 namespace tillora {
 
 class ActiveResize;
+class SessionAutostart;
 class TrayIcon;
 
 // A panel with a caption that reports clicks.
@@ -82,6 +83,10 @@ public:
     // The "Settings" button's back colour: red while texting is off, green while on.
     void setSettingsButtonColour(unsigned int colour);
 
+    // Shows the "Start with the desktop session" box, which switches `autostart` (it must
+    // outlive the window).
+    void wireAutostart(SessionAutostart& autostart);
+
     TrayIcon* trayIcon() const { return trayIcon_; }
     bool notificationAreaAvailable() const { return notificationArea_; }
     void setNotificationAreaAvailable(bool available) { notificationArea_ = available; }
@@ -122,6 +127,7 @@ public:
     QPushButton* Command1;   // Check Map
     QGroupBox* TextToMobile;
     QTimer* Timer2;
+    QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries
 
     // The busy overlay.
     QFrame* SSPanel2;
