@@ -83,6 +83,10 @@ public:
     // The "Settings" button's back colour: red while texting is off, green while on.
     void setSettingsButtonColour(unsigned int colour);
 
+    // The last run's result under the last backup date, red when it needs attention.
+    void showLastRun(const QString& line, bool attention);
+    // A message from the notification-area icon, where the desktop shows them.
+    void announceRun(const QString& title, const QString& text, bool attention);
     // Shows the "Start with the desktop session" box, which switches `autostart` (it must
     // outlive the window).
     void wireAutostart(SessionAutostart& autostart);
@@ -129,6 +133,11 @@ public:
     QTimer* Timer2;
     QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries
 
+    // The run history and the catch-up of a missed night.
+    QLabel* LastRunLabel;
+    QPushButton* HistoryButton;
+    QCheckBox* CatchUpBox; // [Backup] CatchUpMissedRun of BackupOptions.ini
+
     // The busy overlay.
     QFrame* SSPanel2;
     QLabel* Label3; // from
@@ -151,6 +160,7 @@ protected:
 private:
     void buildControls();
     void buildOverlay();
+    void buildRunControls();
     void fillDrives();
     void selectDrive(QComboBox* selector, const QString& driveText);
     void refuseQuotedName(int row);
