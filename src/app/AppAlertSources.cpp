@@ -1,6 +1,7 @@
 #include "AppAlertSources.h"
 
 #include "BackupControls.h"
+#include "BackupHistoryLog.h"
 #include "DatePictures.h"
 #include "ProgramValues.h"
 #include "TextSettingsFile.h"
@@ -9,11 +10,12 @@
 namespace tillora {
 
 AppAlertSources::AppAlertSources(const Platform& platform, const ProgramValues& values,
-                                 const BackupControls& controls,
+                                 const BackupControls& controls, const BackupHistoryLog& history,
                                  std::function<QString()> startTimeText)
     : platform_(platform)
     , values_(values)
     , controls_(controls)
+    , history_(history)
     , startTimeText_(std::move(startTimeText)) {
 }
 
@@ -38,16 +40,25 @@ std::optional<QTime> AppAlertSources::reportWindowStart() const {
 }
 
 std::optional<QDateTime> AppAlertSources::lastBackup() const {
-    // The last backup date of the settings; the night's run started at the start time.
-    const auto date = parseShortDate(controls_.lastBackupText());
-    if (!date)
-        return std::nullopt;
-    const auto start = parseTimeOfDay(backupStartTime());
-    return QDateTime(*date, start.value_or(QTime(0, 0)));
+    std::optional<QDateTime> last = history_.lastBackupEnd();
+    // The last backup date of the settings counts too: a history that could not be
+    // written (a full disk) must not make a good backup look stale. Its night's run
+    // started at the start time.
+    if (const auto date = parseShortDate(controls_.lastBackupText())) {
+        const QDateTime dated(*date, parseTimeOfDay(backupStartTime()).value_or(QTime(0, 0)));
+        if (!last || dated > *last)
+            last = dated;
+    }
+    return last;
 }
 
-QList<PastRun> AppAlertSources::runsSince(const QDateTime&) const {
-    return {};
+QList<PastRun> AppAlertSources::runsSince(const QDateTime& since) const {
+    QList<PastRun> runs;
+    for (const HistoryEntry& entry : history_.runs()) {
+        if (entry.run.started >= since)
+            runs.append({entry.run.started, entry.run.outcome});
+    }
+    return runs;
 }
 
 } // namespace tillora

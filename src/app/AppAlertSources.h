@@ -7,15 +7,17 @@
 namespace tillora {
 
 class BackupControls;
+class BackupHistoryLog;
 class Platform;
 struct ProgramValues;
 
-// The alert rules' view of the running program: the settings files, the main window's
-// live backup controls and the program values.
+// The alert rules' view of the running program: the settings files, the run history, the
+// main window's live backup controls and the program values.
 class AppAlertSources final : public AlertSources {
 public:
     AppAlertSources(const Platform& platform, const ProgramValues& values,
-                    const BackupControls& controls, std::function<QString()> startTimeText);
+                    const BackupControls& controls, const BackupHistoryLog& history,
+                    std::function<QString()> startTimeText);
 
     AlertSettings alertSettings() const override;
     QString companyName() const override;
@@ -28,6 +30,7 @@ private:
     const Platform& platform_;
     const ProgramValues& values_;
     const BackupControls& controls_;
+    const BackupHistoryLog& history_;
     std::function<QString()> startTimeText_;
 };
 
