@@ -1,5 +1,7 @@
 #include "BackupApplication.h"
 
+#include "AppAlertSources.h"
+#include "BackupAlertService.h"
 #include "BackupEngine.h"
 #include "BackupHistory.h"
 #include "BackupOptions.h"
@@ -71,6 +73,9 @@ BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& 
 }
 
 BackupApplication::~BackupApplication() {
+    // An alert being sent uses the notifier, which may live in the texting part: the
+    // alerts go before anything else.
+    alerts_.reset();
     // The texter window reports to the status panel: it goes first.
     hourlyReport_.reset();
     texting_.reset();
@@ -181,6 +186,18 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
     }
     if (result.trigger == RunTrigger::BackupNow)
         form_->announceRun(QStringLiteral("Backup Now"), summary.line, summary.attention);
+    if (alerts_)
+        alerts_->runFinished(result);
+}
+
+void BackupApplication::enableAlerts(Notifier& notifier) {
+    Form1* form = form_.get();
+    auto sources = std::make_unique<AppAlertSources>(
+        platform_, values_, *form, history_, [form] { return form->Combo1[0]->currentText(); });
+    alerts_ = std::make_unique<BackupAlertService>(
+        std::move(sources), notifier, clock_,
+        platform_.nativePath(values_.DataDIR + QStringLiteral("ini\\Outbox.dat")));
+    alerts_->start();
 }
 
 void BackupApplication::recordHistory(const BackupRunResult& result) {

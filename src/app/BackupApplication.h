@@ -20,6 +20,7 @@ class QTimer;
 
 namespace tillora {
 
+class BackupAlertService;
 class BackupEngine;
 class BackupHistory;
 class BackupScheduler;
@@ -27,6 +28,7 @@ class DriveInfoPopup;
 class Form1;
 class HourlyReportCheck;
 class NetReconnect;
+class Notifier;
 class ReportStatusPanel;
 class TerminationRequests;
 class TexterWindows;
@@ -62,6 +64,10 @@ public:
     void runBackup(RunTrigger trigger);
     // Opens the history window (the "History" button).
     void showHistory();
+    // Tells the owner through `notifier` about runs that fail and backups gone stale.
+    // Called once start-up has read the data folder, where the outbox lives.
+    void enableAlerts(Notifier& notifier);
+    BackupAlertService* alerts() { return alerts_.get(); }
 
     // What the history window's "Delivery..." button opens; the button shows once set.
     std::function<void()> openDeliveryWindow;
@@ -109,6 +115,7 @@ private:
     std::optional<QDateTime> lastBackupEnd_; // of the last run that counts as a backup
     bool historyFailureTold_ = false;
     QTimer* catchUpTimer_ = nullptr;
+    std::unique_ptr<BackupAlertService> alerts_;
     bool ending_ = false;
     bool started_ = false; // start() has finished: main() runs the main loop next
 };
