@@ -1,5 +1,6 @@
 #include "BackupApplication.h"
 
+#include "AlertsSection.h"
 #include "AppAlertSources.h"
 #include "BackupAlertService.h"
 #include "BackupEngine.h"
@@ -12,6 +13,7 @@
 #include "Form1.h"
 #include "HourlyReportCheck.h"
 #include "NetReconnect.h"
+#include "NotifySettings.h"
 #include "ReportCycle.h"
 #include "RunSummary.h"
 #include "TLRAconnect.h"
@@ -139,6 +141,23 @@ void BackupApplication::wireTexting() {
     hourlyReport_ = std::make_unique<HourlyReportCheck>(
         *texting_, *statusPanel_, clock_, [this](TexterView&) { texting_->Work_it(); });
     scheduler_->setHourlyReportCheck([this](const QString& now) { hourlyReport_->run(now); });
+    // The history window's "Delivery..." opens the same window as the texter's "Delivery".
+    openDeliveryWindow = [this] { showDeliverySettings(); };
+    // The delivery window shows the backup alerts' settings and test button too.
+    texting_->setDeliverySections([this](NotifySettings& window) {
+        if (!alerts_)
+            return;
+        auto* section = new AlertsSection(platform_, values_, *alerts_);
+        window.addSection(section, [section] { return section->save(); });
+    });
+}
+
+Notifier& BackupApplication::notifier() {
+    return texting_->notifier();
+}
+
+void BackupApplication::showDeliverySettings() {
+    texting_->showDeliverySettings();
 }
 
 void BackupApplication::wireCatchUp() {
@@ -272,6 +291,7 @@ void BackupApplication::start() {
                          QStringLiteral("Config file Damaged"), damagedPosSettingsMessage(),
                          PromptAnswer::Ok});
     form.LoadBackupSettings();
+    enableAlerts(notifier());
     form.CatchUpBox->setChecked(BackupOptions::load(platform_, values_).catchUpMissedRun);
     showLastRunOfHistory();
     form.ShowBackupStatus();

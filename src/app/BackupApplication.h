@@ -56,6 +56,11 @@ public:
     BackupScheduler& scheduler() { return *scheduler_; }
     TexterWindows& texting() { return *texting_; }
     HourlyReportCheck& hourlyReport() { return *hourlyReport_; }
+    // The program's one notifier: every message to the owner goes through it.
+    Notifier& notifier();
+    // The window "Where reports go", from wherever the program offers it.
+    void showDeliverySettings();
+
     const BackupHistoryLog& history() const { return history_; }
     BackupHistory* historyWindow() const;
 
@@ -65,7 +70,8 @@ public:
     // Opens the history window (the "History" button).
     void showHistory();
     // Tells the owner through `notifier` about runs that fail and backups gone stale.
-    // Called once start-up has read the data folder, where the outbox lives.
+    // Start-up calls it with the program's notifier once it has read the data folder,
+    // where the outbox lives; tests call it again with their own.
     void enableAlerts(Notifier& notifier);
     BackupAlertService* alerts() { return alerts_.get(); }
 
