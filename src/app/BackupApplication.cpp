@@ -1,5 +1,8 @@
 #include "BackupApplication.h"
 
+#include "AlertsSection.h"
+#include "AppAlertSources.h"
+#include "BackupAlertService.h"
 #include "BackupEngine.h"
 #include "BackupHistory.h"
 #include "BackupOptions.h"
@@ -10,6 +13,7 @@
 #include "Form1.h"
 #include "HourlyReportCheck.h"
 #include "NetReconnect.h"
+#include "NotifySettings.h"
 #include "ReportCycle.h"
 #include "RunSummary.h"
 #include "TLRAconnect.h"
@@ -71,6 +75,9 @@ BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& 
 }
 
 BackupApplication::~BackupApplication() {
+    // An alert being sent uses the notifier, which may live in the texting part: the
+    // alerts go before anything else.
+    alerts_.reset();
     // The texter window reports to the status panel: it goes first.
     hourlyReport_.reset();
     texting_.reset();
@@ -136,6 +143,13 @@ void BackupApplication::wireTexting() {
     scheduler_->setHourlyReportCheck([this](const QString& now) { hourlyReport_->run(now); });
     // The history window's "Delivery..." opens the same window as the texter's "Delivery".
     openDeliveryWindow = [this] { showDeliverySettings(); };
+    // The delivery window shows the backup alerts' settings and test button too.
+    texting_->setDeliverySections([this](NotifySettings& window) {
+        if (!alerts_)
+            return;
+        auto* section = new AlertsSection(platform_, values_, *alerts_);
+        window.addSection(section, [section] { return section->save(); });
+    });
 }
 
 Notifier& BackupApplication::notifier() {
@@ -191,6 +205,18 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
     }
     if (result.trigger == RunTrigger::BackupNow)
         form_->announceRun(QStringLiteral("Backup Now"), summary.line, summary.attention);
+    if (alerts_)
+        alerts_->runFinished(result);
+}
+
+void BackupApplication::enableAlerts(Notifier& notifier) {
+    Form1* form = form_.get();
+    auto sources = std::make_unique<AppAlertSources>(
+        platform_, values_, *form, history_, [form] { return form->Combo1[0]->currentText(); });
+    alerts_ = std::make_unique<BackupAlertService>(
+        std::move(sources), notifier, clock_,
+        platform_.nativePath(values_.DataDIR + QStringLiteral("ini\\Outbox.dat")));
+    alerts_->start();
 }
 
 void BackupApplication::recordHistory(const BackupRunResult& result) {
@@ -265,6 +291,7 @@ void BackupApplication::start() {
                          QStringLiteral("Config file Damaged"), damagedPosSettingsMessage(),
                          PromptAnswer::Ok});
     form.LoadBackupSettings();
+    enableAlerts(notifier());
     form.CatchUpBox->setChecked(BackupOptions::load(platform_, values_).catchUpMissedRun);
     showLastRunOfHistory();
     form.ShowBackupStatus();

@@ -20,6 +20,7 @@ class QTimer;
 
 namespace tillora {
 
+class BackupAlertService;
 class BackupEngine;
 class BackupHistory;
 class BackupScheduler;
@@ -68,6 +69,11 @@ public:
     void runBackup(RunTrigger trigger);
     // Opens the history window (the "History" button).
     void showHistory();
+    // Tells the owner through `notifier` about runs that fail and backups gone stale.
+    // Start-up calls it with the program's notifier once it has read the data folder,
+    // where the outbox lives; tests call it again with their own.
+    void enableAlerts(Notifier& notifier);
+    BackupAlertService* alerts() { return alerts_.get(); }
 
     // What the history window's "Delivery..." button opens; the button shows once set.
     std::function<void()> openDeliveryWindow;
@@ -115,6 +121,7 @@ private:
     std::optional<QDateTime> lastBackupEnd_; // of the last run that counts as a backup
     bool historyFailureTold_ = false;
     QTimer* catchUpTimer_ = nullptr;
+    std::unique_ptr<BackupAlertService> alerts_;
     bool ending_ = false;
     bool started_ = false; // start() has finished: main() runs the main loop next
 };

@@ -1,5 +1,7 @@
 // The resident program put together: its buttons, its scheduler and the hourly report
 // reach the engine and the texter windows they belong to.
+#include "AlertDispatcher.h"
+#include "BackupAlertService.h"
 #include "BackupApplication.h"
 #include "BackupHistory.h"
 #include "BackupHistoryLog.h"
@@ -11,6 +13,7 @@
 #include "HourlyReportCheck.h"
 #include "ManualClock.h"
 #include "Notifier.h"
+#include "RecordingNotifier.h"
 #include "SmtpTestServer.h"
 #include "TLRAtxtMsg.h"
 #include "TempDrives.h"
@@ -21,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace tillora;
@@ -243,6 +247,26 @@ private Q_SLOTS:
         QCOMPARE(p.form().Text2->text(), QStringLiteral("12/9/2026"));
         QVERIFY(p.form().LastRunLabel->text().startsWith("7:30 am: "));
         QVERIFY(p.prompts.asked.isEmpty());
+    }
+
+    // The night's run finds the backup drive unplugged: the owner is told, and what push
+    // could not take waits in the outbox under the data folder.
+    void aFailedNightRunAlertsTheOwner() {
+        Program p;
+        RecordingNotifier notifier;
+        notifier.setDown(Channel::Push, true);
+        p.start();
+        p.app->enableAlerts(notifier);
+        QSignalSpy sent(&p.app->alerts()->dispatcher(), &AlertDispatcher::sendFinished);
+        p.drives.pullDrive('e');
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 0, 40)));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("not sent by push"));
+        p.app->scheduler().SchedulerTick();
+        QVERIFY(sent.wait());
+        QCOMPARE(notifier.sends().size(), 1);
+        QCOMPARE(notifier.sends()[0].message.subject, QStringLiteral("Backup FAILED"));
+        QVERIFY(notifier.sends()[0].message.text.contains("backup drive was not found"));
+        QVERIFY(p.drives.readFile('c', "Tillora/ini/Outbox.dat").contains("\"push\""));
     }
 };
 

@@ -1,0 +1,64 @@
+#include "AppAlertSources.h"
+
+#include "BackupControls.h"
+#include "BackupHistoryLog.h"
+#include "DatePictures.h"
+#include "ProgramValues.h"
+#include "TextSettingsFile.h"
+#include "TimeOfDay.h"
+
+namespace tillora {
+
+AppAlertSources::AppAlertSources(const Platform& platform, const ProgramValues& values,
+                                 const BackupControls& controls, const BackupHistoryLog& history,
+                                 std::function<QString()> startTimeText)
+    : platform_(platform)
+    , values_(values)
+    , controls_(controls)
+    , history_(history)
+    , startTimeText_(std::move(startTimeText)) {
+}
+
+AlertSettings AppAlertSources::alertSettings() const {
+    return AlertSettings::load(platform_, values_);
+}
+
+QString AppAlertSources::companyName() const {
+    return values_.CompanyName;
+}
+
+QString AppAlertSources::backupStartTime() const {
+    return startTimeText_ ? startTimeText_() : QString();
+}
+
+std::optional<QTime> AppAlertSources::reportWindowStart() const {
+    // The texter's settings file exists only while texting is switched on.
+    const auto settings = loadTextSettings(platform_, values_);
+    if (!settings || !settings->firstReportTime || settings->featureOn == false)
+        return std::nullopt;
+    return parseTimeOfDay(*settings->firstReportTime);
+}
+
+std::optional<QDateTime> AppAlertSources::lastBackup() const {
+    std::optional<QDateTime> last = history_.lastBackupEnd();
+    // The last backup date of the settings counts too: a history that could not be
+    // written (a full disk) must not make a good backup look stale. Its night's run
+    // started at the start time.
+    if (const auto date = parseShortDate(controls_.lastBackupText())) {
+        const QDateTime dated(*date, parseTimeOfDay(backupStartTime()).value_or(QTime(0, 0)));
+        if (!last || dated > *last)
+            last = dated;
+    }
+    return last;
+}
+
+QList<PastRun> AppAlertSources::runsSince(const QDateTime& since) const {
+    QList<PastRun> runs;
+    for (const HistoryEntry& entry : history_.runs()) {
+        if (entry.run.started >= since)
+            runs.append({entry.run.started, entry.run.outcome});
+    }
+    return runs;
+}
+
+} // namespace tillora

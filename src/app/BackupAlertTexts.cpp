@@ -1,0 +1,108 @@
+#include "BackupAlertTexts.h"
+
+#include "DatePictures.h"
+
+namespace tillora::alert {
+
+namespace {
+
+// How many paths of files not copied an alert names; a phone shows little more.
+constexpr int PathsNamed = 3;
+
+// "Tuesday 12/08/2026 at 03:00 AM"
+QString moment(const QDateTime& when) {
+    return formatPicture(when, Picture::WeekdayNumericDate) + QStringLiteral(" at ") +
+           formatPicture(when, Picture::Time12);
+}
+
+QString atStore(const QString& company) {
+    const QString name = company.trimmed();
+    return name.isEmpty() ? QString() : QStringLiteral(" at ") + name;
+}
+
+QString files(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
+}
+
+// "2 files not copied: c:\a, c:\b." or "7 files not copied, among them c:\a, c:\b, c:\c."
+QString filesNotCopied(const QList<FileProblem>& problems) {
+    QStringList paths;
+    for (const FileProblem& problem :
+         problems.first(std::min<qsizetype>(problems.size(), PathsNamed)))
+        paths.append(problem.path);
+    const QString intro =
+        problems.size() > PathsNamed ? QStringLiteral(", among them ") : QStringLiteral(": ");
+    return files(problems.size()) + QStringLiteral(" not copied") + intro +
+           paths.join(QStringLiteral(", ")) + QLatin1Char('.');
+}
+
+} // namespace
+
+QString outcomeInWords(RunOutcome outcome) {
+    switch (outcome) {
+    case RunOutcome::Completed:
+        return QStringLiteral("completed");
+    case RunOutcome::CompletedWithProblems:
+        return QStringLiteral("completed, but some files were not copied");
+    case RunOutcome::Declined:
+        return QStringLiteral("not done: it was declined at the PC");
+    case RunOutcome::NetworkFailed:
+        return QStringLiteral("the network backup drive could not be reconnected");
+    case RunOutcome::DestinationUnavailable:
+        return QStringLiteral("the backup drive was not found or cannot be written");
+    case RunOutcome::SourceUnavailable:
+        return QStringLiteral("the drive to back up was not found");
+    case RunOutcome::AlreadyRunning:
+        return QStringLiteral("not started: a backup was already running");
+    case RunOutcome::AlreadyDoneToday:
+        return QStringLiteral("not started: today's backup was already done");
+    }
+    return {};
+}
+
+NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& company) {
+    const bool incomplete = result.outcome == RunOutcome::CompletedWithProblems;
+    const QString subject =
+        incomplete ? QStringLiteral("Backup INCOMPLETE") : QStringLiteral("Backup FAILED");
+    QString text = subject + atStore(company) + QStringLiteral(" on ") + moment(result.started) +
+                   QStringLiteral(": ") + outcomeInWords(result.outcome);
+    if (!result.reason.isEmpty())
+        text += QStringLiteral(" (") + result.reason + QLatin1Char(')');
+    text += QLatin1Char('.');
+    if (!result.problems.isEmpty())
+        text += QLatin1Char(' ') + filesNotCopied(result.problems);
+    return {subject, text, true};
+}
+
+NotifyMessage noBackupFor(int days, const QDateTime& lastBackup, const QString& company) {
+    const QString subject = QStringLiteral("No backup for %1 days").arg(days);
+    return {subject,
+            subject + atStore(company) + QStringLiteral(": the last backup was on ") +
+                moment(lastBackup) + QStringLiteral(". Please check the backup drive."),
+            true};
+}
+
+NotifyMessage weeklySummary(const WeekCounts& week, const std::optional<QDateTime>& lastBackup,
+                            const QString& company) {
+    const QString subject = QStringLiteral("Backups this week");
+    QString text = subject + atStore(company) +
+                   QStringLiteral(": %1 nights completed, %2 incomplete, %3 failed, %4 without a "
+                                  "backup run. ")
+                       .arg(week.completed)
+                       .arg(week.incomplete)
+                       .arg(week.failed)
+                       .arg(week.withoutRun);
+    text += lastBackup ? QStringLiteral("Last backup: ") + moment(*lastBackup) + QLatin1Char('.')
+                       : QStringLiteral("No backup has been made yet.");
+    return {subject, text, false};
+}
+
+NotifyMessage testAlert(const QString& company) {
+    const QString subject = QStringLiteral("Test alert");
+    return {subject,
+            subject + atStore(company) +
+                QStringLiteral(": backup alerts reach you on this channel."),
+            true};
+}
+
+} // namespace tillora::alert

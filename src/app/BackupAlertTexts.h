@@ -1,0 +1,35 @@
+#pragma once
+
+#include "BackupRunResult.h"
+#include "Notifier.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+namespace tillora::alert {
+
+// How the nights of one week went: a night counts once, by its best run.
+struct WeekCounts {
+    int completed = 0;
+    int incomplete = 0; // a backup, but with files not copied
+    int failed = 0;     // runs, none of them a backup
+    int withoutRun = 0; // the PC was off, or the program was not running
+};
+
+// What a run came to, in the owner's words: "the backup drive was not found".
+QString outcomeInWords(RunOutcome outcome);
+
+// "Backup FAILED" or "Backup INCOMPLETE", with the store, the time, the outcome and the
+// first files not copied.
+NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& company);
+// "No backup for N days".
+NotifyMessage noBackupFor(int days, const QDateTime& lastBackup, const QString& company);
+// "Backups this week".
+NotifyMessage weeklySummary(const WeekCounts& week, const std::optional<QDateTime>& lastBackup,
+                            const QString& company);
+// What the Delivery window's "Send test alert" sends.
+NotifyMessage testAlert(const QString& company);
+
+} // namespace tillora::alert

@@ -1,0 +1,120 @@
+#include "AlertDispatcher.h"
+
+#include "Clock.h"
+
+#include <QMetaObject>
+
+#include <utility>
+
+namespace tillora {
+
+AlertDispatcher::AlertDispatcher(Notifier& notifier, const Clock& clock, const QString& outboxPath,
+                                 QObject* parent)
+    : QObject(parent)
+    , notifier_(notifier)
+    , clock_(clock)
+    , outbox_(outboxPath) {
+    worker_.setMaxThreadCount(1);
+    retryTimer_.setInterval(DefaultRetryInterval);
+    connect(&retryTimer_, &QTimer::timeout, this, &AlertDispatcher::retryOutbox);
+}
+
+AlertDispatcher::~AlertDispatcher() {
+    // Sends not yet begun stay in the outbox for the next start; the one under way is
+    // waited for and recorded, so a channel that took it is not sent it again.
+    worker_.clear();
+    worker_.waitForDone();
+    for (const Finished& send : takeFinished())
+        recordInOutbox(send);
+}
+
+void AlertDispatcher::start() {
+    retryTimer_.start();
+}
+
+void AlertDispatcher::setRetryInterval(std::chrono::milliseconds interval) {
+    retryTimer_.setInterval(interval);
+}
+
+void AlertDispatcher::dispatch(const NotifyMessage& message) {
+    const QList<Channel> channels = notifier_.enabledChannels();
+    if (channels.isEmpty()) {
+        qInfo("alert \"%s\" not sent: no channel is switched on", qUtf8Printable(message.subject));
+        return;
+    }
+    sendEntry(outbox_.add(message, clock_.now(), channels), channels, false);
+}
+
+void AlertDispatcher::sendNow(const NotifyMessage& message,
+                              std::function<void(const QList<ChannelOutcome>&)> done) {
+    runOnWorker({{}, false, message, {}, std::move(done)}, {});
+}
+
+void AlertDispatcher::retryOutbox() {
+    outbox_.dropExpired(clock_.now());
+    const QList<Channel> enabled = notifier_.enabledChannels();
+    for (const OutboxEntry& entry : outbox_.entries()) {
+        if (inFlight_.contains(entry.id))
+            continue;
+        // A channel switched off since waits: it may be switched on again within the week.
+        QList<Channel> channels;
+        for (Channel channel : entry.channelsOwed) {
+            if (enabled.contains(channel))
+                channels.append(channel);
+        }
+        if (!channels.isEmpty())
+            sendEntry(entry, channels, true);
+    }
+}
+
+void AlertDispatcher::sendEntry(const OutboxEntry& entry, const QList<Channel>& channels,
+                                bool retry) {
+    inFlight_.insert(entry.id);
+    runOnWorker({entry.id, retry, entry.message, {}, {}}, channels);
+}
+
+void AlertDispatcher::runOnWorker(Finished job, const QList<Channel>& channels) {
+    worker_.start([this, job = std::move(job), channels]() mutable {
+        job.outcomes = notifier_.send(job.message, channels);
+        {
+            const std::lock_guard lock(finishedLock_);
+            finished_.append(std::move(job));
+        }
+        // The destructor waits for this job, so `this` is alive here.
+        QMetaObject::invokeMethod(this, &AlertDispatcher::takeInFinished, Qt::QueuedConnection);
+    });
+}
+
+QList<AlertDispatcher::Finished> AlertDispatcher::takeFinished() {
+    const std::lock_guard lock(finishedLock_);
+    return std::exchange(finished_, {});
+}
+
+void AlertDispatcher::takeInFinished() {
+    for (const Finished& send : takeFinished()) {
+        recordInOutbox(send);
+        if (send.done)
+            send.done(send.outcomes);
+        Q_EMIT sendFinished(send.message, send.outcomes);
+    }
+}
+
+void AlertDispatcher::recordInOutbox(const Finished& send) {
+    if (send.entryId.isEmpty())
+        return;
+    inFlight_.remove(send.entryId);
+    QList<Channel> sent;
+    for (const ChannelOutcome& outcome : send.outcomes) {
+        if (outcome.sent) {
+            sent.append(outcome.channel);
+        } else if (!send.retry) {
+            // Told on the first try only: a week of retries would fill the log.
+            qWarning("alert \"%s\" not sent by %s: %s; tried again later",
+                     qUtf8Printable(send.message.subject),
+                     qUtf8Printable(channelName(outcome.channel)), qUtf8Printable(outcome.reason));
+        }
+    }
+    outbox_.markSent(send.entryId, sent);
+}
+
+} // namespace tillora

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "FileSave.h"
+#include "Notifier.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace tillora {
+
+// One message not yet delivered on every channel it was meant for.
+struct OutboxEntry {
+    QString id; // stays the same across restarts, so a late answer finds its entry
+    NotifyMessage message;
+    QDateTime created;
+    QList<Channel> channelsOwed; // never empty: an entry with nothing owed is removed
+};
+
+// Messages that still owe a send on some channel, kept in a file of JSON lines so they
+// survive a restart. The file is rewritten whole and atomically on every change; the
+// entries are kept in memory too, so a disk that is full loses nothing while the program
+// runs. Used from one thread.
+class Outbox {
+public:
+    static constexpr int KeepDays = 7; // an entry older than this is given up
+
+    // Reads the file; lines that do not parse are dropped with one log line.
+    explicit Outbox(QString nativePath);
+
+    const QList<OutboxEntry>& entries() const { return entries_; }
+    const QString& path() const { return path_; }
+
+    // Adds a message owed on `channels` and saves; returns the new entry.
+    OutboxEntry add(const NotifyMessage& message, const QDateTime& created,
+                    const QList<Channel>& channels);
+    // The channels of `sent` took the message: they are owed no more.
+    void markSent(const QString& id, const QList<Channel>& sent);
+    // Removes entries older than KeepDays at `now`; returns how many went.
+    int dropExpired(const QDateTime& now);
+
+    // The outcome of the last write; a failure is logged once until a write succeeds.
+    const SaveResult& lastSave() const { return lastSave_; }
+
+private:
+    void load();
+    void save();
+
+    QString path_;
+    QList<OutboxEntry> entries_;
+    SaveResult lastSave_{true, {}};
+};
+
+} // namespace tillora
