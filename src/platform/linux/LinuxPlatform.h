@@ -24,6 +24,8 @@ public:
     std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) override;
     bool lockWholeFile(QFile& file) override;
     void unlockWholeFile(QFile& file) override;
+    bool flushFile(QFile& openFile) override;
+    bool flushFileSystem(const QString& windowsPath) override;
 
 private:
     DriveFolder drives_;

@@ -20,6 +20,8 @@ public:
     std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) override;
     bool lockWholeFile(QFile& file) override;
     void unlockWholeFile(QFile& file) override;
+    bool flushFile(QFile& openFile) override;
+    bool flushFileSystem(const QString& windowsPath) override;
 };
 
 } // namespace tillora
