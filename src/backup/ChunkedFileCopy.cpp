@@ -9,16 +9,6 @@
 
 #include <cerrno>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace tillora {
 
 namespace fs = std::filesystem;
@@ -39,24 +29,6 @@ unsigned wantedPermissions(const FileFacts& source) {
     return (source.permissions & 0777) | 0600;
 }
 
-int openForReading(const fs::path& path) {
-#ifdef _WIN32
-    return _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-#else
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-#endif
-}
-
-// A new file only this user may read, failing when the name is taken.
-int createNew(const fs::path& path) {
-#ifdef _WIN32
-    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                  _S_IREAD | _S_IWRITE);
-#else
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-#endif
-}
-
 struct Temporary {
     fs::path path;
     int fd = -1;
@@ -69,56 +41,13 @@ Temporary createTemporary(const fs::path& folder) {
             QStringLiteral(".tlra-%1.partial")
                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
         const fs::path path = folder / toFsPath(name);
-        const int fd = createNew(path);
+        const int fd = createNewFile(path);
         if (fd >= 0)
             return {path, fd, 0};
         if (errno != EEXIST)
             return {{}, -1, errno};
     }
     return {{}, -1, EEXIST};
-}
-
-void setPermissions(int fd, unsigned permissions) {
-#ifdef _WIN32
-    // The only permission a Windows file has here is read-only, and the copy must stay
-    // writable; its access list comes from the backup folder.
-    Q_UNUSED(fd);
-    Q_UNUSED(permissions);
-#else
-    // A file system without permissions (FAT) refuses; the copy is then as the drive has it.
-    (void)::fchmod(fd, mode_t(permissions));
-#endif
-}
-
-// Keeping the time lets the next run see that the file is unchanged, and lets the
-// operator see how old a backup file is. Linux sets it on the open file; Windows on the
-// closed one (closing a written file there stamps it again).
-void setModifiedOnOpenFile(int fd, const FileFacts& source) {
-#ifdef _WIN32
-    Q_UNUSED(fd);
-    Q_UNUSED(source);
-#else
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(source.modified);
-    timespec times[2];
-    times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = time_t(seconds.count());
-    times[1].tv_nsec = long((source.modified - seconds).count());
-    (void)::futimens(fd, times);
-#endif
-}
-
-void setModifiedOnClosedFile(const fs::path& path, const FileFacts& source) {
-#ifdef _WIN32
-    std::error_code ignored;
-    fs::last_write_time(path,
-                        fs::file_time_type(std::chrono::duration_cast<fs::file_time_type::duration>(
-                            source.modified)),
-                        ignored);
-#else
-    Q_UNUSED(path);
-    Q_UNUSED(source);
-#endif
 }
 
 } // namespace
@@ -146,15 +75,9 @@ bool ChunkedFileCopy::looksUnchanged(const FileFacts& source, const FileFacts& t
 
 void ChunkedFileCopy::matchPermissions(const FileFacts& source, const FileFacts& target,
                                        const fs::path& targetPath) {
-#ifdef _WIN32
-    Q_UNUSED(source);
-    Q_UNUSED(target);
-    Q_UNUSED(targetPath);
-#else
     const unsigned wanted = wantedPermissions(source);
     if (target.isFile() && target.permissions != wanted)
-        (void)::chmod(targetPath.c_str(), mode_t(wanted));
-#endif
+        setPermissions(targetPath, wanted);
 }
 
 CopyResult ChunkedFileCopy::copy(const QString& nativeSource, const QString& nativeTarget) {
@@ -167,21 +90,16 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const fs::path& target,
 }
 
 qint64 ChunkedFileCopy::copyChunk(QFile& in, QFile& out, QString& reason) {
-#ifndef _WIN32
-    if (inKernel_) {
-        const ssize_t copied =
-            ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr, buffer_.size(), 0);
-        if (copied >= 0)
-            return copied;
-        // Not between these two file systems (or not on this kernel): bytes through
-        // the buffer instead, from the start, as nothing was copied yet.
-        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    if (inSystem_) {
+        bool unsupported = false;
+        const qint64 copied =
+            copyInSystem(in.handle(), out.handle(), qint64(buffer_.size()), unsupported);
+        if (copied < 0)
             reason = systemErrorText(errno);
-            return -1;
-        }
-        inKernel_ = false;
+        if (!unsupported)
+            return copied;
+        inSystem_ = false; // through the buffer instead; nothing was copied
     }
-#endif
     const qint64 got = in.read(buffer_.data(), qint64(buffer_.size()));
     if (got < 0) {
         reason = in.errorString();
@@ -235,9 +153,7 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
     };
 
     qint64 written = 0;
-#ifndef _WIN32
-    inKernel_ = true;
-#endif
+    inSystem_ = true;
     for (;;) {
         QString reason;
         const qint64 got = copyChunk(in, out, reason);
@@ -252,13 +168,13 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
     }
     in.close();
     setPermissions(temporary.fd, wantedPermissions(sourceFacts));
-    setModifiedOnOpenFile(temporary.fd, sourceFacts);
+    setModifiedOnOpenFile(temporary.fd, sourceFacts.modified);
     if (platform_ && !platform_->flushFile(out))
         return abandon(QStringLiteral("the backup drive could not write the file to the disk"));
     out.close();
     if (out.error() != QFileDevice::NoError)
         return abandon(out.errorString());
-    setModifiedOnClosedFile(temporary.path, sourceFacts);
+    setModifiedOnClosedFile(temporary.path, sourceFacts.modified);
     notify(CopyStage::NewCopyWritten);
 
     CopyResult result;

@@ -94,7 +94,7 @@ private:
     std::function<void()> betweenChunks_;
     std::function<void(CopyStage)> observer_;
     std::vector<char> buffer_;
-    bool inKernel_ = false; // this file's chunks are copied by the system (copy_file_range)
+    bool inSystem_ = false; // this file's chunks are copied by the system (copyInSystem)
 };
 
 } // namespace tillora

@@ -23,7 +23,7 @@ if (($#)); then
     for folder in "$@"; do qt_includes+=(-isystem "$folder"); done
     echo "== compile check of the Windows adapter and the backup's file layer"
     for source in src/platform/windows/WindowsPlatform.cpp src/platform/FileReplace.cpp \
-        src/backup/ChunkedFileCopy.cpp src/backup/NativeFiles.cpp src/backup/BackupVersions.cpp; do
+        src/platform/NativeFiles.cpp src/backup/ChunkedFileCopy.cpp src/backup/BackupVersions.cpp; do
         "$cxx" -fsyntax-only -std=c++20 -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Werror \
             -I "$repo/src/platform" -I "$repo/src/platform/windows" -I "$repo/src/backup" \
             "${qt_includes[@]}" "$repo/$source"

@@ -5,8 +5,12 @@
 #include <algorithm>
 #include <cerrno>
 
-#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace tillora {
@@ -100,6 +104,95 @@ FolderListing listFolder(const fs::path& folder) {
     std::sort(listing.folders.begin(), listing.folders.end());
     listing.readable = true;
     return listing;
+}
+
+} // namespace tillora
+
+namespace tillora {
+
+int openForReading(const fs::path& path) {
+#ifdef _WIN32
+    return _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+#else
+    // Non-blocking, so that a pipe put in place of a file cannot hold the run.
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+#endif
+}
+
+int createNewFile(const fs::path& path) {
+#ifdef _WIN32
+    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+#else
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+#endif
+}
+
+qint64 copyInSystem(int in, int out, qint64 bytes, bool& unsupported) {
+#ifdef _WIN32
+    Q_UNUSED(in);
+    Q_UNUSED(out);
+    Q_UNUSED(bytes);
+    unsupported = true;
+    return 0;
+#else
+    unsupported = false;
+    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(bytes), 0);
+    if (copied >= 0)
+        return copied;
+    // Not between these two file systems, or not on this kernel.
+    if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+        unsupported = true;
+        return 0;
+    }
+    return -1;
+#endif
+}
+
+void setPermissions(int fd, unsigned permissions) {
+#ifdef _WIN32
+    Q_UNUSED(fd);
+    Q_UNUSED(permissions);
+#else
+    (void)::fchmod(fd, mode_t(permissions & 0777));
+#endif
+}
+
+void setPermissions(const fs::path& path, unsigned permissions) {
+#ifdef _WIN32
+    Q_UNUSED(path);
+    Q_UNUSED(permissions);
+#else
+    (void)::chmod(path.c_str(), mode_t(permissions & 0777));
+#endif
+}
+
+void setModifiedOnOpenFile(int fd, std::chrono::nanoseconds modified) {
+#ifdef _WIN32
+    Q_UNUSED(fd);
+    Q_UNUSED(modified);
+#else
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(modified);
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = time_t(seconds.count());
+    times[1].tv_nsec = long((modified - seconds).count());
+    (void)::futimens(fd, times);
+#endif
+}
+
+void setModifiedOnClosedFile(const fs::path& path, std::chrono::nanoseconds modified) {
+#ifdef _WIN32
+    std::error_code ignored;
+    fs::last_write_time(
+        path,
+        fs::file_time_type(std::chrono::duration_cast<fs::file_time_type::duration>(modified)),
+        ignored);
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(modified);
+#endif
 }
 
 } // namespace tillora

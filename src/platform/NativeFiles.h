@@ -46,4 +46,28 @@ struct FolderListing {
 };
 FolderListing listFolder(const std::filesystem::path& folder);
 
+// Descriptor-level file operations for the backup copy. Descriptors are the C runtime's
+// (QFile opens them with QFile::open(int, ...)); on failure errno says why.
+int openForReading(const std::filesystem::path& path);
+// A new file only this user may read or write; fails when the name is taken.
+int createNewFile(const std::filesystem::path& path);
+
+// Copies up to `bytes` from `in` to `out` inside the system, without passing them through
+// this process (copy_file_range on Linux): the bytes copied, 0 at the end, -1 on failure.
+// `unsupported` is set, and nothing copied, where the system cannot do it for these two
+// files; the caller then reads and writes itself.
+qint64 copyInSystem(int in, int out, qint64 bytes, bool& unsupported);
+
+// Gives a copy the permission bits `permissions` (rwx for owner, group, others) where
+// the file system keeps them; a file system without them (FAT) and Windows, where a
+// copy's access comes from its folder, leave the file as it is.
+void setPermissions(int fd, unsigned permissions);
+void setPermissions(const std::filesystem::path& path, unsigned permissions);
+
+// Sets the modification time (as FileFacts::modified gives it) of a written file: the
+// open one where the system keeps it so (Linux), else the closed one (on Windows closing
+// a written file stamps it again). Call both; each does its part.
+void setModifiedOnOpenFile(int fd, std::chrono::nanoseconds modified);
+void setModifiedOnClosedFile(const std::filesystem::path& path, std::chrono::nanoseconds modified);
+
 } // namespace tillora
