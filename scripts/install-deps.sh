@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs; "test" adds what the tests need.
-# Usage: install-deps.sh [test] [windows]
+# Usage: install-deps.sh [test] [windows] [package] [fuzz]
 # Packages already present are not fetched again.
 set -euo pipefail
 
@@ -12,6 +12,18 @@ fi
 # "windows" adds the cross compiler and Wine that the Win32 layer's tests run with.
 if [[ " $* " == *" windows "* ]]; then
     packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64)
+fi
+
+# "package" adds what making and checking the Debian package takes (file and dpkg-dev
+# for CPack's dependency scan) and rsvg-convert for scripts/render-icons.sh.
+if [[ " $* " == *" package "* ]]; then
+    packages+=(file dpkg-dev lintian desktop-file-utils appstream librsvg2-bin)
+fi
+
+# "fuzz" adds clang and its libFuzzer and sanitizer runtimes, which are only a Recommends of
+# clang and so left out by --no-install-recommends.
+if [[ " $* " == *" fuzz "* ]]; then
+    packages+=(clang libclang-rt-14-dev)
 fi
 
 missing=()

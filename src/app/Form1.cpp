@@ -2,6 +2,8 @@
 
 #include "ActiveResize.h"
 #include "ControlNames.h"
+#include "DirectorySet.h"
+#include "SessionAutostart.h"
 #include "TimeOfDay.h"
 #include "TrayIcon.h"
 
@@ -27,7 +29,14 @@ namespace tillora {
 
 namespace {
 
-constexpr QSize DesignSize(700, 500);
+constexpr QSize DesignSize(700, 530);
+
+// The drive value a selector stands for: a drive that is not connected is listed as such
+// but keeps the value it was saved with.
+QString driveValue(const QComboBox* selector) {
+    const QVariant saved = selector->currentData();
+    return saved.isValid() ? saved.toString() : selector->currentText();
+}
 // The overlay rests below the visible area and moves up while a backup runs.
 constexpr int OverlayRestingTop = twips(12000);
 constexpr int OverlayBusyTop = twips(1440);
@@ -63,10 +72,13 @@ Form1::Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsF
     , settingsFile_(settingsFile) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tillora Auto Backup - keeps your store data safe"));
-    setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon));
+    // The installed icon where the desktop's theme has it; the style's drive otherwise.
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("tillora-backup"),
+                                   QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon)));
     notificationArea_ = TrayIcon::notificationAreaAvailable();
     resize_ = new ActiveResize(this, DesignSize);
     buildControls();
+    buildRunControls();
     buildOverlay();
     fillDrives();
 
@@ -84,10 +96,16 @@ Form1::Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsF
     connect(SSPanel6, &ClickablePanel::clicked, this, [this] { SSPanel6->setVisible(false); });
     for (QCheckBox* box : SSCheck1)
         connect(box, &QCheckBox::clicked, this, &Form1::ShowBackupStatus);
-    for (int row = 0; row < BackupSettings::FolderCount; ++row)
+    for (int row = 0; row < BackupSettings::FolderCount; ++row) {
         connect(Text1[row], &QLineEdit::textEdited, this, [this, row] { refuseQuotedName(row); });
-    connect(Drive2, &QComboBox::currentIndexChanged, this,
-            [this] { Q_EMIT destinationDriveChanged(Drive2->currentText()); });
+        connect(Text1[row], &QLineEdit::editingFinished, this,
+                [this, row] { refuseUnsafeName(row); });
+    }
+    connect(Drive2, &QComboBox::currentIndexChanged, this, [this] {
+        // A drive that is not connected has no figures to show.
+        if (!Drive2->currentData().isValid())
+            Q_EMIT destinationDriveChanged(Drive2->currentText());
+    });
 }
 
 Form1::~Form1() = default;
@@ -177,7 +195,7 @@ void Form1::buildControls() {
     SSPanel6->setFrameShape(QFrame::Panel);
     SSPanel6->setFrameShadow(QFrame::Sunken);
     SSPanel6->setAlignment(Qt::AlignCenter);
-    resize_->place(SSPanel6, {10, 356, 680, 28});
+    resize_->place(SSPanel6, {10, 386, 680, 28});
 
     SSPanel14 = panelLabel(
         QStringLiteral("Click Done to Keep this program running in the Background. To have this "
@@ -186,7 +204,7 @@ void Form1::buildControls() {
         this);
     SSPanel14->setObjectName(QStringLiteral("SSPanel14"));
     SSPanel14->setWordWrap(true);
-    resize_->place(SSPanel14, {10, 390, 680, 52});
+    resize_->place(SSPanel14, {10, 420, 680, 52});
 
     SSCommand1 = new QPushButton(QStringLiteral("Done"), this);
     SSCommand2 = new QPushButton(QStringLiteral("End"), this);
@@ -195,7 +213,7 @@ void Form1::buildControls() {
     SSCommand4->setToolTip(QStringLiteral("Set above directories to  Defaults"));
     const std::array<QPushButton*, 4> row = {SSCommand1, SSCommand2, SSCommand3, SSCommand4};
     for (int i = 0; i < 4; ++i)
-        resize_->place(row[i], {10 + i * 172, 452, 162, 38});
+        resize_->place(row[i], {10 + i * 172, 482, 162, 38});
 
     const std::array<std::pair<QPushButton*, const char*>, 7> names2 = {{
         {SSCommand1, "SSCommand1"},
@@ -208,6 +226,23 @@ void Form1::buildControls() {
     }};
     for (const auto& [button, name] : names2)
         button->setObjectName(QString::fromLatin1(name));
+}
+
+void Form1::buildRunControls() {
+    HistoryButton = new QPushButton(QStringLiteral("History"), this);
+    HistoryButton->setObjectName(QStringLiteral("HistoryButton"));
+    HistoryButton->setToolTip(
+        QStringLiteral("Every backup run, and the last 30 nights as a chart"));
+    resize_->place(HistoryButton, {270, 310, 110, 26});
+    LastRunLabel = new QLabel(this);
+    LastRunLabel->setObjectName(QStringLiteral("LastRunLabel"));
+    resize_->place(LastRunLabel, {10, 340, 370, 20});
+    CatchUpBox = new QCheckBox(QStringLiteral("Make up a missed backup at start"), this);
+    CatchUpBox->setObjectName(QStringLiteral("CatchUpBox"));
+    CatchUpBox->setChecked(true);
+    CatchUpBox->setToolTip(QStringLiteral(
+        "When the computer was off or asleep at the backup time, back up soon after it is on"));
+    resize_->place(CatchUpBox, {10, 362, 370, 20});
 }
 
 void Form1::buildOverlay() {
@@ -255,7 +290,7 @@ void Form1::fillDrives() {
     for (QComboBox* selector : {Drive1, Drive2}) {
         const QSignalBlocker quiet(selector);
         // The drive selectors start on the system drive, as the program always has.
-        const QString current = selector->count() ? selector->currentText() : QStringLiteral("c:");
+        const QString current = selector->count() ? driveValue(selector) : QStringLiteral("c:");
         selector->clear();
         selector->addItems(drives);
         selectDrive(selector, current);
@@ -270,8 +305,9 @@ void Form1::selectDrive(QComboBox* selector, const QString& driveText) {
             return;
         }
     }
-    // A drive the list does not hold (no drive c: at all): show it as given.
-    selector->addItem(driveText);
+    // A drive that is not connected (an unplugged backup drive, no drive c: at all) stays
+    // selected, so nothing is ever backed up to or from another drive in its place.
+    selector->addItem(letter + QStringLiteral(" (not connected)"), driveText);
     selector->setCurrentIndex(selector->count() - 1);
 }
 
@@ -288,8 +324,8 @@ void Form1::FillTimeLists() {
 BackupSettings Form1::settings() const {
     BackupSettings s;
     s.startTime = Combo1[0]->currentText();
-    s.sourceDrive = Drive1->currentText();
-    s.destinationDrive = Drive2->currentText();
+    s.sourceDrive = driveValue(Drive1);
+    s.destinationDrive = driveValue(Drive2);
     for (int row = 0; row < BackupSettings::FolderCount; ++row)
         s.folderNames[row] = Text1[row]->text();
     for (int row = 0; row < 6; ++row)
@@ -302,6 +338,7 @@ void Form1::applySettings(const BackupSettings& s) {
     Combo1[0]->setEditText(s.startTime);
     for (int row = 0; row < BackupSettings::FolderCount; ++row)
         Text1[row]->setText(s.folderNames[row]);
+    acceptedNames_ = s.folderNames;
     Text1[5]->setText(BackupSettings::networkRowText());
     for (int row = 0; row < 6; ++row)
         SSCheck1[row]->setChecked(s.flags[row] != 0);
@@ -317,6 +354,12 @@ void Form1::LoadBackupSettings() {
 
 bool Form1::SaveBackupSettings() {
     return settingsFile_.save(settings());
+}
+
+bool Form1::saveBackupSettings() {
+    return settingsFile_.save(settings(), [this](const QString& title, const QString& text) {
+        announceFailure(title, text);
+    });
 }
 
 void Form1::ShowBackupStatus() {
@@ -385,6 +428,24 @@ void Form1::setSettingsButtonColour(unsigned int colour) {
             .arg(toQColor(colour).name()));
 }
 
+void Form1::showLastRun(const QString& line, bool attention) {
+    LastRunLabel->setText(line);
+    QPalette palette = LastRunLabel->palette();
+    palette.setColor(QPalette::WindowText, attention
+                                               ? toQColor(colour::Red)
+                                               : QApplication::palette().windowText().color());
+    LastRunLabel->setPalette(palette);
+}
+
+void Form1::announceRun(const QString& title, const QString& text, bool attention) {
+    if (!trayIcon_)
+        return;
+    if (attention)
+        trayIcon_->showMessage(title, text);
+    else
+        trayIcon_->showInformation(title, text);
+}
+
 void Form1::refuseQuotedName(int row) {
     QLineEdit* box = Text1[row];
     const auto problem = BackupSettingsFile::folderNameProblem(box->text());
@@ -398,6 +459,24 @@ void Form1::refuseQuotedName(int row) {
     prompts_.critical(QStringLiteral("Folder Name"), *problem);
 }
 
+void Form1::refuseUnsafeName(int row) {
+    QLineEdit* box = Text1[row];
+    if (isSafeFolderName(box->text())) {
+        acceptedNames_[row] = box->text();
+        return;
+    }
+    const QString refused = box->text();
+    box->setText(acceptedNames_[row]);
+    prompts_.critical(
+        QStringLiteral("Folder Name"),
+        QStringLiteral("The folder name \"%1\" in the %2 box (row %3) would lead the backup out "
+                       "of its folder. Please type the name of a folder on the drive, such as "
+                       "\"%2\", without a drive letter, a leading backslash, \"..\" or any of "
+                       ": * ? \" < > | /. The box keeps \"%4\".")
+            .arg(refused, BackupSettings::defaultFolderNames()[row], QString::number(row + 1),
+                 acceptedNames_[row]));
+}
+
 void Form1::done() {
     SaveBackupSettings();
     hideToResident();
@@ -407,6 +486,7 @@ void Form1::setDefault() {
     const auto names = BackupSettings::defaultFolderNames();
     for (int row = 0; row < BackupSettings::FolderCount; ++row)
         Text1[row]->setText(names[row]);
+    acceptedNames_ = names;
     SaveBackupSettings();
 }
 
@@ -423,6 +503,22 @@ void Form1::Terminate() {
         trayIcon_->remove();
     QApplication::processEvents();
     SaveBackupSettings();
+}
+
+void Form1::wireAutostart(SessionAutostart& autostart) {
+    StartWithSession = new QCheckBox(QStringLiteral("Start with the desktop session"), this);
+    StartWithSession->setObjectName(QStringLiteral("StartWithSession"));
+    StartWithSession->setChecked(autostart.isOn());
+    // The box shares the row of the start-up hint, which gives up some of its width.
+    resize_->place(SSPanel14, {10, 420, 460, 52});
+    resize_->place(StartWithSession, {480, 432, 210, 28});
+    connect(StartWithSession, &QCheckBox::clicked, this, [this, &autostart](bool on) {
+        const AutostartChange change = autostart.setOn(on);
+        if (change.ok)
+            return;
+        StartWithSession->setChecked(autostart.isOn());
+        prompts_.critical(StartWithSession->text(), change.reason);
+    });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -461,6 +557,11 @@ void Form1::setLastBackupText(const QString& text) {
 }
 
 void Form1::showBusy(bool busy) {
+    // A new run starts with its own folders, not the last run's.
+    if (busy) {
+        Label3->clear();
+        Label4->clear();
+    }
     resize_->moveTop(SSPanel2, busy ? OverlayBusyTop : OverlayRestingTop);
     SSPanel2->setVisible(busy);
     if (busy)

@@ -25,6 +25,7 @@ class QTimer;
 namespace tillora {
 
 class ActiveResize;
+class SessionAutostart;
 class TrayIcon;
 
 // A panel with a caption that reports clicks.
@@ -82,6 +83,14 @@ public:
     // The "Settings" button's back colour: red while texting is off, green while on.
     void setSettingsButtonColour(unsigned int colour);
 
+    // The last run's result under the last backup date, red when it needs attention.
+    void showLastRun(const QString& line, bool attention);
+    // A message from the notification-area icon, where the desktop shows them.
+    void announceRun(const QString& title, const QString& text, bool attention);
+    // Shows the "Start with the desktop session" box, which switches `autostart` (it must
+    // outlive the window).
+    void wireAutostart(SessionAutostart& autostart);
+
     TrayIcon* trayIcon() const { return trayIcon_; }
     bool notificationAreaAvailable() const { return notificationArea_; }
     void setNotificationAreaAvailable(bool available) { notificationArea_ = available; }
@@ -93,7 +102,8 @@ public:
     bool folderEnabled(int row) const override;
     QString lastBackupText() const override;
     void setLastBackupText(const QString& text) override;
-    bool saveBackupSettings() override { return SaveBackupSettings(); }
+    // The engine's save: a failure is told without blocking, as a run may be at night.
+    bool saveBackupSettings() override;
 
     // BackupProgressView
     void showBusy(bool busy) override;
@@ -122,6 +132,12 @@ public:
     QPushButton* Command1;   // Check Map
     QGroupBox* TextToMobile;
     QTimer* Timer2;
+    QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries
+
+    // The run history and the catch-up of a missed night.
+    QLabel* LastRunLabel;
+    QPushButton* HistoryButton;
+    QCheckBox* CatchUpBox; // [Backup] CatchUpMissedRun of BackupOptions.ini
 
     // The busy overlay.
     QFrame* SSPanel2;
@@ -145,9 +161,11 @@ protected:
 private:
     void buildControls();
     void buildOverlay();
+    void buildRunControls();
     void fillDrives();
     void selectDrive(QComboBox* selector, const QString& driveText);
     void refuseQuotedName(int row);
+    void refuseUnsafeName(int row);
     void done();
     void end();
     void setDefault();
@@ -159,6 +177,9 @@ private:
     TrayIcon* trayIcon_ = nullptr;
     bool notificationArea_ = false;
     bool terminated_ = false;
+    // The folder names last accepted, to go back to when a typed name is refused.
+    std::array<QString, BackupSettings::FolderCount> acceptedNames_ =
+        BackupSettings::defaultFolderNames();
 };
 
 } // namespace tillora

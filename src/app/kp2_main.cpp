@@ -1,9 +1,11 @@
 // The kitchen printer 2 program: switches the second kitchen printer on and off by its
 // weekly schedule from the notification area.
 #include "Clock.h"
+#include "DesktopSession.h"
 #include "Kp2Startup.h"
 #include "Platform.h"
 #include "ProgramValues.h"
+#include "SingleInstance.h"
 #include "TLRAerror.h"
 #include "WidgetPrompts.h"
 
@@ -17,16 +19,29 @@ int main(int argc, char* argv[]) {
     // The window hides into the notification area; only "End" ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const auto platform = createPlatform();
+    const auto session = openDesktopSession(
+        {QString::fromLatin1(Kp2ProgramName),
+         QStringLiteral("Tillora Kitchen Printer 2"),
+         QStringLiteral("Switches the second kitchen printer on and off by its weekly schedule"),
+         {},
+         {}});
+    const auto platform = createPlatform(session.driveFolder);
     SystemClock clock;
     WidgetPrompts prompts;
     ProgramValues values;
-    Kp2Program program = startKitchenPrinter2(*platform, clock, prompts, values, [] {
+    const QString name = QString::fromLatin1(Kp2ProgramName);
+    Kp2Program program = startKitchenPrinter2(*platform, clock, prompts, values, [&] {
         TLRAerror error;
         error.exec();
+        askRunningCopyToShow(*platform, name);
     });
     if (!program.window)
         return 1;
+    ShowRequests showRequests(*platform, name);
+    QObject::connect(&showRequests, &ShowRequests::showRequested, program.window.get(),
+                     &Form2::showWindow);
+    if (session.autostart)
+        program.window->wireAutostart(*session.autostart);
     QObject::connect(program.window.get(), &Form2::endRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     return app.exec();

@@ -62,9 +62,12 @@ private:
     };
     struct StepVersions;
 
-    bool confirmOnceADay();
+    bool doneToday() const;
+    bool confirmOnceADay(Trigger trigger);
     bool confirmSameDrive(Trigger trigger);
     bool reconnectNetworkDrive();
+    bool driveConnected(const QString& selectorText, RunOutcome failure, BackupRunResult& result);
+    void noteRefusedFolderNames(BackupRunResult& result) const;
     bool prepareDestinationRoot(const QString& root);
     void beginCopying(const QString& root);
     void copyDirectorySet(BackupRunResult& result);
@@ -82,6 +85,7 @@ private:
     void keepWindowAlive();
     void processEventsNow();
 
+    SafeFolderControls safeControls_; // what the run reads: unsafe folder names switched off
     BackupControls& controls_;
     BackupProgressView& view_;
     Platform& platform_;

@@ -1,6 +1,7 @@
 // The resident program put together: its buttons, its scheduler and the hourly report
 // reach the engine and the texter windows they belong to.
 #include "BackupApplication.h"
+#include "BackupHistoryLog.h"
 #include "BackupScheduler.h"
 #include "DriveInfo.h"
 #include "FakePlatform.h"
@@ -13,6 +14,7 @@
 #include "TempDrives.h"
 #include "TexterWindows.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +42,7 @@ struct Program {
     ManualClock clock{QDateTime(QDate(2026, 12, 7), QTime(15, 0))};
     FakePrompts prompts;
     std::unique_ptr<BackupApplication> app;
+    std::chrono::milliseconds catchUpDelay{std::chrono::minutes(2)};
 
     Program() {
         drives.writeFile('c', "Tillora/ini/Autobackup.dat",
@@ -54,6 +57,7 @@ struct Program {
     void start() {
         app = std::make_unique<BackupApplication>(platform, clock, prompts);
         app->endProgram = [] {};
+        app->catchUpDelay = catchUpDelay;
         app->driveInfo().pauseDuration = std::chrono::milliseconds(50);
         app->hourlyReport().setPauseAfterReport(std::chrono::milliseconds(10));
         app->start();
@@ -107,7 +111,7 @@ private Q_SLOTS:
 
         p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 30)));
         p.app->scheduler().SchedulerTick();
-        QCOMPARE(server.received().size(), 1);
+        QTRY_COMPARE(server.received().size(), 1);
         QVERIFY(server.received()[0].plainPart.contains(" is $7.50 on Monday December 07 2026"));
         QVERIFY(p.form().SSPanel6->text().startsWith("Text Message sent Sucessfully on Monday"));
         QVERIFY(p.drives.readFile('c', "Tillora/TxtMsg.log").startsWith("Text Sucessfully Sent"));
@@ -117,7 +121,99 @@ private Q_SLOTS:
         // A quarter past: nothing is sent.
         p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(10, 15, 30)));
         p.app->scheduler().SchedulerTick();
+        QTest::qWait(50);
         QCOMPARE(server.received().size(), 1);
+    }
+
+    void aNightTickAfterTheRunAsksNothingAndTheNextHourStillReports() {
+        Program p;
+        p.drives.writeFile('c', "Tillora/ini/MobileText.dat", mobileTextFile());
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        p.drives.writeFile('c', "Tillora/ini/MailServer.dat",
+                           "\"127.0.0.1\"," + QByteArray::number(server.port()) + ",\"" +
+                               server.certificateFile().toUtf8() + "\"\r\n");
+        QByteArray settings = p.drives.readFile('c', "Tillora/ini/Autobackup.dat");
+        p.drives.writeFile('c', "Tillora/ini/Autobackup.dat",
+                           settings.replace("\"3:00 am\"", "\"9:00 am\""));
+        p.start();
+        // The backup ends 2 s into its minute; the next tick comes 55 s later, same minute.
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0)));
+        p.app->scheduler().SchedulerTick();
+        QCOMPARE(p.form().Text2->text(), QStringLiteral("12/8/2026"));
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 57)));
+        p.app->scheduler().SchedulerTick();
+        QVERIFY(p.prompts.asked.isEmpty());
+        QVERIFY(p.app->scheduler().timer().isActive());
+
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 40)));
+        p.app->scheduler().SchedulerTick();
+        QTRY_COMPARE(server.received().size(), 1);
+    }
+
+    void aSaveFailingInARunIsToldWithoutBlocking() {
+        Program p;
+        p.start();
+        p.app->values().DataDIR = QStringLiteral("q:\\Tillora\\");
+        p.form().SSCommand3->click();
+        QVERIFY(p.prompts.asked.isEmpty());
+        QCOMPARE(p.prompts.notified.size(), 1);
+        QCOMPARE(p.prompts.notified[0].title, QStringLiteral("Settings not Saved"));
+    }
+
+    void everyRunIsRecordedAndAMissedNightIsMadeUp() {
+        Program p;
+        ProgramValues values;
+        BackupRunResult before;
+        before.started = QDateTime(QDate(2026, 12, 6), QTime(3, 0, 10));
+        before.finished = before.started.addSecs(30);
+        QVERIFY(BackupHistoryLog(p.platform, values).record(before));
+        const auto runs = [&] { return p.app->history().runs(); };
+
+        // Switched off last night and started at 9:00: the night is made up unasked.
+        p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
+        p.catchUpDelay = std::chrono::milliseconds(10);
+        p.start();
+        QCOMPARE(p.form().LastRunLabel->text(), QStringLiteral("3:00 am: 0 files, 0 bytes, 30 s"));
+        QTRY_COMPARE(runs().size(), 2);
+        QCOMPARE(runs().last().run.trigger, RunTrigger::CatchUp);
+        QCOMPARE(p.drives.readFile('e', "TLRAbackup/Tillora/Sales/day.dat"), QByteArray("sales"));
+        QVERIFY(p.form().LastRunLabel->text().startsWith("9:00 am: "));
+        QVERIFY(p.prompts.asked.isEmpty());
+
+        // A tick held past 3:00 with the drive unplugged: made up at once, and it fails red.
+        p.drives.pullDrive('e');
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(2, 59, 30)));
+        p.app->scheduler().SchedulerTick();
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 1, 10)));
+        p.app->scheduler().SchedulerTick();
+        QTRY_COMPARE(runs().size(), 3);
+        QCOMPARE(runs().last().run.outcome, RunOutcome::DestinationUnavailable);
+        QCOMPARE(p.form().LastRunLabel->text(), QStringLiteral("3:01 am: backup drive not found"));
+        QCOMPARE(p.form().LastRunLabel->palette().windowText().color(), QColor(255, 0, 0));
+        QVERIFY(p.prompts.asked.isEmpty());
+
+        // Made up once, even in vain: the next tick does not try again.
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 2, 5)));
+        p.app->scheduler().SchedulerTick();
+        // Unticked, a night slept through the next day stays missed.
+        p.form().CatchUpBox->click();
+        QVERIFY(p.drives.readFile('c', "Tillora/ini/BackupOptions.ini")
+                    .contains("CatchUpMissedRun=false"));
+        p.clock.set(QDateTime(QDate(2026, 12, 9), QTime(7, 30)));
+        p.app->scheduler().SchedulerTick();
+        QTest::qWait(20);
+        QCOMPARE(runs().size(), 3);
+
+        // A history that cannot be written (a full disk) does not undo the backup.
+        p.drives.addDrive('e');
+        const QString log = p.drives.root('c') + "/Tillora/ini/BackupHistory.log";
+        QVERIFY(QFile::remove(log) && QDir().mkdir(log));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("history was not written"));
+        p.form().SSCommand3->click();
+        QCOMPARE(p.form().Text2->text(), QStringLiteral("12/9/2026"));
+        QVERIFY(p.form().LastRunLabel->text().startsWith("7:30 am: "));
+        QVERIFY(p.prompts.asked.isEmpty());
     }
 };
 

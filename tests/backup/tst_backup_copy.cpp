@@ -46,12 +46,12 @@ QFile::Permissions permissionsOf(const QString& path) {
                                             QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
 }
 
-// Runs the backup on another day at 3:00 am; a run on the day of the last one is
-// confirmed as the operator would.
+// Runs "Backup Now" at 3:00 am of a day; a second run on a day is confirmed as the
+// operator would.
 BackupRunResult runOn(BackupStore& store, const QDate& day) {
     store.clock.set(QDateTime(day, QTime(3, 0)));
     store.prompts.answers.enqueue(PromptAnswer::Yes);
-    BackupRunResult result = store.engine.RunBackup();
+    BackupRunResult result = store.engine.RunBackup(BackupEngine::Trigger::BackupNow);
     store.prompts.answers.clear();
     return result;
 }

@@ -1,4 +1,5 @@
 // The backup settings file, its drive checks and the folder values read at start-up.
+#include "BackupOptions.h"
 #include "BackupSettingsFile.h"
 #include "FakePlatform.h"
 #include "FakePrompts.h"
@@ -74,12 +75,14 @@ private Q_SLOTS:
         Store store;
         const BackupSettings loaded = store.file.load(BackupSettings{});
 
-        QCOMPARE(store.prompts.asked.size(), 1);
-        QCOMPARE(store.prompts.asked[0].title, QStringLiteral("Config file Missing"));
-        QCOMPARE(store.prompts.asked[0].text,
+        // Told without holding start-up.
+        QVERIFY(store.prompts.asked.isEmpty());
+        QCOMPARE(store.prompts.notified.size(), 1);
+        QCOMPARE(store.prompts.notified[0].title, QStringLiteral("Config file Missing"));
+        QCOMPARE(store.prompts.notified[0].text,
                  QStringLiteral("Unable to locate the CONFIG file for your backups.We are using "
                                 "the default settings, please review them."));
-        QCOMPARE(store.prompts.asked[0].icon, PromptIcon::Critical);
+        QCOMPARE(store.prompts.notified[0].icon, PromptIcon::Critical);
         QCOMPARE(store.settingsBytes(), DefaultFile);
 
         QCOMPARE(loaded.startTime, QStringLiteral("03:00 am"));
@@ -90,7 +93,7 @@ private Q_SLOTS:
 
         // Loading again finds the file: no second message.
         store.file.load(loaded);
-        QCOMPARE(store.prompts.asked.size(), 1);
+        QCOMPARE(store.prompts.notified.size(), 1);
     }
 
     void savedFileHasBareFlagsAndTheExactLines() {
@@ -139,53 +142,37 @@ private Q_SLOTS:
         QCOMPARE(s.lastDate, QStringLiteral("12/6/2026"));
     }
 
-    void unreachableDriveFallsBackToCAndStopsReading_data() {
-        QTest::addColumn<QByteArray>("from");
-        QTest::addColumn<QByteArray>("to");
-        QTest::addColumn<bool>("pullE");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expectedDestination");
-        const QString sourceText = QStringLiteral(
-            "You have set the Source drive as g:, but this drive is not accessable. The Source "
-            "drive to has been changed to  ' C: '. Please reconnect the source drive and select it "
-            "in the source drive box.");
-        const QString backupText = QStringLiteral(
-            "You have set the backup drive as e: [BACKUP], but this drive is not accessable. The "
-            "backup drive to has been changed to C:. Please reconnect the backup drive and select "
-            "it in the backup to box.");
-        QTest::newRow("source drive unknown")
-            << QByteArray("g:") << QByteArray("e: [BACKUP]") << false
-            << QStringLiteral("Source Drive not Found") << sourceText << QStringLiteral("d:");
-        QTest::newRow("backup drive pulled")
-            << QByteArray("c:") << QByteArray("e: [BACKUP]") << true
-            << QStringLiteral("Backup Drive not Found") << backupText << QStringLiteral("c:");
-    }
-    void unreachableDriveFallsBackToCAndStopsReading() {
-        QFETCH(QByteArray, from);
-        QFETCH(QByteArray, to);
-        QFETCH(bool, pullE);
-        QFETCH(QString, title);
-        QFETCH(QString, text);
-        QFETCH(QString, expectedDestination);
+    void aDriveThatIsNotConnectedKeepsEverySavedValue() {
         Store store;
-        if (pullE)
-            store.drives.pullDrive('e');
-        store.writeSettings(fileWith(from, to, "-1"));
-        BackupSettings current;
-        current.destinationDrive = QStringLiteral("d:"); // untouched when the source fails
-        const BackupSettings s = store.file.load(current);
+        store.drives.pullDrive('e');
+        const QByteArray saved = fileWith("g:", "e: [BACKUP]", "12/6/2026");
+        store.writeSettings(saved);
+        const BackupSettings s = store.file.load(BackupSettings{});
 
-        QCOMPARE(store.prompts.asked.size(), 1);
-        QCOMPARE(store.prompts.asked[0].title, title);
-        QCOMPARE(store.prompts.asked[0].text, text);
-        QCOMPARE(s.sourceDrive, QStringLiteral("c:"));
-        QCOMPARE(s.destinationDrive, expectedDestination);
-        QCOMPARE(s.startTime, QStringLiteral("10:15 pm"));
-        // The folder rows, the date and the network flag keep the values they had.
-        QCOMPARE(s.folderNames, BackupSettings::defaultFolderNames());
-        QCOMPARE(s.flags, BackupSettings{}.flags);
-        QCOMPARE(s.lastDate, QStringLiteral("Never"));
+        QVERIFY(store.prompts.asked.isEmpty());
+        QCOMPARE(store.prompts.notified.size(), 2);
+        QCOMPARE(store.prompts.notified[0].title, QStringLiteral("Source Drive not Found"));
+        QCOMPARE(store.prompts.notified[1].title, QStringLiteral("Backup Drive not Found"));
+        QCOMPARE(store.prompts.notified[1].text,
+                 QStringLiteral("You have set the backup drive as e:, but this drive is not "
+                                "connected. Your backup settings are kept; please reconnect the "
+                                "drive."));
+        QVERIFY(store.file.save(s));
+        QCOMPARE(store.settingsBytes(), saved);
+    }
+
+    void anUnreachableDataDriveIsOneMessage() {
+        Store store;
+        QFile::remove(store.drives.driveFolder() + "/c:");
+        const BackupSettings s = store.file.load(BackupSettings{});
+        QVERIFY(store.prompts.asked.isEmpty());
+        QCOMPARE(store.prompts.notified.size(), 1);
+        QCOMPARE(store.prompts.notified[0].text,
+                 QStringLiteral("Drive C: (the store's data drive) cannot be reached: ") +
+                     store.drives.driveFolder() + "/c:/");
+        QCOMPARE(s, BackupSettings{});
+        QVERIFY(!store.file.save(s)); // already told: no "Settings not Saved" on top
+        QVERIFY(store.prompts.asked.isEmpty());
     }
 
     void lastDateOfMinusOneShowsNever() {
@@ -282,6 +269,45 @@ private Q_SLOTS:
         QCOMPARE(values.RemoteDIR, QStringLiteral("D:\\POS\\"));
         QCOMPARE(values.ShiftraDIR, QStringLiteral("D:\\Clock\\"));
         QCOMPARE(values.CompanyName, QStringLiteral("Joe's Diner"));
+
+        // Bytes that are not text never become a folder: the folder keeps its default.
+        PosSettingsRecord damaged = record;
+        damaged.set(PosSettingsRecord::ServerDirectory, QString(40, QChar(0)));
+        damaged.set(PosSettingsRecord::ShiftraDirectory, QStringLiteral("D:\\Clo\x01k"));
+        store.drives.writeFile('c', QStringLiteral("TILLORA/TLRAINI.DAT"), damaged.bytes());
+        QCOMPARE(readPosSettings(store.platform, values), PosSettingsFile::Read);
+        QCOMPARE(values.DataDIR, QStringLiteral("c:\\Tillora\\"));
+        QCOMPARE(values.ShiftraDIR, QStringLiteral("c:\\shiftra\\"));
+        QCOMPARE(values.CompanyName, QStringLiteral("Joe's Diner"));
+
+        // An empty or cut-short file is not used at all.
+        for (const int size : {0, 196, 960}) {
+            store.drives.writeFile('c', QStringLiteral("TILLORA/TLRAINI.DAT"),
+                                   record.bytes().left(size));
+            QCOMPARE(readPosSettings(store.platform, values), PosSettingsFile::Damaged);
+            QCOMPARE(values.DataDIR, QStringLiteral("c:\\Tillora\\"));
+            QCOMPARE(values.CompanyName, QStringLiteral("XXXXX"));
+        }
+    }
+
+    // The options file is shared with other groups: a damaged value reads as its
+    // default, and saving the backup's group keeps the others word for word.
+    void backupOptionsFallBackAndKeepOtherGroups() {
+        Store store;
+        QCOMPARE(BackupOptions::load(store.platform, store.values).keepVersionsDays, 14);
+        store.drives.writeFile('c', QStringLiteral("Tillora/ini/BackupOptions.ini"),
+                               "[Backup]\nSkipUnchanged=maybe\nKeepVersionsDays=-3\n"
+                               "CatchUpMissedRun=false\n[Offsite]\nRepository=b2:bucket:store1\n");
+        BackupOptions options = BackupOptions::load(store.platform, store.values);
+        QVERIFY(options.skipUnchanged);
+        QCOMPARE(options.keepVersionsDays, 14);
+        QVERIFY(!options.catchUpMissedRun);
+        options.keepVersionsDays = 0;
+        QVERIFY(options.save(store.platform, store.values));
+        const QByteArray saved =
+            store.drives.readFile('c', QStringLiteral("Tillora/ini/BackupOptions.ini"));
+        QVERIFY(saved.contains("KeepVersionsDays=0"));
+        QVERIFY(saved.contains("Repository=b2:bucket:store1"));
     }
 };
 

@@ -7,9 +7,11 @@
 #include "PrinterPicture.h"
 #include "Prompts.h"
 #include "ScheduleCheck.h"
+#include "SessionAutostart.h"
 #include "TimeOfDay.h"
 #include "TrayIcon.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -191,7 +193,7 @@ void Form2::wireEvents() {
     connect(Command1, &QPushButton::clicked, this, &Form2::AddIcon);
     connect(Command2, &QPushButton::clicked, this, &Form2::DeleteIcon);
     connect(Timer1, &QTimer::timeout, this, &Form2::Timer1_Tick);
-    connect(trayIcon_, &TrayIcon::showRequested, this, &Form2::showFromIcon);
+    connect(trayIcon_, &TrayIcon::showRequested, this, &Form2::showWindow);
 }
 
 void Form2::Form_Load() {
@@ -344,7 +346,7 @@ void Form2::IconMessage(int messageCode) {
     QCoreApplication::processEvents();
 }
 
-void Form2::showFromIcon() {
+void Form2::showWindow() {
     showNormal();
     raise();
     activateWindow();
@@ -352,10 +354,26 @@ void Form2::showFromIcon() {
 }
 
 void Form2::settleIntoNotificationArea() {
-    if (notificationArea_)
+    // Hidden only behind an icon: with the icon deleted, the window stays within reach.
+    if (notificationArea_ && trayIcon_->isShown())
         hide();
     else
         showMinimized();
+}
+
+void Form2::wireAutostart(SessionAutostart& autostart) {
+    StartWithSession = new QCheckBox(QStringLiteral("Start with the desktop session"), this);
+    StartWithSession->setObjectName(QStringLiteral("StartWithSession"));
+    StartWithSession->setChecked(autostart.isOn());
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(column->indexOf(SSPanel1[2]), StartWithSession);
+    connect(StartWithSession, &QCheckBox::clicked, this, [this, &autostart](bool on) {
+        const AutostartChange change = autostart.setOn(on);
+        if (change.ok)
+            return;
+        StartWithSession->setChecked(autostart.isOn());
+        prompts_.critical(StartWithSession->text(), change.reason);
+    });
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

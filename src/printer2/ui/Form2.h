@@ -7,6 +7,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -18,6 +19,7 @@ namespace tillora {
 class Clock;
 class Platform;
 class Prompts;
+class SessionAutostart;
 class TrayIcon;
 struct ProgramValues;
 
@@ -61,6 +63,12 @@ public:
     void End();        // save, remove the icon, end the program
     // A mouse message of the notification-area icon (513-518 show the window).
     void IconMessage(int messageCode);
+    // Brings the window into view (a click on the icon, a later start of the program).
+    void showWindow();
+
+    // Shows the "Start with the desktop session" box, which switches `autostart` (it must
+    // outlive the window).
+    void wireAutostart(SessionAutostart& autostart);
 
     KitchenSchedule schedule() const; // the lists' texts, row by row
     int tickCount() const { return TickCount_; }
@@ -86,6 +94,7 @@ public:
     QFrame* Shape2 = nullptr;           // tick progress bar
     QLabel* Image1 = nullptr;
     QTimer* Timer1 = nullptr;
+    QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries
 
 Q_SIGNALS:
     // "End" was pressed: the program ends.
@@ -99,7 +108,6 @@ private:
     void buildControls();
     void wireEvents();
     void settleIntoNotificationArea();
-    void showFromIcon();
     void setBarWidth(int twips);
     void setStatusPanel(bool on);
 
