@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libqt6printsupport6 libqt6test6
           libcurl4-openssl-dev libxkbcommon-dev ca-certificates)
 if [[ "${1:-}" == "test" ]]; then
-    packages+=(python3-aiosmtpd openssl faketime)
+    packages+=(python3-aiosmtpd openssl faketime rsync) # rsync: scripts/bench-backup.sh
 fi
 # "windows" adds the cross compiler and Wine that the Win32 layer's tests run with.
 if [[ " $* " == *" windows "* ]]; then

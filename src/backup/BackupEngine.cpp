@@ -1,8 +1,9 @@
 #include "BackupEngine.h"
 
-#include "ChunkedFileCopy.h"
+#include "BackupVersions.h"
 #include "Clock.h"
 #include "DatePictures.h"
+#include "NativeFiles.h"
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
@@ -10,17 +11,79 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QHash>
-#include <QSet>
 #include <QTemporaryFile>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <unordered_set>
+
 namespace tillora {
+
+namespace fs = std::filesystem;
 
 namespace {
 
 // Events are handled at least this often while a large file is copied.
 constexpr qint64 EventIntervalMs = 10;
+
+// A flush still going after this long counts as failed (a drive that stopped answering).
+constexpr auto FlushWaitLimit = std::chrono::minutes(30);
+
+// Flushes one file system on a thread of its own while the event loop keeps running:
+// after a large first run onto a slow drive that can take a minute.
+bool flushWhileAlive(Platform& platform, const QString& windowsPath) {
+    auto state = std::make_shared<std::atomic<int>>(-1); // -1 running, 0 failed, 1 flushed
+    std::thread([state, &platform, windowsPath] {
+        state->store(platform.flushFileSystem(windowsPath) ? 1 : 0);
+    }).detach();
+    waitUntil([&] { return state->load() >= 0; }, FlushWaitLimit, std::chrono::milliseconds(5));
+    return state->load() == 1;
+}
+
+// The names already in one backup folder, so a file is replaced under the spelling it
+// has there (the source file system may spell it in another case). A name that is not
+// valid text is matched only as it stands.
+class BackupNames {
+public:
+    void add(const fs::path& name) {
+        exact_.insert(name.native());
+        if (nameIsText(name))
+            byLowerCase_.insert(displayName(name).toLower(), name);
+    }
+    fs::path spellingOf(const fs::path& sourceName) const {
+        if (exact_.count(sourceName.native()) || !nameIsText(sourceName))
+            return sourceName;
+        return byLowerCase_.value(displayName(sourceName).toLower(), sourceName);
+    }
+
+private:
+    std::unordered_set<fs::path::string_type> exact_;
+    QHash<QString, fs::path> byLowerCase_;
+};
+
+// Lists a backup folder, removing the temporary files an interrupted run left there.
+BackupNames backupNames(const fs::path& folder) {
+    BackupNames names;
+    const FolderListing listing = listFolder(folder);
+    for (const fs::path& name : listing.files) {
+        if (ChunkedFileCopy::isPartialName(displayName(name))) {
+            std::error_code ignored;
+            fs::remove(folder / name, ignored);
+            continue;
+        }
+        names.add(name);
+    }
+    for (const fs::path& name : listing.folders)
+        names.add(name);
+    return names;
+}
+
+// "c:\Tillora\data" and "a.dat" -> "c:\Tillora\data\a.dat", as the operator sees it.
+QString windowsFilePath(const QString& folder, const fs::path& name) {
+    return folder.endsWith(u'\\') ? folder + displayName(name) : folder + u'\\' + displayName(name);
+}
 
 class RunningFlag {
 public:
@@ -91,10 +154,13 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
         noteRefusedFolderNames(result);
         if (!prepareDestinationRoot(paths_.destinationRoot()))
             return Outcome::DestinationUnavailable;
-        copyDirectorySet();
-        controls_.setLastBackupText(shortDate(clock_.now().date()));
-        controls_.saveBackupSettings();
-        return Outcome::Completed;
+        beginCopying(paths_.destinationRoot());
+        copyDirectorySet(result);
+        pruneVersions(result);
+        if (!flushDestination(result))
+            return Outcome::DestinationUnavailable;
+        recordLastDate();
+        return result.problems.isEmpty() ? Outcome::Completed : Outcome::CompletedWithProblems;
     }();
 
     view_.showBusy(false);
@@ -201,66 +267,207 @@ bool BackupEngine::prepareDestinationRoot(const QString& root) {
     return usable;
 }
 
-void BackupEngine::copyDirectorySet() {
+// The options are read afresh for every run. Leftovers of a run that was ended before
+// its write probe was cleaned up go now.
+void BackupEngine::beginCopying(const QString& root) {
+    run_ = RunState{};
+    run_.options = BackupOptions::load(platform_, values_);
+    run_.day = clock_.now().date();
+    const fs::path rootFolder = toFsPath(platform_.nativePath(root));
+    for (const fs::path& name : listFolder(rootFolder).files) {
+        if (displayName(name).startsWith(QLatin1String(".tlra-probe-"))) {
+            std::error_code ignored;
+            fs::remove(rootFolder / name, ignored);
+        }
+    }
+}
+
+void BackupEngine::copyDirectorySet(BackupRunResult& result) {
     for (int row = FirstProductRow; row <= LastProductRow; ++row) {
         if (!controls_.folderEnabled(row))
             continue;
         for (const BackupStep& step : BackupDirectorySet()) {
-            if (step.row == row)
-                copyStep(paths_.sourceFolder(step), paths_.destinationFolder(step));
+            if (step.row != row)
+                continue;
+            const QString source = paths_.sourceFolder(step);
+            // A step folder that is missing is normal (many stores lack some); a ticked
+            // product whose own folder is missing is worth a word.
+            if (*step.sourceSuffix == '\0' &&
+                fileFacts(toFsPath(platform_.nativePath(source)), true).kind ==
+                    FileFacts::Kind::Missing) {
+                result.notes.append(
+                    QStringLiteral("%1 does not exist: its box is ticked, but there was "
+                                   "nothing to copy from it")
+                        .arg(source));
+            }
+            copyStep(source, paths_.destinationFolder(step), result);
         }
         // The card-payment history has always travelled with the gift-card row.
         if (row == LastProductRow)
-            copyStep(paydexHistorySource(), paths_.paydexHistoryDestination());
+            copyStep(paydexHistorySource(), paths_.paydexHistoryDestination(), result);
     }
 }
 
-void BackupEngine::copyStep(const QString& source, const QString& destination) {
+void BackupEngine::copyStep(const QString& source, const QString& destination,
+                            BackupRunResult& result) {
     ensureFolder(platform_, destination);
-    CopyFolderFiles(source, destination);
+    const QString drive = destination.left(2).toLower();
+    if (!run_.drives.contains(drive))
+        run_.drives.append(drive);
+    run_.destination = destination;
+    run_.roomLeft.reset();
+    run_.roomUnknown = false;
+    CopyFolderFiles(source, destination, result);
 }
 
-void BackupEngine::CopyFolderFiles(const QString& source, const QString& destination) {
+// Where the earlier copies of one backup folder go today, found the first time one is.
+struct BackupEngine::StepVersions {
+    const Platform& platform;
+    QString folder; // empty when no versions are kept
+    std::optional<fs::path> native;
+
+    fs::path pathFor(const fs::path& name) {
+        if (folder.isEmpty())
+            return {};
+        if (!native)
+            native = toFsPath(platform.nativePath(folder));
+        return *native / name;
+    }
+};
+
+void BackupEngine::CopyFolderFiles(const QString& source, const QString& destination,
+                                   BackupRunResult& result) {
     view_.showStep(source, destination);
 
-    const QString nativeSource = platform_.nativePath(source);
-    const QString nativeDestination = platform_.nativePath(destination);
-    // Hidden and system files are data too: a backup leaves nothing out.
-    const QStringList files =
-        QDir(nativeSource).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-
-    // Names already in the backup, so a file is replaced under the spelling it has there
-    // (the source file system may spell it in another case). Leftovers of an interrupted
-    // run go now.
-    QSet<QString> exact;
-    QHash<QString, QString> byLowerCase;
-    const QDir destinationDir(nativeDestination);
-    const QStringList present = destinationDir.entryList(QDir::AllEntries | QDir::Hidden |
-                                                         QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& name : present) {
-        if (ChunkedFileCopy::isPartialName(name)) {
-            QFile::remove(destinationDir.filePath(name));
-            continue;
-        }
-        exact.insert(name);
-        byLowerCase.insert(name.toLower(), name);
+    const fs::path sourceFolder = toFsPath(platform_.nativePath(source));
+    const fs::path destinationFolder = toFsPath(platform_.nativePath(destination));
+    const FolderListing listing = listFolder(sourceFolder);
+    if (!listing.readable) {
+        // A folder that is there and cannot be read would leave its files out unseen.
+        if (fileFacts(sourceFolder, true).kind != FileFacts::Kind::Missing)
+            result.problems.append(
+                {source, QStringLiteral("the folder cannot be read: %1").arg(listing.reason)});
+        return;
     }
+    // Hidden and system files are data too: a backup leaves nothing out.
+    const std::vector<fs::path>& files = listing.files;
+    const BackupNames present = backupNames(destinationFolder);
 
-    const auto count = files.size();
+    const auto count = qsizetype(files.size());
     if (count - 1 >= 1)
         view_.setProgressMaximum(int(count - 1));
 
-    ChunkedFileCopy copier([this] { keepWindowAlive(); });
-    const QDir sourceDir(nativeSource);
+    StepVersions versions{
+        platform_,
+        run_.options.keepVersionsDays > 0 ? versionFolderFor(destination, run_.day) : QString(),
+        std::nullopt};
+    ChunkedFileCopy copier(&platform_, [this] { keepWindowAlive(); });
+    copier.setObserver(copyObserver_);
     for (qsizetype i = 0; i < count; ++i) {
-        const QString& name = files[i];
-        const QString targetName =
-            exact.contains(name) ? name : byLowerCase.value(name.toLower(), name);
-        // A file that cannot be copied is skipped; its earlier backup stays as it was.
-        copier.copy(sourceDir.filePath(name), destinationDir.filePath(targetName));
+        const fs::path& name = files[std::size_t(i)];
+        const bool wrote =
+            copyOneFile(copier, source, name, sourceFolder / name,
+                        destinationFolder / present.spellingOf(name), versions, result);
         view_.setProgressValue(int(i));
-        processEventsNow();
+        if (wrote)
+            processEventsNow();
+        else
+            keepWindowAlive();
     }
+}
+
+// Copies one file unless its backup copy is already the same; false when nothing was
+// written. Every file that could not be copied is a problem of the run; its earlier
+// backup stays as it was.
+bool BackupEngine::copyOneFile(ChunkedFileCopy& copier, const QString& sourceFolder,
+                               const fs::path& name, const fs::path& source, const fs::path& target,
+                               StepVersions& versions, BackupRunResult& result) {
+    const FileFacts sourceFacts = fileFacts(source, true);
+    const FileFacts targetFacts = fileFacts(target, false);
+    const bool unchanged = ChunkedFileCopy::looksUnchanged(sourceFacts, targetFacts);
+    if (unchanged && run_.options.skipUnchanged) {
+        ChunkedFileCopy::matchPermissions(sourceFacts, targetFacts, target);
+        ++result.filesUnchanged;
+        return false;
+    }
+    if (sourceFacts.isFile())
+        makeRoomFor(sourceFacts.size, result);
+    // Only a backup copy that differs from the source is worth keeping as a version.
+    const fs::path keepAt =
+        targetFacts.isFile() && !unchanged ? versions.pathFor(target.filename()) : fs::path();
+    const CopyResult copied = copier.copy(source, sourceFacts, target, targetFacts, keepAt);
+    const QString path = windowsFilePath(sourceFolder, name);
+    if (!copied) {
+        result.problems.append({path, copied.reason});
+        return false;
+    }
+    ++result.filesCopied;
+    result.bytesCopied += copied.bytes;
+    if (copied.earlierCopyKept)
+        ++result.versionsKept;
+    if (!copied.versionProblem.isEmpty()) {
+        result.problems.append(
+            {path, QStringLiteral("copied, but the earlier backup copy could not be kept in "
+                                  "TLRAversions: %1")
+                       .arg(copied.versionProblem)});
+    }
+    return true;
+}
+
+// Before a file is written: when the drive has less than twice its size free, the
+// oldest version folders go, one by one, before the copy can fail for want of room.
+// The free space is asked once per step and counted down after that.
+void BackupEngine::makeRoomFor(qint64 bytes, BackupRunResult& result) {
+    if (run_.roomUnknown)
+        return;
+    const qint64 wanted = 2 * bytes;
+    if (!run_.roomLeft || *run_.roomLeft < wanted) {
+        for (;;) {
+            const auto space = platform_.diskSpace(run_.destination);
+            if (!space) {
+                run_.roomUnknown = true;
+                return;
+            }
+            run_.roomLeft = qint64(space->callerFree);
+            if (*run_.roomLeft >= wanted ||
+                !removeOldestVersions(platform_, run_.destination.left(2), run_.day))
+                break;
+            ++result.versionsPruned;
+        }
+    }
+    *run_.roomLeft -= bytes;
+}
+
+void BackupEngine::pruneVersions(BackupRunResult& result) {
+    for (const QString& drive : std::as_const(run_.drives))
+        result.versionsPruned +=
+            removeVersionsOlderThan(platform_, drive, run_.day, run_.options.keepVersionsDays);
+}
+
+// The copied files are on the disk, not only in the system's cache, before the run
+// counts as done: a power cut after the date is written must not leave a backup that
+// was never written.
+bool BackupEngine::flushDestination(BackupRunResult& result) {
+    for (const QString& drive : std::as_const(run_.drives)) {
+        const QString root = drive + QStringLiteral("\\TLRAbackup\\");
+        if (flushWhileAlive(platform_, root))
+            continue;
+        result.reason = QStringLiteral("the backup drive %1 reported an error while the copied "
+                                       "files were written to it")
+                            .arg(drive);
+        view_.announceFailure(
+            QStringLiteral("Backup Failed"),
+            QStringLiteral("The backup may be incomplete: %1. Please check the backup drive. "
+                           "The backup will be tried again at the next start time.")
+                .arg(result.reason));
+        return false;
+    }
+    return true;
+}
+
+void BackupEngine::recordLastDate() {
+    controls_.setLastBackupText(shortDate(clock_.now().date()));
+    controls_.saveBackupSettings();
 }
 
 void BackupEngine::keepWindowAlive() {

@@ -1,14 +1,20 @@
 #pragma once
 
 #include "BackupControls.h"
+#include "BackupOptions.h"
 #include "BackupRunResult.h"
+#include "ChunkedFileCopy.h"
 #include "DirectorySet.h"
 
+#include <QDate>
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace tillora {
 
@@ -18,7 +24,9 @@ class Prompts;
 struct ProgramValues;
 
 // One backup run of the main window: the overlay, the once-a-day question, the network
-// wait, the directory set copied file by file, and the last date recorded and saved.
+// wait, the directory set copied file by file (files unchanged since the last run are
+// skipped; a replaced backup file is kept in the dated versions folder), the data
+// flushed to the disk, and only then the last date recorded and saved.
 class BackupEngine {
 public:
     using Trigger = RunTrigger;
@@ -35,7 +43,25 @@ public:
     // How long a run waits for the re-mapping to report before counting it as failed.
     void setNetworkWaitLimit(std::chrono::milliseconds limit) { networkWaitLimit_ = limit; }
 
+    // Told at each stage of replacing a backup file (tests that interrupt a run).
+    void setCopyObserver(std::function<void(CopyStage)> observer) {
+        copyObserver_ = std::move(observer);
+    }
+
 private:
+    // What one run works with beyond the controls: the options read at its start, its
+    // day, the drives it wrote to, and the free space of the current step's drive as
+    // last known.
+    struct RunState {
+        BackupOptions options;
+        QDate day;
+        QStringList drives;  // "e:"
+        QString destination; // the current step's backup folder
+        std::optional<qint64> roomLeft;
+        bool roomUnknown = false;
+    };
+    struct StepVersions;
+
     bool doneToday() const;
     bool confirmOnceADay(Trigger trigger);
     bool confirmSameDrive(Trigger trigger);
@@ -43,9 +69,19 @@ private:
     bool driveConnected(const QString& selectorText, RunOutcome failure, BackupRunResult& result);
     void noteRefusedFolderNames(BackupRunResult& result) const;
     bool prepareDestinationRoot(const QString& root);
-    void copyDirectorySet();
-    void copyStep(const QString& source, const QString& destination);
-    void CopyFolderFiles(const QString& source, const QString& destination);
+    void beginCopying(const QString& root);
+    void copyDirectorySet(BackupRunResult& result);
+    void copyStep(const QString& source, const QString& destination, BackupRunResult& result);
+    void CopyFolderFiles(const QString& source, const QString& destination,
+                         BackupRunResult& result);
+    bool copyOneFile(ChunkedFileCopy& copier, const QString& sourceFolder,
+                     const std::filesystem::path& name, const std::filesystem::path& source,
+                     const std::filesystem::path& target, StepVersions& versions,
+                     BackupRunResult& result);
+    void makeRoomFor(qint64 bytes, BackupRunResult& result);
+    void pruneVersions(BackupRunResult& result);
+    bool flushDestination(BackupRunResult& result);
+    void recordLastDate();
     void keepWindowAlive();
     void processEventsNow();
 
@@ -61,6 +97,8 @@ private:
     std::chrono::milliseconds networkWaitLimit_{std::chrono::minutes(2)};
     bool running_ = false;
     QElapsedTimer sinceEvents_;
+    RunState run_;
+    std::function<void(CopyStage)> copyObserver_;
 };
 
 } // namespace tillora

@@ -1,42 +1,100 @@
 #pragma once
 
+#include "NativeFiles.h"
+
+#include <QFile>
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
 namespace tillora {
 
+class Platform;
+
 struct CopyResult {
     bool ok = false;
-    QString reason; // empty on success
+    QString reason;               // empty on success
+    qint64 bytes = 0;             // bytes written
+    bool earlierCopyKept = false; // the earlier backup file went to the versions folder
+    // Set when the earlier copy should have been kept and could not be (the new copy is
+    // in place all the same): why.
+    QString versionProblem;
     explicit operator bool() const { return ok; }
 };
 
+// The moments of replacing one backup file, for tests that interrupt a run.
+enum class CopyStage {
+    ChunkWritten,     // one chunk of the new copy is in its temporary file
+    NewCopyWritten,   // the temporary file is complete; nothing is renamed yet
+    EarlierCopyMoved, // the earlier copy is in the versions folder; the new one not in place
+    NewCopyInPlace,   // the new copy carries the backup file's name
+};
+
 // Copies one file into the backup so that a failure never costs the earlier copy: the
-// bytes go in chunks to "<target>.tlra-partial" beside the target, which is renamed over
-// the target only once every byte is written. `betweenChunks` runs after every chunk so
-// the caller can keep its window alive during a large file. Memory use is one chunk,
-// whatever the file size.
+// bytes go in chunks to a temporary file with a short name (".tlra-<8 hex>.partial", so
+// a source name of the longest length still copies) in the target's folder, which
+// takes the target's name only once every byte is written. The copy keeps the source's
+// modification time and, where the file system has them, its permissions (the owner may
+// always write it, so the next run can replace it). `betweenChunks` runs after every
+// chunk so the caller can keep its window alive during a large file. Memory use is one
+// chunk, whatever the file size; on Linux the system copies each chunk itself where it
+// can (copy_file_range), as `cp` does.
 class ChunkedFileCopy {
 public:
     static constexpr qsizetype DefaultChunkBytes = 512 * 1024;
-    static inline const QString PartialSuffix = QStringLiteral(".tlra-partial");
+    // Temporary names of earlier versions of the program: "<target>.tlra-partial".
+    static inline const QString OldPartialSuffix = QStringLiteral(".tlra-partial");
 
-    explicit ChunkedFileCopy(std::function<void()> betweenChunks = {},
+    // `platform`, when given, flushes each new copy before its rename where the system
+    // flushes file by file (Platform::flushFile).
+    explicit ChunkedFileCopy(Platform* platform = nullptr, std::function<void()> betweenChunks = {},
                              qsizetype chunkBytes = DefaultChunkBytes);
 
-    // Both paths are native. A target that is marked read-only is left alone, as the
-    // file systems the backup goes to treat it.
-    CopyResult copy(const QString& nativeSource, const QString& nativeTarget);
+    void setObserver(std::function<void(CopyStage)> observer) { observer_ = std::move(observer); }
 
-    static bool isPartialName(const QString& fileName) {
-        return fileName.endsWith(PartialSuffix, Qt::CaseInsensitive);
-    }
+    // Paths in the system's form. A target that is marked read-only is left alone, as
+    // the file systems the backup goes to treat it. With `keepEarlierAt` set, an existing
+    // target is first moved there (a rename on the same drive), unless a file is there
+    // already (the first version of the day is the one kept).
+    CopyResult copy(const std::filesystem::path& source, const std::filesystem::path& target,
+                    const std::filesystem::path& keepEarlierAt = {});
+    CopyResult copy(const QString& nativeSource, const QString& nativeTarget);
+    // The same with both files looked at already (fileFacts: the source through links,
+    // the target as it stands).
+    CopyResult copy(const std::filesystem::path& source, const FileFacts& sourceFacts,
+                    const std::filesystem::path& target, const FileFacts& targetFacts,
+                    const std::filesystem::path& keepEarlierAt);
+
+    // True when the backup copy matches the source by size and modification time, which
+    // may differ by up to 2 seconds (FAT and exFAT keep even seconds); a backup copy of
+    // another size, or more than 2 seconds older or newer, is not the same. Also false
+    // when either is missing or not a file.
+    static bool looksUnchanged(const FileFacts& source, const FileFacts& target);
+
+    // Gives the backup copy the source's permissions when they differ (a file skipped as
+    // unchanged that was copied before permissions were kept).
+    static void matchPermissions(const FileFacts& source, const FileFacts& target,
+                                 const std::filesystem::path& targetPath);
+
+    // A temporary file of this program or of an earlier version of it.
+    static bool isPartialName(const QString& fileName);
 
 private:
+    // Copies the next chunk; the bytes copied, 0 at the end, -1 on failure (`reason` set).
+    qint64 copyChunk(QFile& in, QFile& out, QString& reason);
+
+    void notify(CopyStage stage) const {
+        if (observer_)
+            observer_(stage);
+    }
+
+    Platform* platform_;
     std::function<void()> betweenChunks_;
+    std::function<void(CopyStage)> observer_;
     std::vector<char> buffer_;
+    bool inSystem_ = false; // this file's chunks are copied by the system (copyInSystem)
 };
 
 } // namespace tillora

@@ -2,32 +2,86 @@
 
 #include <QFile>
 
+#include <cstring>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <fcntl.h>
 #endif
 
 namespace tillora {
 
-bool replaceFile(const QString& nativeFrom, const QString& nativeTo, QString* reason) {
+namespace {
+
 #ifdef _WIN32
-    const auto from = reinterpret_cast<const wchar_t*>(nativeFrom.utf16());
-    const auto to = reinterpret_cast<const wchar_t*>(nativeTo.utf16());
-    if (MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING))
+bool moveWithFlags(const wchar_t* from, const wchar_t* to, DWORD flags, QString* reason) {
+    if (MoveFileExW(from, to, flags))
         return true;
     if (reason)
         *reason = QStringLiteral("Windows error %1").arg(GetLastError());
     return false;
+}
+#else
+bool failedWithErrno(QString* reason) {
+    if (reason)
+        *reason = systemErrorText(errno);
+    return false;
+}
+#endif
+
+} // namespace
+
+QString systemErrorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool replaceFile(const QString& nativeFrom, const QString& nativeTo, QString* reason) {
+#ifdef _WIN32
+    return moveWithFlags(reinterpret_cast<const wchar_t*>(nativeFrom.utf16()),
+                         reinterpret_cast<const wchar_t*>(nativeTo.utf16()),
+                         MOVEFILE_REPLACE_EXISTING, reason);
 #else
     if (::rename(QFile::encodeName(nativeFrom).constData(),
                  QFile::encodeName(nativeTo).constData()) == 0)
         return true;
-    if (reason)
-        *reason = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
+    return failedWithErrno(reason);
+#endif
+}
+
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                 QString* reason) {
+#ifdef _WIN32
+    return moveWithFlags(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING, reason);
+#else
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    return failedWithErrno(reason);
+#endif
+}
+
+bool moveFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to,
+                       QString* reason) {
+#ifdef _WIN32
+    return moveWithFlags(from.c_str(), to.c_str(), 0, reason);
+#else
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return failedWithErrno(reason);
+    // A file system without the flag (some network and FUSE ones): look, then rename.
+    std::error_code ignored;
+    if (std::filesystem::symlink_status(to, ignored).type() !=
+        std::filesystem::file_type::not_found) {
+        if (reason)
+            *reason = systemErrorText(EEXIST);
+        return false;
+    }
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    return failedWithErrno(reason);
 #endif
 }
 

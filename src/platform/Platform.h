@@ -81,6 +81,15 @@ public:
     // false when the lock could not be had within a few seconds.
     virtual bool lockWholeFile(QFile& file) = 0;
     virtual void unlockWholeFile(QFile& file) = 0;
+
+    // Data on the disk, not only in the system's cache. A backup writes each file, then
+    // flushes once before it records the run as done. Where a whole file system can be
+    // flushed (Linux: syncfs) `flushFile` does nothing and `flushFileSystem` does the work;
+    // on Windows each written file is flushed (FlushFileBuffers) before it is renamed into
+    // place and the file system needs nothing more. False when the system reports an
+    // error: the data may not be on the disk.
+    virtual bool flushFile(QFile& openFile) = 0;
+    virtual bool flushFileSystem(const QString& windowsPath) = 0;
 };
 
 // The implementation for the machine the program was built for. `driveFolder` names the

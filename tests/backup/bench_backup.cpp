@@ -1,10 +1,11 @@
-// Runs one backup against a drive folder and prints how long it took, the longest gap
-// between processed events and the peak memory of the process. Used by
+// Runs one backup against a drive folder and prints how long it took (and, of that, the
+// flush of the backup drive at its end), what it copied, skipped and kept as versions,
+// the longest gap between processed events and the peak memory of the process. Used by
 // scripts/bench-backup.sh; not a test.
 #include "BackupEngine.h"
 #include "Clock.h"
 #include "FakeBackupWindow.h"
-#include "Platform.h"
+#include "LinuxPlatform.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
 
@@ -29,6 +30,20 @@ public:
     }
 };
 
+// The real platform, timing the one flush of the backup drive.
+class TimedFlushPlatform final : public tillora::LinuxPlatform {
+public:
+    using LinuxPlatform::LinuxPlatform;
+    bool flushFileSystem(const QString& windowsPath) override {
+        QElapsedTimer timer;
+        timer.start();
+        const bool flushed = LinuxPlatform::flushFileSystem(windowsPath);
+        flushMs += timer.elapsed();
+        return flushed;
+    }
+    qint64 flushMs = 0;
+};
+
 QString peakMemory() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -50,7 +65,7 @@ int main(int argc, char** argv) {
                              "[destination e.g. e:]\n");
         return 2;
     }
-    auto platform = tillora::createPlatform(args.at(1));
+    auto platform = std::make_unique<TimedFlushPlatform>(args.at(1));
     tillora::test::FakeBackupWindow window;
     window.source = args.value(2, QStringLiteral("c:"));
     window.destination = args.value(3, QStringLiteral("e:"));
@@ -72,14 +87,22 @@ int main(int argc, char** argv) {
         sinceTick.start();
         ticker.start();
         run.start();
-        const auto outcome = engine.RunBackup().outcome;
+        const tillora::BackupRunResult result = engine.RunBackup();
         const qint64 elapsed = run.elapsed();
         longestGap = std::max(longestGap, sinceTick.elapsed());
-        QTextStream(stdout) << "outcome " << int(outcome) << "\nseconds "
+        QTextStream(stdout) << "outcome " << int(result.outcome) << "\nseconds "
                             << QString::number(double(elapsed) / 1000.0, 'f', 2)
-                            << "\nlongest_event_gap_ms " << longestGap << "\npeak_memory "
-                            << peakMemory() << "\nfolders " << window.steps.size() << '\n';
-        app.exit(outcome == tillora::BackupEngine::Outcome::Completed ? 0 : 1);
+                            << "\nflush_seconds "
+                            << QString::number(double(platform->flushMs) / 1000.0, 'f', 2)
+                            << "\nfiles_copied " << result.filesCopied << "\nbytes_copied "
+                            << result.bytesCopied << "\nfiles_unchanged " << result.filesUnchanged
+                            << "\nversions_kept " << result.versionsKept << "\nproblems "
+                            << result.problems.size() << "\nlongest_event_gap_ms " << longestGap
+                            << "\npeak_memory " << peakMemory() << "\nfolders "
+                            << window.steps.size() << '\n';
+        for (const tillora::FileProblem& problem : result.problems)
+            QTextStream(stderr) << "problem: " << problem.path << ": " << problem.reason << '\n';
+        app.exit(result.outcome == tillora::BackupEngine::Outcome::Completed ? 0 : 1);
     });
     return app.exec();
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds the Win32 layer of the platform seam with mingw-w64 and runs its tests
-# under Wine; first checks that the Windows adapter compiles for Windows against the Qt
-# headers given (the host's: no Qt for Windows is installed here, so this is a compile
-# check of the adapter, not a build of it).
+# under Wine; first checks that the Windows adapter and the backup's file layer (the
+# copy, its native names, the renames, the versions folder) compile for Windows against
+# the Qt headers given (the host's: no Qt for Windows is installed here, so this is a
+# compile check of those files, not a build of them).
 # Usage: run-under-wine.sh <repository> <build folder> [Qt include folder...]
 # Exits 77 (skipped) when the cross compiler or Wine is missing.
 set -euo pipefail
@@ -20,10 +21,13 @@ done
 if (($#)); then
     qt_includes=()
     for folder in "$@"; do qt_includes+=(-isystem "$folder"); done
-    echo "== compile check of the Windows adapter"
-    "$cxx" -fsyntax-only -std=c++20 -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Werror \
-        -I "$repo/src/platform" -I "$repo/src/platform/windows" "${qt_includes[@]}" \
-        "$repo/src/platform/windows/WindowsPlatform.cpp"
+    echo "== compile check of the Windows adapter and the backup's file layer"
+    for source in src/platform/windows/WindowsPlatform.cpp src/platform/FileReplace.cpp \
+        src/platform/NativeFiles.cpp src/backup/ChunkedFileCopy.cpp src/backup/BackupVersions.cpp; do
+        "$cxx" -fsyntax-only -std=c++20 -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Werror \
+            -I "$repo/src/platform" -I "$repo/src/platform/windows" -I "$repo/src/backup" \
+            "${qt_includes[@]}" "$repo/$source"
+    done
 fi
 
 echo "== cross build of the Win32 layer and its tests"

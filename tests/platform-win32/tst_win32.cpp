@@ -374,10 +374,24 @@ std::vector<testing::Case> fileLockCases() {
     };
 }
 
+std::vector<testing::Case> flushCases() {
+    return {
+        {"a written file is flushed to the disk through its descriptor",
+         [] {
+             const fs::path path = scratch() / L".tlra-0badcafe.partial";
+             OpenFile file(path);
+             CHECK(file.fd >= 0);
+             CHECK_EQUAL(_write(file.fd, "record 2\r\n", 10), 10);
+             CHECK(flushFile(file.fd));
+         }},
+        {"a descriptor that is not open is not flushed", [] { CHECK(!flushFile(-1)); }},
+    };
+}
+
 const std::map<std::string, std::vector<testing::Case> (*)()> groups = {
     {"quoting", quotingCases},   {"drives", driveCases},    {"diskspace", diskSpaceCases},
     {"profiles", profileCases},  {"command", commandCases}, {"instance", instanceCases},
-    {"filelock", fileLockCases},
+    {"filelock", fileLockCases}, {"flush", flushCases},
 };
 
 } // namespace

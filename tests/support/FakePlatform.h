@@ -20,6 +20,8 @@ public:
         return driveTexts ? *driveTexts : LinuxPlatform::drives();
     }
     std::optional<DiskSpace> diskSpace(const QString& windowsPath) const override {
+        if (spaceOf)
+            return spaceOf(windowsPath);
         const QString letter = windowsPath.left(2).toLower();
         if (space.contains(letter))
             return space.value(letter);
@@ -40,8 +42,25 @@ public:
         return std::make_unique<InstanceLock>();
     }
 
+    // The flushes are recorded, not done (a real syncfs would wait for everything else
+    // this machine writes): "file" for each file flushed before its rename, "file
+    // system <path>" for a whole file system.
+    bool flushFile(QFile&) override {
+        flushes.append(QStringLiteral("file"));
+        if (onFlush)
+            onFlush(flushes.last());
+        return flushSucceeds;
+    }
+    bool flushFileSystem(const QString& windowsPath) override {
+        flushes.append(QStringLiteral("file system ") + windowsPath);
+        if (onFlush)
+            onFlush(flushes.last());
+        return flushSucceeds;
+    }
+
     std::optional<QStringList> driveTexts; // replaces the listed drives when set
     QMap<QString, DiskSpace> space;        // by drive letter "e:"
+    std::function<std::optional<DiskSpace>(const QString&)> spaceOf; // wins over `space`
     ProfileFolders profiles;
     QStringList printers;
     QList<Command> started;
@@ -49,6 +68,9 @@ public:
     bool startSucceeds = true;
     bool anotherInstanceRuns = false;
     QStringList claimedInstances;
+    QStringList flushes;
+    std::function<void(const QString&)> onFlush;
+    bool flushSucceeds = true;
 };
 
 } // namespace tillora::test

@@ -10,7 +10,9 @@
 #include <QStorageInfo>
 #include <QThread>
 
+#include <fcntl.h>
 #include <sys/file.h>
+#include <unistd.h>
 
 namespace tillora {
 
@@ -167,6 +169,21 @@ bool LinuxPlatform::lockWholeFile(QFile& file) {
 void LinuxPlatform::unlockWholeFile(QFile& file) {
     if (file.handle() >= 0)
         ::flock(file.handle(), LOCK_UN);
+}
+
+bool LinuxPlatform::flushFile(QFile& openFile) {
+    Q_UNUSED(openFile); // the whole file system is flushed once at the end (syncfs)
+    return true;
+}
+
+bool LinuxPlatform::flushFileSystem(const QString& windowsPath) {
+    const int fd =
+        ::open(QFile::encodeName(nativePath(windowsPath)).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::syncfs(fd) == 0;
+    ::close(fd);
+    return flushed;
 }
 
 std::unique_ptr<Platform> createPlatform(const QString& driveFolder) {

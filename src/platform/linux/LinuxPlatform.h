@@ -31,6 +31,8 @@ public:
     QString instanceSocketName(const QString& programName) const override;
     bool lockWholeFile(QFile& file) override;
     void unlockWholeFile(QFile& file) override;
+    bool flushFile(QFile& openFile) override;
+    bool flushFileSystem(const QString& windowsPath) override;
 
 private:
     DriveFolder drives_;

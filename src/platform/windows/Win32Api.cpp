@@ -370,4 +370,9 @@ void unlockWholeFile(int fd) {
     UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &from);
 }
 
+bool flushFile(int fd) {
+    const HANDLE file = osHandle(fd);
+    return file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
+}
+
 } // namespace tillora::win32

@@ -126,4 +126,9 @@ bool lockWholeFile(int fd, unsigned timeoutMs);
 // Releases a lock taken by lockWholeFile through the same descriptor.
 void unlockWholeFile(int fd);
 
+// Writes the file's data and metadata, opened through the C runtime (`fd`), from the
+// system's cache to the disk (FlushFileBuffers); false when that failed or `fd` is not
+// an open file.
+bool flushFile(int fd);
+
 } // namespace tillora::win32

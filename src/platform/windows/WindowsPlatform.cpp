@@ -110,6 +110,18 @@ void WindowsPlatform::unlockWholeFile(QFile& file) {
     win32::unlockWholeFile(file.handle());
 }
 
+bool WindowsPlatform::flushFile(QFile& openFile) {
+    // As with the locks, QFile::handle() is a C runtime descriptor here.
+    return win32::flushFile(openFile.handle());
+}
+
+bool WindowsPlatform::flushFileSystem(const QString& windowsPath) {
+    // Every written file was flushed before its rename (flushFile); flushing a whole
+    // volume would need administrator rights.
+    Q_UNUSED(windowsPath);
+    return true;
+}
+
 std::unique_ptr<Platform> createPlatform(const QString& driveFolder) {
     Q_UNUSED(driveFolder); // drive letters are the system's own here
     return std::make_unique<WindowsPlatform>();

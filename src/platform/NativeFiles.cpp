@@ -1,0 +1,198 @@
+#include "NativeFiles.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace tillora {
+
+namespace fs = std::filesystem;
+
+fs::path toFsPath(const QString& nativePath) {
+#ifdef _WIN32
+    return fs::path(nativePath.toStdWString());
+#else
+    return fs::path(QFile::encodeName(nativePath).toStdString());
+#endif
+}
+
+QString displayName(const fs::path& path) {
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
+bool nameIsText(const fs::path& name) {
+#ifdef _WIN32
+    Q_UNUSED(name);
+    return true;
+#else
+    const QByteArray bytes = QByteArray::fromStdString(name.native());
+    return QFile::encodeName(QFile::decodeName(bytes)) == bytes;
+#endif
+}
+
+FileFacts fileFacts(const fs::path& path, bool followLinks) {
+    FileFacts facts;
+#ifdef _WIN32
+    std::error_code error;
+    const fs::file_status status =
+        followLinks ? fs::status(path, error) : fs::symlink_status(path, error);
+    if (status.type() == fs::file_type::not_found || status.type() == fs::file_type::none) {
+        facts.error = error ? error.value() : ENOENT;
+        return facts;
+    }
+    facts.kind = fs::is_regular_file(status) ? FileFacts::Kind::File
+                 : fs::is_directory(status)  ? FileFacts::Kind::Folder
+                                             : FileFacts::Kind::Other;
+    if (facts.isFile()) {
+        facts.size = qint64(fs::file_size(path, error));
+        facts.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            fs::last_write_time(path, error).time_since_epoch());
+    }
+    facts.permissions = unsigned(status.permissions() & fs::perms::all);
+#else
+    struct stat info {};
+    const int result = followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+    if (result != 0) {
+        facts.error = errno;
+        return facts;
+    }
+    facts.kind = S_ISREG(info.st_mode)   ? FileFacts::Kind::File
+                 : S_ISDIR(info.st_mode) ? FileFacts::Kind::Folder
+                                         : FileFacts::Kind::Other;
+    facts.size = qint64(info.st_size);
+    facts.modified =
+        std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+    facts.permissions = unsigned(info.st_mode & 0777);
+#endif
+    return facts;
+}
+
+FolderListing listFolder(const fs::path& folder) {
+    FolderListing listing;
+    std::error_code error;
+    fs::directory_iterator it(folder, error);
+    if (error) {
+        listing.reason = QString::fromLocal8Bit(error.message());
+        return listing;
+    }
+    for (const fs::directory_iterator end; it != end; it.increment(error)) {
+        std::error_code ignored;
+        // A link to a folder is a folder; a link to nothing is a file that cannot be read.
+        if (it->is_directory(ignored))
+            listing.folders.push_back(it->path().filename());
+        else
+            listing.files.push_back(it->path().filename());
+    }
+    if (error) {
+        listing.reason = QString::fromLocal8Bit(error.message());
+        return listing;
+    }
+    std::sort(listing.files.begin(), listing.files.end());
+    std::sort(listing.folders.begin(), listing.folders.end());
+    listing.readable = true;
+    return listing;
+}
+
+} // namespace tillora
+
+namespace tillora {
+
+int openForReading(const fs::path& path) {
+#ifdef _WIN32
+    return _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+#else
+    // Non-blocking, so that a pipe put in place of a file cannot hold the run.
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+#endif
+}
+
+int createNewFile(const fs::path& path) {
+#ifdef _WIN32
+    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+#else
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+#endif
+}
+
+qint64 copyInSystem(int in, int out, qint64 bytes, bool& unsupported) {
+#ifdef _WIN32
+    Q_UNUSED(in);
+    Q_UNUSED(out);
+    Q_UNUSED(bytes);
+    unsupported = true;
+    return 0;
+#else
+    unsupported = false;
+    const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(bytes), 0);
+    if (copied >= 0)
+        return copied;
+    // Not between these two file systems, or not on this kernel.
+    if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+        unsupported = true;
+        return 0;
+    }
+    return -1;
+#endif
+}
+
+void setPermissions(int fd, unsigned permissions) {
+#ifdef _WIN32
+    Q_UNUSED(fd);
+    Q_UNUSED(permissions);
+#else
+    (void)::fchmod(fd, mode_t(permissions & 0777));
+#endif
+}
+
+void setPermissions(const fs::path& path, unsigned permissions) {
+#ifdef _WIN32
+    Q_UNUSED(path);
+    Q_UNUSED(permissions);
+#else
+    (void)::chmod(path.c_str(), mode_t(permissions & 0777));
+#endif
+}
+
+void setModifiedOnOpenFile(int fd, std::chrono::nanoseconds modified) {
+#ifdef _WIN32
+    Q_UNUSED(fd);
+    Q_UNUSED(modified);
+#else
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(modified);
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = time_t(seconds.count());
+    times[1].tv_nsec = long((modified - seconds).count());
+    (void)::futimens(fd, times);
+#endif
+}
+
+void setModifiedOnClosedFile(const fs::path& path, std::chrono::nanoseconds modified) {
+#ifdef _WIN32
+    std::error_code ignored;
+    fs::last_write_time(
+        path,
+        fs::file_time_type(std::chrono::duration_cast<fs::file_time_type::duration>(modified)),
+        ignored);
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(modified);
+#endif
+}
+
+} // namespace tillora

@@ -1,0 +1,497 @@
+// The copying part of a backup run (issues 15 and 16): unchanged files skipped, dated
+// versions, the flush before the date, names of every kind, every file accounted for,
+// permissions kept, and a run killed part way leaving every file whole.
+#include "BackupOptions.h"
+#include "BackupStore.h"
+#include "ChunkedFileCopy.h"
+#include "DatePictures.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tillora;
+using namespace tillora::test;
+using Outcome = BackupEngine::Outcome;
+
+namespace {
+
+const QDateTime Noon(QDate(2026, 11, 30), QTime(12, 0));
+
+// Only the Tillora row, and the options file outside the folders that are backed up.
+void tilloraOnly(BackupStore& store, bool skipUnchanged = true, int keepVersionsDays = 14) {
+    store.window.enabled = {true, false, false, false, false, false};
+    store.values.DataDIR = QStringLiteral("c:\\Store\\");
+    BackupOptions options;
+    options.skipUnchanged = skipUnchanged;
+    options.keepVersionsDays = keepVersionsDays;
+    QVERIFY(options.save(store.platform, store.values).ok);
+}
+
+void setModified(const QString& path, const QDateTime& time) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
+QFile::Permissions permissionsOf(const QString& path) {
+    return QFileInfo(path).permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                            QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                            QFile::ReadOther | QFile::WriteOther | QFile::ExeOther);
+}
+
+// Runs "Backup Now" at 3:00 am of a day; a second run on a day is confirmed as the
+// operator would.
+BackupRunResult runOn(BackupStore& store, const QDate& day) {
+    store.clock.set(QDateTime(day, QTime(3, 0)));
+    store.prompts.answers.enqueue(PromptAnswer::Yes);
+    BackupRunResult result = store.engine.RunBackup(BackupEngine::Trigger::BackupNow);
+    store.prompts.answers.clear();
+    return result;
+}
+
+// Raw file names, as the system has them.
+QList<QByteArray> rawNames(const QString& folder) {
+    QList<QByteArray> names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(QFile::encodeName(folder).toStdString())) {
+        if (entry.is_regular_file())
+            names.append(QByteArray::fromStdString(entry.path().filename().native()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QByteArray readRaw(const QByteArray& path) {
+    QFile file;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return "(cannot be read)";
+    return file.readAll();
+}
+
+void writeRaw(const QByteArray& path, const QByteArray& bytes) {
+    QFile file;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+qint64 bytesBelow(const QString& folder) {
+    qint64 total = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
+    return total;
+}
+
+// --- the killed run --------------------------------------------------------------------
+
+// The store of the killed-run test: one large file and ten small ones, each in an
+// earlier and a later form.
+constexpr int SmallFiles = 10;
+// A later form has another size: a file rewritten within 2 s at the same size would
+// rightly look unchanged.
+QByteArray bigContent(bool later) {
+    return later ? QByteArray((3 << 20) + 1000, 'n') : QByteArray(3 << 20, 'o'); // 6-7 chunks
+}
+QByteArray smallContent(int i, bool later) {
+    return later ? QByteArray("later form of file ") + QByteArray::number(i)
+                 : QByteArray("earlier ") + QByteArray::number(i);
+}
+void writeSources(BackupStore& store, bool later) {
+    store.drives.writeFile('c', "Tillora/big.dat", bigContent(later));
+    for (int i = 0; i < SmallFiles; ++i)
+        store.drives.writeFile('c', QStringLiteral("Tillora/s%1.dat").arg(i),
+                               smallContent(i, later));
+}
+
+// The child process: the real engine over the test's drive folder, killed (SIGKILL, no
+// clean-up) at the n-th time it reaches the given stage of replacing a file.
+int interruptedRun(char** argv) {
+    int argc = 1;
+    QCoreApplication app(argc, argv);
+    FakePlatform platform{QString::fromLocal8Bit(argv[2])};
+    FakeBackupWindow window;
+    window.enabled = {true, false, false, false, false, false};
+    ManualClock clock{QDateTime(QDate(2026, 12, 8), QTime(3, 0))};
+    FakePrompts prompts;
+    ProgramValues values;
+    BackupEngine engine(window, window, platform, clock, prompts, values, {});
+    const auto stage = CopyStage(std::atoi(argv[3]));
+    const int at = std::atoi(argv[4]);
+    int seen = 0;
+    engine.setCopyObserver([&](CopyStage reached) {
+        if (reached == stage && ++seen == at)
+            ::kill(::getpid(), SIGKILL);
+    });
+    engine.RunBackup();
+    return 3; // not killed: the stage was never reached as often as asked
+}
+
+} // namespace
+
+class TestBackupCopy : public QObject {
+    Q_OBJECT
+private slots:
+    void skipsUnchangedFilesAndCopiesChangedOnes_data() {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<qint64>("backupLaterBySeconds");
+        QTest::addColumn<bool>("skipUnchanged");
+        QTest::addColumn<bool>("copied");
+        QTest::newRow("same size and time") << QByteArray("new!") << 0LL << true << false;
+        QTest::newRow("backup 2 s older (FAT)") << QByteArray("new!") << -2LL << true << false;
+        QTest::newRow("backup 2 s newer") << QByteArray("new!") << 2LL << true << false;
+        QTest::newRow("backup 3 s older") << QByteArray("new!") << -3LL << true << true;
+        QTest::newRow("backup 3 s newer") << QByteArray("new!") << 3LL << true << true;
+        QTest::newRow("an hour later") << QByteArray("new!") << 3600LL << true << true;
+        QTest::newRow("an hour earlier") << QByteArray("new!") << -3600LL << true << true;
+        QTest::newRow("another size") << QByteArray("new!!") << 0LL << true << true;
+        QTest::newRow("skipping turned off") << QByteArray("new!") << 0LL << false << true;
+    }
+    void skipsUnchangedFilesAndCopiesChangedOnes() {
+        QFETCH(QByteArray, source);
+        QFETCH(qint64, backupLaterBySeconds);
+        QFETCH(bool, skipUnchanged);
+        QFETCH(bool, copied);
+        BackupStore store;
+        tilloraOnly(store, skipUnchanged);
+        // Same size as the backup's "old!" unless the row says otherwise; only a copy
+        // changes what the backup holds.
+        setModified(store.drives.writeFile('c', "Tillora/data/a.dat", source), Noon);
+        setModified(store.drives.writeFile('e', "TLRAbackup/Tillora/data/a.dat", "old!"),
+                    Noon.addSecs(backupLaterBySeconds));
+        setModified(store.drives.writeFile('c', "Tillora/data/b.dat", "same"), Noon);
+        setModified(store.drives.writeFile('e', "TLRAbackup/Tillora/data/b.dat", "same"), Noon);
+
+        const BackupRunResult result = store.engine.RunBackup();
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/a.dat"),
+                 copied ? source : QByteArray("old!"));
+        QCOMPARE(result.filesCopied, (copied ? 1 : 0) + (skipUnchanged ? 0 : 1));
+        QCOMPARE(result.filesUnchanged, (copied ? 0 : 1) + (skipUnchanged ? 1 : 0));
+        QCOMPARE(result.bytesCopied, (copied ? source.size() : 0) + (skipUnchanged ? 0 : 4));
+        // The copy carries the source's time, so the next run skips it.
+        if (copied) {
+            QCOMPARE(
+                QFileInfo(store.drives.root('e') + "/TLRAbackup/Tillora/data/a.dat").lastModified(),
+                Noon);
+        }
+        // A changed file's earlier copy is kept; an unchanged one copied anyway is not.
+        QCOMPARE(result.versionsKept, copied && skipUnchanged ? 1 : 0);
+    }
+
+    void keepsDatedVersionsAndPrunesThemByAge() {
+        BackupStore store;
+        tilloraOnly(store);
+        store.window.enabled[1] = true;
+        store.drives.writeFile('c', "Tillora/data/a.dat", "a, first");
+        store.drives.writeFile('c', "Tillora/b.dat", "b, first");
+        store.drives.writeFile('c', "Shiftra/data/s.dat", "s, first");
+        store.drives.writeFile('e', "TLRAversions/notes/mine.txt", "not ours");
+        QCOMPARE(runOn(store, QDate(2026, 12, 1)).versionsKept, 0);
+        QVERIFY(!store.drives.exists('e', "TLRAversions/2026-12-01"));
+
+        // A changed file's earlier copy goes below the day's folder, by its own path.
+        store.drives.writeFile('c', "Tillora/data/a.dat", "a, second");
+        store.drives.writeFile('c', "Shiftra/data/s.dat", "s, second");
+        BackupRunResult result = runOn(store, QDate(2026, 12, 2));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(result.versionsKept, 2);
+        QCOMPARE(result.filesCopied, 2);
+        QCOMPARE(store.tree('e', "TLRAversions/2026-12-02"),
+                 QStringList({"Shiftra/", "Shiftra/data/", "Shiftra/data/s.dat", "Tillora/",
+                              "Tillora/data/", "Tillora/data/a.dat"}));
+        QCOMPARE(store.drives.readFile('e', "TLRAversions/2026-12-02/Tillora/data/a.dat"),
+                 "a, first");
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/a.dat"), "a, second");
+
+        // A second change on the same day keeps the first version of the day.
+        store.drives.writeFile('c', "Tillora/data/a.dat", "a, third");
+        result = runOn(store, QDate(2026, 12, 2));
+        QCOMPARE(result.versionsKept, 0);
+        QCOMPARE(store.drives.readFile('e', "TLRAversions/2026-12-02/Tillora/data/a.dat"),
+                 "a, first");
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/a.dat"), "a, third");
+
+        // Fourteen days on the folder stays; fifteen days on it goes.
+        store.drives.writeFile('c', "Tillora/b.dat", "b, second");
+        result = runOn(store, QDate(2026, 12, 16));
+        QCOMPARE(result.versionsPruned, 0);
+        QVERIFY(store.drives.exists('e', "TLRAversions/2026-12-02"));
+        QCOMPARE(store.drives.readFile('e', "TLRAversions/2026-12-16/Tillora/b.dat"), "b, first");
+        result = runOn(store, QDate(2026, 12, 17));
+        QCOMPARE(result.versionsPruned, 1);
+        QVERIFY(!store.drives.exists('e', "TLRAversions/2026-12-02"));
+        QVERIFY(store.drives.exists('e', "TLRAversions/2026-12-16"));
+
+        // Keeping no versions: the copy is replaced as it stands, and the folders go.
+        tilloraOnly(store, true, 0);
+        store.drives.writeFile('c', "Tillora/b.dat", "b, third");
+        result = runOn(store, QDate(2026, 12, 18));
+        QCOMPARE(result.versionsKept, 0);
+        QCOMPARE(result.versionsPruned, 1);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/b.dat"), "b, third");
+        QCOMPARE(store.tree('e', "TLRAversions"), QStringList({"notes/", "notes/mine.txt"}));
+    }
+
+    void makesRoomByRemovingTheOldestVersionsFirst() {
+        BackupStore store;
+        tilloraOnly(store, true, 30);
+        store.drives.writeFile('e', "TLRAversions/2026-11-20/Tillora/old.dat",
+                               QByteArray(3 << 20, 'x'));
+        store.drives.writeFile('e', "TLRAversions/2026-11-25/Tillora/old.dat",
+                               QByteArray(3 << 20, 'y'));
+        store.drives.writeFile('e', "TLRAbackup/Tillora/big.dat", QByteArray(1 << 20, 'o'));
+        store.drives.writeFile('c', "Tillora/big.dat", QByteArray(2 << 20, 'n'));
+        // A 10 MB drive: 7 MB are taken, and the 2 MB copy wants twice its size free.
+        const QString drive = store.drives.root('e');
+        store.platform.spaceOf = [&](const QString&) {
+            const auto free = quint64((10 << 20) - bytesBelow(drive));
+            return std::optional<DiskSpace>(DiskSpace{free, 10 << 20, free});
+        };
+
+        const BackupRunResult result = runOn(store, QDate(2026, 12, 8));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(result.versionsPruned, 1);
+        QCOMPARE(result.versionsKept, 1);
+        QVERIFY(!store.drives.exists('e', "TLRAversions/2026-11-20"));
+        QVERIFY(store.drives.exists('e', "TLRAversions/2026-11-25/Tillora/old.dat"));
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/big.dat").size(), 2 << 20);
+    }
+
+    void writesTheDateOnlyAfterTheFlush() {
+        BackupStore store;
+        tilloraOnly(store);
+        store.drives.writeFile('c', "Tillora/a.dat", "a");
+        store.drives.writeFile('c', "Tillora/b.dat", "b");
+        QStringList seen;
+        store.platform.onFlush = [&](const QString& what) {
+            seen.append(what + " with date " + store.window.lastDate + ", saves " +
+                        QString::number(store.window.saves));
+            if (what == "file") // flushed before the rename: the copy is not in place yet
+                QVERIFY(!store.drives.exists(
+                    'e', "TLRAbackup/Tillora/" + QString(seen.size() == 1 ? "a" : "b") + ".dat"));
+        };
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::Completed);
+        QCOMPARE(seen,
+                 QStringList({"file with date Never, saves 0", "file with date Never, saves 0",
+                              "file system e:\\TLRAbackup\\ with date Never, saves 0"}));
+        QCOMPARE(store.window.lastDate, shortDate(store.clock.now().date()));
+        QCOMPARE(store.window.saves, 1);
+
+        // A drive that reports a failed flush: the data may not be on it, so no date.
+        store.platform.flushSucceeds = false;
+        store.window.lastDate = "12/1/2026";
+        const BackupRunResult failed = store.engine.RunBackup();
+        QCOMPARE(failed.outcome, Outcome::DestinationUnavailable);
+        QVERIFY(failed.reason.contains("e:"));
+        QCOMPARE(store.window.lastDate, QStringLiteral("12/1/2026"));
+        QCOMPARE(store.window.saves, 1);
+        QCOMPARE(store.window.failures.size(), 1);
+    }
+
+    void copiesNamesOfEveryKindAndClearsLeftovers() {
+        BackupStore store;
+        tilloraOnly(store);
+        // Qt cannot name, so cannot remove, a file whose name is not valid text.
+        const auto removeDrives = qScopeGuard([&] {
+            std::error_code ignored;
+            for (char letter : {'c', 'e'})
+                std::filesystem::remove_all(
+                    QFile::encodeName(store.drives.root(letter)).toStdString(), ignored);
+        });
+        const QByteArray source = QFile::encodeName(store.drives.root('c')) + "/Tillora/";
+        const QByteArray backup =
+            QFile::encodeName(store.drives.root('e')) + "/TLRAbackup/Tillora/";
+        const QByteArray longest = QByteArray(251, 'L') + ".dat"; // 255 bytes, the limit
+        const QByteArray latin1 = "caf\xe9.dat";                  // not valid UTF-8
+        const QByteArray latin1Twin = "caf\xe8.dat";              // the same to a lossy decoder
+        store.drives.writeFile('c', "Tillora/x", "");
+        for (const QByteArray& name :
+             {longest, latin1, latin1Twin, QByteArray("Kaffee \xe2\x98\x95.dat")})
+            writeRaw(source + name, "contents of " + name);
+        // Leftovers of interrupted runs, of this version and of earlier ones, and of the
+        // write probe; a file the operator made that only looks alike stays.
+        store.drives.writeFile('e', "TLRAbackup/Tillora/.tlra-0badcafe.partial", "half");
+        store.drives.writeFile('e', "TLRAbackup/Tillora/x.tlra-partial", "half");
+        store.drives.writeFile('e', "TLRAbackup/.tlra-probe-Ab12Cd", "");
+        store.drives.writeFile('e', "TLRAbackup/Tillora/.tlra-notes.partial.txt", "mine");
+
+        BackupRunResult result = store.engine.RunBackup();
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(result.filesCopied, 5);
+        QCOMPARE(rawNames(QFile::decodeName(backup)),
+                 QList<QByteArray>({".tlra-notes.partial.txt", "Kaffee \xe2\x98\x95.dat", longest,
+                                    "caf\xe8.dat", "caf\xe9.dat", "x"}));
+        for (const QByteArray& name : {longest, latin1, latin1Twin})
+            QCOMPARE(readRaw(backup + name), "contents of " + name);
+        QVERIFY(!store.drives.exists('e', "TLRAbackup/.tlra-probe-Ab12Cd"));
+
+        // Unchanged, they are skipped; changed, the earlier copy keeps its long name.
+        writeRaw(source + longest, "changed");
+        result = runOn(store, store.clock.now().date().addDays(1));
+        QCOMPARE(result.filesUnchanged, 4);
+        QCOMPARE(result.versionsKept, 1);
+        const QByteArray versions = QFile::encodeName(store.drives.root('e')) + "/TLRAversions/" +
+                                    result.started.date().toString("yyyy-MM-dd").toUtf8() +
+                                    "/Tillora/";
+        QCOMPARE(readRaw(versions + longest), "contents of " + longest);
+        QCOMPARE(readRaw(backup + longest), "changed");
+    }
+
+    void everySourceFileIsAccountedFor() {
+        BackupStore store;
+        tilloraOnly(store);
+        store.window.enabled[2] = true; // Loyvana is ticked, and not in this store
+        for (const char* name : {"gone.dat", "locked.dat", "clash.dat", "fine.dat"})
+            store.drives.writeFile('c', QStringLiteral("Tillora/data/") + name, "first");
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::Completed);
+
+        const QString source = store.drives.root('c') + "/Tillora/data/";
+        const QString backup = store.drives.root('e') + "/TLRAbackup/Tillora/data/";
+        // A link that leads nowhere, a backup copy marked read-only, a folder where the
+        // backup copy was, and (when this user's permissions count) a file nobody may read.
+        QFile::remove(source + "gone.dat");
+        QVERIFY(QFile::link(source + "missing-target", source + "gone.dat"));
+        store.drives.writeFile('c', "Tillora/data/locked.dat", "second");
+        QFile::setPermissions(backup + "locked.dat", QFile::ReadOwner | QFile::ReadGroup);
+        store.drives.writeFile('c', "Tillora/data/clash.dat", "second");
+        QFile::remove(backup + "clash.dat");
+        QDir().mkpath(backup + "clash.dat");
+        store.drives.writeFile('c', "Tillora/data/secret.dat", "second");
+        QFile::setPermissions(source + "secret.dat", {});
+        const bool permissionsCount = ::geteuid() != 0;
+
+        const BackupRunResult result = runOn(store, QDate(2026, 12, 9));
+        QCOMPARE(result.outcome, Outcome::CompletedWithProblems);
+        QList<FileProblem> expected{
+            {"c:\\Tillora\\data\\clash.dat", "the backup holds something else of that name"},
+            {"c:\\Tillora\\data\\gone.dat", "a link to a file that does not exist"},
+            {"c:\\Tillora\\data\\locked.dat", "the backup file is read-only"},
+        };
+        if (permissionsCount)
+            expected.append(FileProblem{"c:\\Tillora\\data\\secret.dat", "Permission denied"});
+        QCOMPARE(result.problems, expected);
+        QCOMPARE(result.filesCopied, permissionsCount ? 0 : 1);
+        QCOMPARE(result.filesUnchanged, 1);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/gone.dat"), "first");
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/locked.dat"), "first");
+        // The ticked product that is not there is a note; its missing step folders are not.
+        QCOMPARE(result.notes, QStringList({"c:\\Loyvana does not exist: its box is ticked, but "
+                                            "there was nothing to copy from it"}));
+        QCOMPARE(store.window.lastDate, shortDate(QDate(2026, 12, 9)));
+        QFile::setPermissions(source + "secret.dat", QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void keepsTheSourcePermissions() {
+        BackupStore store;
+        tilloraOnly(store);
+        const QString source = store.drives.root('c') + "/Tillora/ini/";
+        const QString backup = store.drives.root('e') + "/TLRAbackup/Tillora/ini/";
+        const auto owner = QFile::ReadOwner | QFile::WriteOwner;
+        const QList<QPair<QString, QFile::Permissions>> files{
+            {"MobileText.dat", owner},
+            {"Shared.dat", owner | QFile::ReadGroup},
+            {"ReadOnly.dat", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther},
+            {"Skipped.dat", owner}};
+        for (const auto& [name, permissions] : files) {
+            store.drives.writeFile('c', "Tillora/ini/" + name, name.toUtf8());
+            QVERIFY(QFile::setPermissions(source + name, permissions));
+        }
+        // Backed up before permissions were kept: readable by all, and unchanged since.
+        store.drives.writeFile('e', "TLRAbackup/Tillora/ini/Skipped.dat", "Skipped.dat");
+        QFile::setPermissions(backup + "Skipped.dat", owner | QFile::ReadGroup | QFile::ReadOther);
+        setModified(source + "Skipped.dat", Noon);
+        setModified(backup + "Skipped.dat", Noon);
+
+        const BackupRunResult result = store.engine.RunBackup();
+        QCOMPARE(result.filesUnchanged, 1);
+        QCOMPARE(permissionsOf(backup + "MobileText.dat"), owner);
+        QCOMPARE(permissionsOf(backup + "Shared.dat"), owner | QFile::ReadGroup);
+        // The owner may always write the copy, or the next run could not replace it.
+        QCOMPARE(permissionsOf(backup + "ReadOnly.dat"),
+                 owner | QFile::ReadGroup | QFile::ReadOther);
+        QCOMPARE(permissionsOf(backup + "Skipped.dat"), owner);
+    }
+
+    void aKilledRunKeepsEveryFileWhole_data() {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<int>("at");
+        QTest::newRow("halfway through the large file") << int(CopyStage::ChunkWritten) << 3;
+        QTest::newRow("new copy written, nothing renamed") << int(CopyStage::NewCopyWritten) << 1;
+        QTest::newRow("between the two renames") << int(CopyStage::EarlierCopyMoved) << 1;
+        QTest::newRow("between the renames of a small file")
+            << int(CopyStage::EarlierCopyMoved) << 6;
+        QTest::newRow("every file in place, before the flush")
+            << int(CopyStage::NewCopyInPlace) << 11;
+    }
+    void aKilledRunKeepsEveryFileWhole() {
+        QFETCH(int, stage);
+        QFETCH(int, at);
+        BackupStore store;
+        store.window.enabled = {true, false, false, false, false, false};
+        writeSources(store, false);
+        QCOMPARE(runOn(store, QDate(2026, 12, 7)).filesCopied, 1 + SmallFiles);
+        writeSources(store, true);
+
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--interrupted-run", store.drives.driveFolder(), QString::number(stage),
+                     QString::number(at)});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        // Each backup file is its earlier or its later form; a file missing from the
+        // backup is whole among the day's versions; every version is an earlier form.
+        const QString versions = "TLRAversions/2026-12-08/Tillora/";
+        auto check = [&](const QString& name, const QByteArray& earlier, const QByteArray& later) {
+            const QString path = "TLRAbackup/Tillora/" + name;
+            if (store.drives.exists('e', path)) {
+                const QByteArray now = store.drives.readFile('e', path);
+                QVERIFY2(now == earlier || now == later, qPrintable(name));
+            } else {
+                QCOMPARE(store.drives.readFile('e', versions + name), earlier);
+            }
+            if (store.drives.exists('e', versions + name))
+                QCOMPARE(store.drives.readFile('e', versions + name), earlier);
+        };
+        check("big.dat", bigContent(false), bigContent(true));
+        for (int i = 0; i < SmallFiles; ++i)
+            check(QStringLiteral("s%1.dat").arg(i), smallContent(i, false), smallContent(i, true));
+
+        // The next run puts every later form in place and leaves nothing behind.
+        const BackupRunResult next = runOn(store, QDate(2026, 12, 8));
+        QCOMPARE(next.outcome, Outcome::Completed);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/big.dat"), bigContent(true));
+        QStringList expected{"big.dat"};
+        for (int i = 0; i < SmallFiles; ++i) {
+            QCOMPARE(
+                store.drives.readFile('e', QStringLiteral("TLRAbackup/Tillora/s%1.dat").arg(i)),
+                smallContent(i, true));
+            expected.append(QStringLiteral("s%1.dat").arg(i));
+        }
+        QCOMPARE(QDir(store.drives.root('e') + "/TLRAbackup/Tillora")
+                     .entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 expected);
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc == 5 && qstrcmp(argv[1], "--interrupted-run") == 0)
+        return interruptedRun(argv);
+    QCoreApplication app(argc, argv);
+    TestBackupCopy test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_backup_copy.moc"
