@@ -7,7 +7,10 @@
 #include "Form1.h"
 #include "HourlyReportCheck.h"
 #include "NetReconnect.h"
+#include "OffsiteSettings.h"
+#include "OffsiteStep.h"
 #include "ReportCycle.h"
+#include "SecretStore.h"
 #include "TLRAconnect.h"
 #include "TerminationRequests.h"
 #include "TextSettingsFile.h"
@@ -79,6 +82,7 @@ void BackupApplication::wire() {
     });
     connect(form, &Form1::endRequested, this, [this] {
         ending_ = true;
+        offsite_->stop();
         endProgram();
     });
     connect(terminationRequests_, &TerminationRequests::requested, this,
@@ -91,6 +95,7 @@ void BackupApplication::wire() {
 
     wireBackup();
     wireTexting();
+    wireOffsite();
 }
 
 void BackupApplication::wireBackup() {
@@ -100,12 +105,12 @@ void BackupApplication::wireBackup() {
     engine_ = std::make_unique<BackupEngine>(*form, *form, platform_, clock_, prompts_, values_,
                                              [this] { netReconnect_->run(); });
     connect(form->SSCommand3, &QPushButton::clicked, this,
-            [this] { engine_->RunBackup(BackupEngine::Trigger::BackupNow); });
+            [this] { backupRunEnded(engine_->RunBackup(BackupEngine::Trigger::BackupNow)); });
     connect(form->Command1, &QPushButton::clicked, this, [this] { netReconnect_->run(); });
 
     scheduler_ = new BackupScheduler(
         clock_, [form] { return form->Combo1[0]->currentText(); },
-        [this] { engine_->RunBackup(BackupEngine::Trigger::Scheduled); }, this);
+        [this] { backupRunEnded(engine_->RunBackup(BackupEngine::Trigger::Scheduled)); }, this);
 }
 
 void BackupApplication::wireTexting() {
@@ -123,6 +128,48 @@ void BackupApplication::wireTexting() {
     hourlyReport_ = std::make_unique<HourlyReportCheck>(
         *texting_, *statusPanel_, clock_, [this](TexterView&) { texting_->Work_it(); });
     scheduler_->setHourlyReportCheck([this](const QString& now) { hourlyReport_->run(now); });
+}
+
+void BackupApplication::wireOffsite() {
+    Form1* form = form_.get();
+    secrets_ = std::make_unique<SecretStore>();
+    offsite_ = new OffsiteStep(*form, platform_, clock_, values_, *secrets_, this);
+    connect(offsite_, &OffsiteStep::started, form, [form] { form->showOffsiteProgress(0); });
+    connect(offsite_, &OffsiteStep::progress, form, [form](const ResticProgress& now) {
+        form->showOffsiteProgress(int(now.fraction * 100));
+    });
+    connect(offsite_, &OffsiteStep::finished, this, &BackupApplication::offsiteEnded);
+    connect(form->SSCommand7, &QPushButton::clicked, this,
+            [this] { offsiteWindow().showWindow(); });
+}
+
+OffsiteSettings& BackupApplication::offsiteWindow() {
+    if (!offsiteWindow_) {
+        offsiteWindow_ =
+            new OffsiteSettings(*form_, platform_, values_, prompts_, *secrets_, form_.get());
+    }
+    return *offsiteWindow_;
+}
+
+void BackupApplication::backupRunEnded(const BackupRunResult& result) {
+    Q_EMIT backupResult(result);
+    // The copy elsewhere runs beside the event loop: the tick that started the backup
+    // ends now, and the first upload of hours holds neither the next tick nor the window.
+    if (offsite_->follows(result))
+        offsite_->start(result);
+}
+
+void BackupApplication::offsiteEnded(const BackupRunResult& result) {
+    if (!offsite_->running())
+        form_->showOffsiteProgress(std::nullopt);
+    if (result.offsite && result.offsite->outcome != OffsiteSummary::Outcome::Completed &&
+        form_->trayIcon()) {
+        const bool failed = result.offsite->outcome == OffsiteSummary::Outcome::Failed;
+        form_->trayIcon()->showMessage(failed ? QStringLiteral("Off-site copy FAILED")
+                                              : QStringLiteral("Off-site copy INCOMPLETE"),
+                                       result.offsite->reason);
+    }
+    Q_EMIT backupResult(result);
 }
 
 void BackupApplication::mobileTextStartupChecks() {
@@ -175,6 +222,7 @@ void BackupApplication::terminate() {
         return;
     ending_ = true;
     form_->Terminate();
+    offsite_->stop();
     endProgram();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackupRunResult.h"
 #include "BackupSettingsFile.h"
 #include "Clock.h"
 #include "Platform.h"
@@ -20,7 +21,10 @@ class DriveInfoPopup;
 class Form1;
 class HourlyReportCheck;
 class NetReconnect;
+class OffsiteSettings;
+class OffsiteStep;
 class ReportStatusPanel;
+class SecretStore;
 class TerminationRequests;
 class TexterWindows;
 
@@ -47,6 +51,9 @@ public:
     BackupScheduler& scheduler() { return *scheduler_; }
     TexterWindows& texting() { return *texting_; }
     HourlyReportCheck& hourlyReport() { return *hourlyReport_; }
+    OffsiteStep& offsite() { return *offsite_; }
+    // The off-site copy's window, made on first use.
+    OffsiteSettings& offsiteWindow();
 
     // How the program ends; tests replace it. The default closes every window and leaves
     // the main loop, or the process itself when called from inside other work.
@@ -55,11 +62,17 @@ public:
 Q_SIGNALS:
     // Timer2 ticked: the program sits in the notification area.
     void resident();
+    // Every backup run's result; a nightly run's comes again when its off-site copy has
+    // ended, with `offsite` filled in and the same start time.
+    void backupResult(const BackupRunResult& result);
 
 private:
     void wire();
     void wireBackup();
     void wireTexting();
+    void wireOffsite();
+    void backupRunEnded(const BackupRunResult& result);
+    void offsiteEnded(const BackupRunResult& result);
     void mobileTextStartupChecks();
     void endProcessNow();
 
@@ -72,6 +85,9 @@ private:
     DriveInfoPopup* driveInfo_;
     std::unique_ptr<NetReconnect> netReconnect_;
     std::unique_ptr<BackupEngine> engine_;
+    std::unique_ptr<SecretStore> secrets_;
+    OffsiteStep* offsite_ = nullptr;
+    OffsiteSettings* offsiteWindow_ = nullptr;
     BackupScheduler* scheduler_ = nullptr; // Timer1 of the main window
     std::unique_ptr<ReportStatusPanel> statusPanel_;
     std::unique_ptr<TexterWindows> texting_;

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QCalendarWidget;
 class QCheckBox;
@@ -81,6 +82,8 @@ public:
     void setStatusCaption(const QString& caption);
     // The "Settings" button's back colour: red while texting is off, green while on.
     void setSettingsButtonColour(unsigned int colour);
+    // The off-site copy's progress beside the last backup date; nothing hides it.
+    void showOffsiteProgress(std::optional<int> percent);
 
     TrayIcon* trayIcon() const { return trayIcon_; }
     bool notificationAreaAvailable() const { return notificationArea_; }
@@ -120,6 +123,8 @@ public:
     QPushButton* SSCommand5; // Settings (Text to Mobile)
     QPushButton* SSCommand6; // mail
     QPushButton* Command1;   // Check Map
+    QPushButton* SSCommand7; // Off-site Copy
+    QProgressBar* OffsiteProgress;
     QGroupBox* TextToMobile;
     QTimer* Timer2;
 

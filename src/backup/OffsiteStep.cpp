@@ -76,8 +76,10 @@ void OffsiteStep::start(const BackupRunResult& result) {
 
 void OffsiteStep::stop() {
     const QList<BackupRunResult> waiting = std::exchange(queue_, {});
-    if (job_)
-        runner_.stop(); // its result follows when restic has ended
+    if (job_) {
+        runner_.stop();
+        fail(QStringLiteral("the program was ended during the off-site copy"));
+    }
     for (BackupRunResult result : waiting) {
         result.offsite = OffsiteSummary{OffsiteSummary::Outcome::Failed,
                                         clock_.now(),
@@ -145,8 +147,6 @@ void OffsiteStep::run(Stage stage) {
 void OffsiteStep::stageEnded(const ResticExit& exit) {
     if (!job_)
         return;
-    if (exit.status == ResticExit::Status::Stopped)
-        return fail(QStringLiteral("the program was ended during the off-site copy"));
     switch (job_->stage) {
     case Stage::Unlock:
         if (!exit.succeeded())

@@ -2,8 +2,6 @@
 
 #include "ResticJson.h"
 
-#include <QTimer>
-
 namespace tillora {
 
 namespace {
@@ -35,7 +33,6 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
     secrets_ = secrets;
     program_ = call.program;
     keepOutput_ = keepOutput;
-    stopping_ = false;
 
     process_ = std::make_unique<QProcess>();
     process_->setProgram(call.program);
@@ -66,10 +63,7 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
                     readOutput();
                 }
                 ResticExit exit{ResticExit::Status::Succeeded, exitCode, {}, {}};
-                if (stopping_) {
-                    exit.status = ResticExit::Status::Stopped;
-                    exit.reason = QStringLiteral("restic was stopped before it ended");
-                } else if (status == QProcess::CrashExit) {
+                if (status == QProcess::CrashExit) {
                     exit.status = ResticExit::Status::Failed;
                     exit.reason = QStringLiteral("restic was killed before it ended");
                 } else if (exitCode != 0) {
@@ -86,12 +80,13 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
 }
 
 void ResticRunner::stop() {
-    if (!process_ || stopping_)
+    if (!process_)
         return;
-    stopping_ = true;
-    // restic takes a terminate as "end now, cleanly"; a kill follows if it does not.
-    process_->terminate();
-    QTimer::singleShot(std::chrono::seconds(5), process_.get(), &QProcess::kill);
+    // A killed restic leaves at most a stale lock, which the next run's unlock clears.
+    process_->disconnect(this);
+    process_->kill();
+    process_->waitForFinished(3000);
+    process_.reset();
 }
 
 void ResticRunner::readOutput() {

@@ -11,7 +11,7 @@ namespace tillora {
 
 // How one restic call ended.
 struct ResticExit {
-    enum class Status { Succeeded, Failed, NotStarted, Stopped };
+    enum class Status { Succeeded, Failed, NotStarted };
     Status status = Status::Failed;
     int exitCode = -1;
     QByteArray output; // standard output, when kept (see ResticRunner::keepOutput)
@@ -31,7 +31,7 @@ public:
     // Starts the call; false when another is still running.
     bool start(const ResticCall& call, const QStringList& secrets, bool keepOutput = false);
     bool running() const { return process_ != nullptr; }
-    // Ends the running call; `finished` follows with the status Stopped.
+    // Ends the running call at once; no `finished` follows.
     void stop();
 
 Q_SIGNALS:
@@ -51,7 +51,6 @@ private:
     QStringList secrets_;
     QString program_;
     bool keepOutput_ = false;
-    bool stopping_ = false;
 };
 
 } // namespace tillora

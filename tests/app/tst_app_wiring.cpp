@@ -8,6 +8,9 @@
 #include "Form1.h"
 #include "HourlyReportCheck.h"
 #include "ManualClock.h"
+#include "OffsiteStep.h"
+#include "ResticRunner.h"
+#include "SecretStore.h"
 #include "SmtpTestServer.h"
 #include "TLRAtxtMsg.h"
 #include "TempDrives.h"
@@ -16,7 +19,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace tillora;
@@ -90,6 +95,44 @@ private Q_SLOTS:
                  QByteArray("more sales"));
         QCOMPARE(p.form().Text2->text(), QStringLiteral("12/8/2026"));
         QVERIFY(p.prompts.asked.isEmpty());
+    }
+
+    // Backup Now stays local; the scheduled night is copied off-site beside the event loop
+    // and its result comes again with the copy's summary.
+    void aNightlyRunIsCopiedOffsiteAndItsResultComesAgain() {
+        QTemporaryDir userSettings, repository;
+        qputenv("XDG_CONFIG_HOME", userSettings.path().toUtf8());
+        Program p;
+        p.start();
+        OffsiteOptions options;
+        options.enabled = true;
+        options.repository = repository.filePath("repo");
+        QVERIFY(options.save(p.platform, p.app->values()).ok);
+        SecretStore secrets;
+        QVERIFY(secrets.setValue("Offsite/Password", "pw").ok);
+        ResticRunner init;
+        QSignalSpy initialised(&init, &ResticRunner::finished);
+        init.start(ResticCommands(options, OffsiteSecrets::load(secrets)).init(), {});
+        QVERIFY(initialised.wait(30000));
+
+        QSignalSpy results(p.app.get(), &BackupApplication::backupResult);
+        p.form().SSCommand3->click();
+        QCOMPARE(results.size(), 1);
+        QVERIFY(!p.app->offsite().running());
+
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 0, 20)));
+        p.app->scheduler().SchedulerTick();
+        QCOMPARE(results.size(), 2);
+        QVERIFY(p.app->offsite().running()); // the tick has ended, the copy goes on
+        QVERIFY(p.form().OffsiteProgress->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(results.size(), 3, 60000);
+        const auto night = results.at(1).first().value<BackupRunResult>();
+        const auto copied = results.at(2).first().value<BackupRunResult>();
+        QCOMPARE(copied.started, night.started);
+        QVERIFY(copied.offsite && copied.offsite->outcome == OffsiteSummary::Outcome::Completed);
+        QVERIFY(copied.offsite->filesNew >= 1 && !copied.offsite->snapshotId.isEmpty());
+        QVERIFY(!p.form().OffsiteProgress->isVisible());
+        qunsetenv("XDG_CONFIG_HOME");
     }
 
     void fullHourTickSendsTheReportAndShowsItsOutcome() {
