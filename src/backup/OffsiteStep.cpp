@@ -185,6 +185,9 @@ void OffsiteStep::backupEnded(const ResticExit& exit) {
         job.state.save(platform_, values_);
     }
     if (partial) {
+        // restic reports each file it could not read as a JSON line on its error output.
+        for (const QByteArray& line : exit.errorOutput.split('\n'))
+            job.output.addLine(line);
         const QStringList& unreadable = job.output.unreadable();
         job.summary.outcome = OffsiteSummary::Outcome::Incomplete;
         job.summary.reason =

@@ -36,7 +36,8 @@ public:
     std::optional<ResticProgress> addLine(const QByteArray& line);
 
     const std::optional<ResticSummary>& summary() const { return summary_; }
-    // Files restic could not read: "path: what went wrong".
+    // Files restic could not read, "path: what went wrong", from the error lines given to
+    // addLine (restic writes them to its error output).
     const QStringList& unreadable() const { return unreadable_; }
 
 private:

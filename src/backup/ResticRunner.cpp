@@ -51,6 +51,7 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
         finish({ResticExit::Status::NotStarted,
                 -1,
                 {},
+                {},
                 QStringLiteral("restic could not be started (%1): %2")
                     .arg(program_, process_->errorString())});
     });
@@ -62,7 +63,7 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
                     pending_ += '\n'; // the last line may lack its line end
                     readOutput();
                 }
-                ResticExit exit{ResticExit::Status::Succeeded, exitCode, {}, {}};
+                ResticExit exit{ResticExit::Status::Succeeded, exitCode, {}, errors_, {}};
                 if (status == QProcess::CrashExit) {
                     exit.status = ResticExit::Status::Failed;
                     exit.reason = QStringLiteral("restic was killed before it ended");
@@ -108,6 +109,7 @@ void ResticRunner::finish(ResticExit exit) {
     if (keepOutput_)
         exit.output = std::exchange(output_, {});
     exit.reason = clean(exit.reason);
+    exit.errorOutput = clean(QString::fromUtf8(exit.errorOutput)).toUtf8();
     // The process object goes after this event: finish() runs inside its own signal.
     QProcess* done = process_.release();
     done->disconnect(this);

@@ -14,8 +14,9 @@ struct ResticExit {
     enum class Status { Succeeded, Failed, NotStarted };
     Status status = Status::Failed;
     int exitCode = -1;
-    QByteArray output; // standard output, when kept (see ResticRunner::keepOutput)
-    QString reason;    // restic's own words, cleaned of every secret; empty on success
+    QByteArray output;      // standard output, when kept (see ResticRunner::keepOutput)
+    QByteArray errorOutput; // the last part of the error output, cleaned of every secret
+    QString reason;         // restic's own words, cleaned of every secret; empty on success
     bool succeeded() const { return status == Status::Succeeded; }
 };
 

@@ -152,14 +152,17 @@ private slots:
         const QString environments = work.filePath("environments.log");
         QFile script(wrapper);
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\n"
-                                    "echo \"$*\" >> '%1'\n"
-                                    "env >> '%2'\n"
-                                    "restic \"$@\"; code=$?\n"
-                                    "[ \"$1\" = backup ] && [ -e '%3' ] && exit 3\n"
-                                    "exit $code\n")
-                         .arg(calls, environments, work.filePath("partial"))
-                         .toUtf8());
+        script.write(
+            QStringLiteral("#!/bin/sh\n"
+                           "echo \"$*\" >> '%1'\n"
+                           "env >> '%2'\n"
+                           "restic \"$@\"; code=$?\n"
+                           "[ \"$1\" = backup ] && [ -e '%3' ] && echo '%4' >&2 && exit 3\n"
+                           "exit $code\n")
+                .arg(calls, environments, work.filePath("partial"),
+                     R"({"message_type":"error","error":{"message":"permission denied"},)"
+                     R"("during":"archival","item":"/c/Tillora/Locked.dat"})")
+                .toUtf8());
         script.close();
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
 
@@ -188,7 +191,9 @@ private slots:
 
         QCOMPARE(partial.offsite->outcome, Outcome::Incomplete);
         QVERIFY(!partial.offsite->snapshotId.isEmpty());
-        QVERIFY(!partial.offsite->reason.isEmpty());
+        QCOMPARE(partial.offsite->reason,
+                 QStringLiteral("1 file(s) could not be read: /c/Tillora/Locked.dat: permission "
+                                "denied"));
 
         const QByteArray commandLines = *readWholeFile(calls);
         QVERIFY(commandLines.contains("unlock") && commandLines.contains("--files-from-raw"));
