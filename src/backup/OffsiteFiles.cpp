@@ -73,8 +73,9 @@ QStringList directorySetFiles(const BackupControls& controls, const Platform& pl
 
 QByteArray nulSeparated(const QStringList& nativePaths) {
     QByteArray bytes;
+    // restic reads the names as UTF-8 on every system, and wants the system's separators.
     for (const QString& path : nativePaths) {
-        bytes += QFile::encodeName(path);
+        bytes += QDir::toNativeSeparators(path).toUtf8();
         bytes += '\0';
     }
     return bytes;

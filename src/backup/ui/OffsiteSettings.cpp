@@ -323,8 +323,8 @@ void OffsiteSettings::restoreSelected() {
     }
     restoreFolder_ = folder;
     const QString id = item->data(0, Qt::UserRole).toString();
-    runRestic(typedCommands().restore(id, folder), QStringLiteral("Restoring..."),
-              [this, folder](const ResticExit& exit) {
+    runRestic(typedCommands().restore(id, QDir::toNativeSeparators(folder)),
+              QStringLiteral("Restoring..."), [this, folder](const ResticExit& exit) {
                   const qint64 written = filesBelow(folder);
                   setStatus(exit.succeeded()
                                 ? QStringLiteral("Restored %1 files into %2.")
