@@ -1,4 +1,5 @@
 // The backup settings file, its drive checks and the folder values read at start-up.
+#include "BackupOptions.h"
 #include "BackupSettingsFile.h"
 #include "FakePlatform.h"
 #include "FakePrompts.h"
@@ -282,6 +283,26 @@ private Q_SLOTS:
         QCOMPARE(values.RemoteDIR, QStringLiteral("D:\\POS\\"));
         QCOMPARE(values.ShiftraDIR, QStringLiteral("D:\\Clock\\"));
         QCOMPARE(values.CompanyName, QStringLiteral("Joe's Diner"));
+    }
+
+    // The options file is shared with other groups: a damaged value reads as its
+    // default, and saving the backup's group keeps the others word for word.
+    void backupOptionsFallBackAndKeepOtherGroups() {
+        Store store;
+        QCOMPARE(BackupOptions::load(store.platform, store.values).keepVersionsDays, 14);
+        store.drives.writeFile('c', QStringLiteral("Tillora/ini/BackupOptions.ini"),
+                               "[Backup]\nSkipUnchanged=maybe\nKeepVersionsDays=-3\n"
+                               "CatchUpMissedRun=false\n[Offsite]\nRepository=b2:bucket:store1\n");
+        BackupOptions options = BackupOptions::load(store.platform, store.values);
+        QVERIFY(options.skipUnchanged);
+        QCOMPARE(options.keepVersionsDays, 14);
+        QVERIFY(!options.catchUpMissedRun);
+        options.keepVersionsDays = 0;
+        QVERIFY(options.save(store.platform, store.values));
+        const QByteArray saved =
+            store.drives.readFile('c', QStringLiteral("Tillora/ini/BackupOptions.ini"));
+        QVERIFY(saved.contains("KeepVersionsDays=0"));
+        QVERIFY(saved.contains("Repository=b2:bucket:store1"));
     }
 };
 

@@ -83,10 +83,10 @@ private slots:
         store.window.enabled[5] = true;
         NetReconnect reconnect(store.window, store.platform, store.values, {});
         store.reconnect = [&] { reconnect.run(); };
-        QCOMPARE(store.engine.RunBackup(), BackupEngine::Outcome::NetworkFailed);
+        QCOMPARE(store.engine.RunBackup().outcome, BackupEngine::Outcome::NetworkFailed);
 
         store.platform.onStart = [&](const Command&) { store.drives.addDrive('z'); };
-        QCOMPARE(store.engine.RunBackup(), BackupEngine::Outcome::Completed);
+        QCOMPARE(store.engine.RunBackup().outcome, BackupEngine::Outcome::Completed);
         QCOMPARE(store.drives.readFile('z', "TLRAbackup/Tillora/a.dat"), "a");
     }
 

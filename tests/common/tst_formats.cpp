@@ -1,7 +1,9 @@
 // The shared file formats: quoted comma-separated values, fixed records, code page.
 #include "CodePage.h"
 #include "FixedRecord.h"
+#include "IniFile.h"
 #include "QuotedCsv.h"
+#include "SecretStore.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -142,6 +144,32 @@ private Q_SLOTS:
         QCOMPARE(all.mid(20, 20), QByteArray("CCCC") + QByteArray(16, ' '));
         QCOMPARE(records.recordCount(), 5);
         QVERIFY(!records.write(1, FixedRecord(9))); // wrong length refused
+    }
+
+    // Secrets stay readable by their owner only, from the first write on, and an empty
+    // value removes a key instead of storing a blank.
+    void secretsAreOwnerOnlyAndRoundTrip() {
+        QTemporaryDir home;
+        SecretStore secrets(home.filePath(QStringLiteral("config/tillora")));
+        QVERIFY(secrets.setValue(QStringLiteral("Push/Token"), QStringLiteral("tk_a\\b=c")));
+        QVERIFY(secrets.setValue(QStringLiteral("Offsite/Password"), QStringLiteral("pw")));
+        QCOMPARE(QFileInfo(secrets.filePath()).permissions() & 0x0077, QFileDevice::Permissions());
+        QCOMPARE(secrets.value(QStringLiteral("Push/Token")), QStringLiteral("tk_a\\b=c"));
+        QVERIFY(secrets.setValue(QStringLiteral("Push/Token"), QString()));
+        QVERIFY(secrets.value(QStringLiteral("Push/Token")).isEmpty());
+        QCOMPARE(secrets.value(QStringLiteral("Offsite/Password")), QStringLiteral("pw"));
+        QVERIFY(!readWholeFile(secrets.filePath())->contains("Token"));
+    }
+
+    void iniFileKeepsBackslashesAndUnreadableFilesReadEmpty() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Notify.ini"));
+        QVERIFY(writeIniFile(
+            path, {{QStringLiteral("Push/CAFile"), QStringLiteral("c:\\Tillora\\ini\\ca.pem")}}));
+        QVERIFY(readWholeFile(path)->contains("c:\\\\Tillora"));
+        QCOMPARE(readIniFile(path).value(QStringLiteral("Push/CAFile")).toString(),
+                 QStringLiteral("c:\\Tillora\\ini\\ca.pem"));
+        QVERIFY(readIniFile(dir.filePath(QStringLiteral("missing.ini"))).isEmpty());
     }
 };
 
