@@ -169,7 +169,7 @@ void BackupApplication::offsiteEnded(const BackupRunResult& result) {
                                               : QStringLiteral("Off-site copy INCOMPLETE"),
                                        result.offsite->reason);
     }
-    Q_EMIT backupResult(result);
+    Q_EMIT offsiteResult(result);
 }
 
 void BackupApplication::mobileTextStartupChecks() {

@@ -62,9 +62,12 @@ public:
 Q_SIGNALS:
     // Timer2 ticked: the program sits in the notification area.
     void resident();
-    // Every backup run's result; a nightly run's comes again when its off-site copy has
-    // ended, with `offsite` filled in and the same start time.
+    // Every backup run's result, as the local run ends.
     void backupResult(const BackupRunResult& result);
+    // A nightly run's result again once its off-site copy has ended: the same run (same
+    // start time) with `offsite` filled in. The history replaces the night's record with
+    // it; its alert is about the off-site copy only, the local run's came before.
+    void offsiteResult(const BackupRunResult& result);
 
 private:
     void wire();
