@@ -81,15 +81,11 @@ void OffsiteStep::stop() {
         fail(QStringLiteral("the program was ended during the off-site copy"));
     }
     for (BackupRunResult result : waiting) {
-        result.offsite = OffsiteSummary{OffsiteSummary::Outcome::Failed,
-                                        clock_.now(),
-                                        0,
-                                        0,
-                                        0,
-                                        0,
-                                        0,
-                                        {},
-                                        QStringLiteral("not started: the program was ended")};
+        OffsiteSummary summary;
+        summary.outcome = OffsiteSummary::Outcome::Failed;
+        summary.finished = clock_.now();
+        summary.reason = QStringLiteral("not started: the program was ended");
+        result.offsite = summary;
         Q_EMIT finished(result);
     }
 }

@@ -109,6 +109,40 @@ private slots:
                  qPrintable(failed.offsite->reason));
     }
 
+    // A night whose copy is still going when the next night ends waits its turn; ending
+    // the program still gives each its result.
+    void nightsQueueAndEndingTheProgramReportsEveryOne() {
+        OffsiteStore store;
+        fillStore(store);
+        QTemporaryDir repository;
+        store.configure(repository.filePath("repo"), Password);
+        QVERIFY(store.restic(store.commands().init()).succeeded());
+        BackupRunResult night;
+        night.started = store.clock.now();
+        BackupRunResult next = night;
+        next.started = night.started.addDays(1);
+
+        QSignalSpy done(&store.offsite, &OffsiteStep::finished);
+        store.offsite.start(night);
+        store.offsite.start(next);
+        store.offsite.stop();
+        QCOMPARE(done.size(), 2);
+        for (const QList<QVariant>& signal : done)
+            QCOMPARE(signal.first().value<BackupRunResult>().offsite->outcome, Outcome::Failed);
+        QVERIFY(!store.offsite.running());
+
+        done.clear();
+        store.offsite.start(night);
+        store.offsite.start(next);
+        QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 60000);
+        const auto first = done.at(0).first().value<BackupRunResult>();
+        const auto second = done.at(1).first().value<BackupRunResult>();
+        QCOMPARE(first.started, night.started);
+        QCOMPARE(second.started, next.started);
+        QCOMPARE(second.offsite->outcome, Outcome::Completed);
+        QVERIFY(first.offsite->snapshotId != second.offsite->snapshotId);
+    }
+
     void failuresEndTheStepWithAReason_data() {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("restic");
