@@ -208,6 +208,9 @@ private slots:
                                         .arg(serverPassword, server.url().mid(7)));
         QCOMPARE(typed.password, serverPassword);
         store.configure(typed.withoutPassword, Password, wrapper);
+        OffsiteOptions limited = OffsiteOptions::load(store.platform, store.values);
+        limited.limitUploadKiB = 512;
+        QVERIFY(limited.save(store.platform, store.values).ok);
         OffsiteSecrets keys = OffsiteSecrets::load(store.secrets);
         keys.serverPassword = typed.password;
         QVERIFY(keys.save(store.secrets).ok);
@@ -230,7 +233,9 @@ private slots:
                                 "denied"));
 
         const QByteArray commandLines = *readWholeFile(calls);
-        QVERIFY(commandLines.contains("unlock") && commandLines.contains("--files-from-raw"));
+        QVERIFY(commandLines.contains("unlock\n"));
+        QVERIFY(commandLines.contains("--files-from-raw"));
+        QVERIFY(commandLines.contains("--limit-upload 512"));
         const QByteArray environment = *readWholeFile(environments);
         QVERIFY(environment.contains("RESTIC_PASSWORD=" + Password.toUtf8()));
         const QByteArray options =
