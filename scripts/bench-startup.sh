@@ -18,7 +18,8 @@ demo/make-demo-store.sh "$work/prefix" > /dev/null
 # Back up to the drive the selector starts on: no drive information pop-up.
 sed -i 's/"e: \[BACKUP\]"/"c:"/' "$work/prefix/drive_c/Tillora/ini/Autobackup.dat"
 mkdir -m 700 "$work/runtime"
-export WINEPREFIX="$work/prefix" XDG_RUNTIME_DIR="$work/runtime"
+# XDG_CONFIG_HOME: the program remembers its drive folder there, not in your own settings.
+export WINEPREFIX="$work/prefix" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config"
 
 clock_ticks=$(getconf CLK_TCK)
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }

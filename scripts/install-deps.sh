@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs; "test" adds what the tests need.
-# Usage: install-deps.sh [test] [windows]
+# Usage: install-deps.sh [test] [windows] [package]
 # Packages already present are not fetched again.
 set -euo pipefail
 
@@ -14,6 +14,12 @@ fi
 # "windows" adds the cross compiler and Wine that the Win32 layer's tests run with.
 if [[ " $* " == *" windows "* ]]; then
     packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64)
+fi
+
+# "package" adds what making and checking the Debian package takes (file and dpkg-dev
+# for CPack's dependency scan) and rsvg-convert for scripts/render-icons.sh.
+if [[ " $* " == *" package "* ]]; then
+    packages+=(file dpkg-dev lintian desktop-file-utils appstream librsvg2-bin)
 fi
 
 missing=()

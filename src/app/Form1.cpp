@@ -2,6 +2,7 @@
 
 #include "ActiveResize.h"
 #include "ControlNames.h"
+#include "SessionAutostart.h"
 #include "TimeOfDay.h"
 #include "TrayIcon.h"
 
@@ -63,7 +64,9 @@ Form1::Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsF
     , settingsFile_(settingsFile) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tillora Auto Backup - keeps your store data safe"));
-    setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon));
+    // The installed icon where the desktop's theme has it; the style's drive otherwise.
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("tillora-backup"),
+                                   QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon)));
     notificationArea_ = TrayIcon::notificationAreaAvailable();
     resize_ = new ActiveResize(this, DesignSize);
     buildControls();
@@ -439,6 +442,22 @@ void Form1::Terminate() {
         trayIcon_->remove();
     QApplication::processEvents();
     SaveBackupSettings();
+}
+
+void Form1::wireAutostart(SessionAutostart& autostart) {
+    StartWithSession = new QCheckBox(QStringLiteral("Start with the desktop session"), this);
+    StartWithSession->setObjectName(QStringLiteral("StartWithSession"));
+    StartWithSession->setChecked(autostart.isOn());
+    // The box shares the row of the start-up hint, which gives up some of its width.
+    resize_->place(SSPanel14, {10, 390, 460, 52});
+    resize_->place(StartWithSession, {480, 402, 210, 28});
+    connect(StartWithSession, &QCheckBox::clicked, this, [this, &autostart](bool on) {
+        const AutostartChange change = autostart.setOn(on);
+        if (change.ok)
+            return;
+        StartWithSession->setChecked(autostart.isOn());
+        prompts_.critical(StartWithSession->text(), change.reason);
+    });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

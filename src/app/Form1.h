@@ -26,6 +26,7 @@ class QTimer;
 namespace tillora {
 
 class ActiveResize;
+class SessionAutostart;
 class TrayIcon;
 
 // A panel with a caption that reports clicks.
@@ -85,6 +86,10 @@ public:
     // The off-site copy's progress beside the last backup date; nothing hides it.
     void showOffsiteProgress(std::optional<int> percent);
 
+    // Shows the "Start with the desktop session" box, which switches `autostart` (it must
+    // outlive the window).
+    void wireAutostart(SessionAutostart& autostart);
+
     TrayIcon* trayIcon() const { return trayIcon_; }
     bool notificationAreaAvailable() const { return notificationArea_; }
     void setNotificationAreaAvailable(bool available) { notificationArea_ = available; }
@@ -127,6 +132,7 @@ public:
     QProgressBar* OffsiteProgress;
     QGroupBox* TextToMobile;
     QTimer* Timer2;
+    QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries
 
     // The busy overlay.
     QFrame* SSPanel2;

@@ -1,6 +1,7 @@
 // The kitchen printer 2 program: switches the second kitchen printer on and off by its
 // weekly schedule from the notification area.
 #include "Clock.h"
+#include "DesktopSession.h"
 #include "Kp2Startup.h"
 #include "Platform.h"
 #include "ProgramValues.h"
@@ -17,7 +18,13 @@ int main(int argc, char* argv[]) {
     // The window hides into the notification area; only "End" ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const auto platform = createPlatform();
+    const auto session = openDesktopSession(
+        {QString::fromLatin1(Kp2ProgramName),
+         QStringLiteral("Tillora Kitchen Printer 2"),
+         QStringLiteral("Switches the second kitchen printer on and off by its weekly schedule"),
+         {},
+         {}});
+    const auto platform = createPlatform(session.driveFolder);
     SystemClock clock;
     WidgetPrompts prompts;
     ProgramValues values;
@@ -27,6 +34,8 @@ int main(int argc, char* argv[]) {
     });
     if (!program.window)
         return 1;
+    if (session.autostart)
+        program.window->wireAutostart(*session.autostart);
     QObject::connect(program.window.get(), &Form2::endRequested, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     return app.exec();

@@ -1,5 +1,7 @@
 // tillora-backup: the resident backup and texting utility.
 #include "BackupApplication.h"
+#include "DesktopSession.h"
+#include "Form1.h"
 #include "SingleInstance.h"
 #include "WidgetPrompts.h"
 
@@ -11,7 +13,13 @@ int main(int argc, char* argv[]) {
     // The program lives in the notification area with its window hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    auto platform = tillora::createPlatform();
+    const auto session =
+        tillora::openDesktopSession({QStringLiteral("tillora-backup"),
+                                     QStringLiteral("Tillora Auto Backup"),
+                                     QStringLiteral("Backs up the store's data every night"),
+                                     {},
+                                     {}});
+    auto platform = tillora::createPlatform(session.driveFolder);
     const auto instance = tillora::claimOrExplain(*platform, QStringLiteral("tillora-backup"));
     if (!instance)
         return 1;
@@ -19,6 +27,8 @@ int main(int argc, char* argv[]) {
     tillora::SystemClock clock;
     tillora::WidgetPrompts prompts;
     tillora::BackupApplication program(*platform, clock, prompts);
+    if (session.autostart)
+        program.form().wireAutostart(*session.autostart);
     program.start();
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 #include "FakePrompts.h"
 #include "Form1.h"
 #include "ManualClock.h"
+#include "SessionAutostart.h"
 #include "SingleInstance.h"
 #include "TLRAerror.h"
 #include "TempDrives.h"
@@ -114,6 +115,29 @@ private Q_SLOTS:
         QVERIFY(f.isVisible());
         QVERIFY(f.isMinimized());
         QVERIFY(!f.Timer2->isActive());
+    }
+
+    void startWithSessionBoxHasItsOwnPlaceAndSwitchesTheEntry() {
+        Program p;
+        p.make();
+        QTemporaryDir home;
+        SessionAutostart autostart({QStringLiteral("tillora-backup"),
+                                    QStringLiteral("Backup"),
+                                    {},
+                                    QStringLiteral("/usr/bin/tillora-backup"),
+                                    {}},
+                                   home.path());
+        p.form().wireAutostart(autostart);
+        p.app->start();
+        QCheckBox* box = p.form().StartWithSession;
+        QVERIFY(box->isVisible());
+        for (auto* control : p.form().findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control != box && control->isVisible())
+                QVERIFY2(!control->geometry().intersects(box->geometry()),
+                         qPrintable(control->objectName()));
+        }
+        box->click();
+        QVERIFY(autostart.isOn());
     }
 
     void anotherDestinationPopsUpItsFiguresDuringStartUp() {

@@ -63,6 +63,8 @@ struct Store {
         drives.writeFile('c', SettingsPath, QuotedFlags);
         env.insert(QStringLiteral("WINEPREFIX"), QFileInfo(drives.driveFolder()).absolutePath());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        // The program remembers its drive folder there: not in the tester's own settings.
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     }
     void start(QProcess& process) {

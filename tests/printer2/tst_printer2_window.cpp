@@ -4,9 +4,11 @@
 #include "Kp2Startup.h"
 #include "ManualClock.h"
 #include "Printer2Fixture.h"
+#include "SessionAutostart.h"
 #include "TrayIcon.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -225,6 +227,44 @@ private Q_SLOTS:
         QVERIFY(!w.form->trayIcon()->isShown());
         QVERIFY(!w.form->Timer1->isActive());
         QVERIFY(w.prompts.asked.isEmpty());
+    }
+
+    // The box writes and removes the entry; a folder that cannot hold it is reported and
+    // the box shows what is really there.
+    void startWithSessionBoxSwitchesTheAutostartEntry() {
+        Window w;
+        w.form->Form_Load();
+        QTemporaryDir home;
+        const QString folder = home.filePath(QStringLiteral("autostart"));
+        SessionAutostart autostart({QStringLiteral("tillora-kp2"),
+                                    QStringLiteral("KP2"),
+                                    {},
+                                    QStringLiteral("/usr/bin/tillora-kp2"),
+                                    QStringLiteral("/srv/store")},
+                                   folder);
+        w.form->wireAutostart(autostart);
+        w.form->IconMessage(514);
+        QCheckBox* box = w.form->findChild<QCheckBox*>(QStringLiteral("StartWithSession"));
+        QVERIFY(box && box->isVisible() && !box->isChecked());
+
+        box->click();
+        QFile entry(autostart.entryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(
+            entry.readAll().contains("\nExec=env WINEPREFIX=/srv/store /usr/bin/tillora-kp2\n"));
+        entry.close();
+        box->click();
+        QVERIFY(!QFile::exists(autostart.entryPath()));
+        QVERIFY(w.prompts.asked.isEmpty());
+
+        QVERIFY(QDir(folder).removeRecursively());
+        QFile blocker(folder); // a file where the folder belongs
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        box->click();
+        QVERIFY(!box->isChecked());
+        QCOMPARE(w.prompts.asked.size(), 1);
+        QVERIFY(w.prompts.asked[0].text.contains(folder));
     }
 
     void secondInstanceIsRefusedBeforeAnyFileIsRead() {

@@ -7,9 +7,11 @@
 #include "PrinterPicture.h"
 #include "Prompts.h"
 #include "ScheduleCheck.h"
+#include "SessionAutostart.h"
 #include "TimeOfDay.h"
 #include "TrayIcon.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -356,6 +358,21 @@ void Form2::settleIntoNotificationArea() {
         hide();
     else
         showMinimized();
+}
+
+void Form2::wireAutostart(SessionAutostart& autostart) {
+    StartWithSession = new QCheckBox(QStringLiteral("Start with the desktop session"), this);
+    StartWithSession->setObjectName(QStringLiteral("StartWithSession"));
+    StartWithSession->setChecked(autostart.isOn());
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(column->indexOf(SSPanel1[2]), StartWithSession);
+    connect(StartWithSession, &QCheckBox::clicked, this, [this, &autostart](bool on) {
+        const AutostartChange change = autostart.setOn(on);
+        if (change.ok)
+            return;
+        StartWithSession->setChecked(autostart.isOn());
+        prompts_.critical(StartWithSession->text(), change.reason);
+    });
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

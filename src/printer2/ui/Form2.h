@@ -7,6 +7,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -18,6 +19,7 @@ namespace tillora {
 class Clock;
 class Platform;
 class Prompts;
+class SessionAutostart;
 class TrayIcon;
 struct ProgramValues;
 
@@ -62,6 +64,10 @@ public:
     // A mouse message of the notification-area icon (513-518 show the window).
     void IconMessage(int messageCode);
 
+    // Shows the "Start with the desktop session" box, which switches `autostart` (it must
+    // outlive the window).
+    void wireAutostart(SessionAutostart& autostart);
+
     KitchenSchedule schedule() const; // the lists' texts, row by row
     int tickCount() const { return TickCount_; }
     int barWidthTwips() const { return barWidthTwips_; }
@@ -86,6 +92,7 @@ public:
     QFrame* Shape2 = nullptr;           // tick progress bar
     QLabel* Image1 = nullptr;
     QTimer* Timer1 = nullptr;
+    QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries
 
 Q_SIGNALS:
     // "End" was pressed: the program ends.

@@ -32,7 +32,8 @@ QIcon printerPicture() {
     p.setFont(font);
     p.drawText(QRect(8, 24, 20, 18), Qt::AlignCenter, QStringLiteral("2"));
     p.end();
-    return QIcon(pixmap);
+    // The installed icon where the desktop's theme has it; this drawing otherwise.
+    return QIcon::fromTheme(QStringLiteral("tillora-kp2"), QIcon(pixmap));
 }
 
 } // namespace tillora
