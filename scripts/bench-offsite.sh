@@ -25,14 +25,13 @@ if [[ ! -f "$work/drive_c/.generated-$total_mb" ]]; then
     "$here/scripts/bench-tree.py" "$work/drive_c" "$total_mb"
     touch "$work/drive_c/.generated-$total_mb"
 fi
-echo "Tree: $(du -sm "$work/drive_c" | cut -f1) MB in $(find "$work/drive_c" -type f | wc -l) files"
-
 rm -rf "$work/rest" "$work/cache" "$work/drive_c/BenchStore"
+echo "Tree: $(du -sm "$work/drive_c" | cut -f1) MB in $(find "$work/drive_c" -type f | wc -l) files"
 mkdir -p "$work/rest"
 export XDG_CACHE_HOME=$work/cache
 rclone serve restic --addr 127.0.0.1:0 --append-only "$work/rest" 2>"$work/rclone.log" &
 server=$!
-trap 'kill $server 2>/dev/null || true' EXIT
+trap 'kill $server 2>/dev/null; wait $server 2>/dev/null || true' EXIT
 for _ in $(seq 50); do
     url=$(grep -o 'http://127.0.0.1:[0-9]*/' "$work/rclone.log" | head -n1 || true)
     [[ -n $url ]] && break
