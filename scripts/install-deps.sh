@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs; "test" adds what the tests need.
-# Usage: install-deps.sh [test] [windows] [package]
+# Usage: install-deps.sh [test] [windows] [package] [fuzz]
 # Packages already present are not fetched again.
 set -euo pipefail
 
@@ -20,6 +20,12 @@ fi
 # for CPack's dependency scan) and rsvg-convert for scripts/render-icons.sh.
 if [[ " $* " == *" package "* ]]; then
     packages+=(file dpkg-dev lintian desktop-file-utils appstream librsvg2-bin)
+fi
+
+# "fuzz" adds clang and its libFuzzer and sanitizer runtimes, which are only a Recommends of
+# clang and so left out by --no-install-recommends.
+if [[ " $* " == *" fuzz "* ]]; then
+    packages+=(clang libclang-rt-14-dev)
 fi
 
 missing=()

@@ -1,8 +1,11 @@
 #include "BackupApplication.h"
 
 #include "BackupEngine.h"
+#include "BackupHistory.h"
+#include "BackupOptions.h"
 #include "BackupScheduler.h"
 #include "CarrierFile.h"
+#include "DatePictures.h"
 #include "DriveInfo.h"
 #include "Form1.h"
 #include "HourlyReportCheck.h"
@@ -10,16 +13,21 @@
 #include "OffsiteSettings.h"
 #include "OffsiteStep.h"
 #include "ReportCycle.h"
+#include "RunSummary.h"
 #include "SecretStore.h"
 #include "TLRAconnect.h"
 #include "TerminationRequests.h"
 #include "TextSettingsFile.h"
 #include "TexterWindows.h"
 #include "TilloraBackup3.h"
+#include "TimeOfDay.h"
 #include "TrayIcon.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -60,7 +68,8 @@ BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& 
     , settingsFile_(platform, prompts, values_)
     , form_(std::make_unique<Form1>(platform, prompts, settingsFile_))
     , driveInfo_(new DriveInfoPopup(platform, this))
-    , terminationRequests_(new TerminationRequests(this)) {
+    , terminationRequests_(new TerminationRequests(this))
+    , history_(platform, values_) {
     wire();
 }
 
@@ -96,6 +105,7 @@ void BackupApplication::wire() {
     wireBackup();
     wireTexting();
     wireOffsite();
+    wireCatchUp();
 }
 
 void BackupApplication::wireBackup() {
@@ -105,12 +115,13 @@ void BackupApplication::wireBackup() {
     engine_ = std::make_unique<BackupEngine>(*form, *form, platform_, clock_, prompts_, values_,
                                              [this] { netReconnect_->run(); });
     connect(form->SSCommand3, &QPushButton::clicked, this,
-            [this] { backupRunEnded(engine_->RunBackup(BackupEngine::Trigger::BackupNow)); });
+            [this] { runBackup(RunTrigger::BackupNow); });
+    connect(form->HistoryButton, &QPushButton::clicked, this, &BackupApplication::showHistory);
     connect(form->Command1, &QPushButton::clicked, this, [this] { netReconnect_->run(); });
 
     scheduler_ = new BackupScheduler(
         clock_, [form] { return form->Combo1[0]->currentText(); },
-        [this] { backupRunEnded(engine_->RunBackup(BackupEngine::Trigger::Scheduled)); }, this);
+        [this] { runBackup(RunTrigger::Scheduled); }, this);
 }
 
 void BackupApplication::wireTexting() {
@@ -147,11 +158,81 @@ OffsiteSettings& BackupApplication::offsiteWindow() {
     if (!offsiteWindow_) {
         offsiteWindow_ =
             new OffsiteSettings(*form_, platform_, values_, prompts_, *secrets_, form_.get());
+        // restic lists no sizes; our own history knows the nights we copied.
+        offsiteWindow_->historyOf =
+            [this](const QString& shortId) -> std::optional<OffsiteSummary> {
+            for (const HistoryEntry& entry : history_.runs()) {
+                if (entry.run.offsite && !shortId.isEmpty() &&
+                    entry.run.offsite->snapshotId == shortId)
+                    return entry.run.offsite;
+            }
+            return std::nullopt;
+        };
     }
     return *offsiteWindow_;
 }
 
-void BackupApplication::backupRunEnded(const BackupRunResult& result) {
+void BackupApplication::offsiteEnded(const BackupRunResult& result) {
+    if (!offsite_->running())
+        form_->showOffsiteProgress(std::nullopt);
+    // The night's record gets the copy's summary: same start time, so it is replaced.
+    recordHistory(result);
+    const RunSummary summary = summarize(result);
+    form_->showLastRun(summary.line, summary.attention);
+    if (result.offsite->outcome != OffsiteSummary::Outcome::Completed) {
+        const bool failed = result.offsite->outcome == OffsiteSummary::Outcome::Failed;
+        form_->announceRun(failed ? QStringLiteral("Off-site copy FAILED")
+                                  : QStringLiteral("Off-site copy INCOMPLETE"),
+                           result.offsite->reason, true);
+    }
+    Q_EMIT offsiteResult(result);
+}
+
+void BackupApplication::wireCatchUp() {
+    // Made up once, a while after start-up, when the PC was off at the backup minute.
+    catchUpTimer_ = new QTimer(this);
+    catchUpTimer_->setSingleShot(true);
+    connect(catchUpTimer_, &QTimer::timeout, this, [this] {
+        if (form_->CatchUpBox->isChecked() && catchUpRule().missedAtStart(clock_.now()))
+            runBackup(RunTrigger::CatchUp);
+    });
+    // Made up at once when the minute passed between two ticks (sleep, a clock jump, a tick
+    // held by other work), but after the tick has ended and the scheduler is re-armed.
+    scheduler_->setTickObserver([this](const QDateTime& previous, const QDateTime& now) {
+        if (form_->CatchUpBox->isChecked() && catchUpRule().missedBetweenTicks(previous, now))
+            QTimer::singleShot(0, this, [this] { runBackup(RunTrigger::CatchUp); });
+    });
+    connect(form_->CatchUpBox, &QCheckBox::clicked, this, &BackupApplication::saveCatchUpOption);
+}
+
+CatchUpRule BackupApplication::catchUpRule() const {
+    return {parseTimeOfDay(form_->Combo1[0]->currentText()),
+            {lastBackupEnd_, parseShortDate(form_->Text2->text())}};
+}
+
+void BackupApplication::saveCatchUpOption(bool on) {
+    BackupOptions options = BackupOptions::load(platform_, values_);
+    options.catchUpMissedRun = on;
+    if (const SaveResult saved = options.save(platform_, values_); !saved) {
+        prompts_.notify(
+            {PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("Options not saved"),
+             QStringLiteral("The backup options could not be saved: %1").arg(saved.reason),
+             PromptAnswer::Ok});
+    }
+}
+
+void BackupApplication::runBackup(RunTrigger trigger) {
+    finishRun(engine_->RunBackup(trigger));
+}
+
+void BackupApplication::finishRun(const BackupRunResult& result) {
+    const RunSummary summary = summarize(result);
+    if (result.isRun()) {
+        recordHistory(result);
+        form_->showLastRun(summary.line, summary.attention);
+    }
+    if (result.trigger == RunTrigger::BackupNow)
+        form_->announceRun(QStringLiteral("Backup Now"), summary.line, summary.attention);
     Q_EMIT backupResult(result);
     // The copy elsewhere runs beside the event loop: the tick that started the backup
     // ends now, and the first upload of hours holds neither the next tick nor the window.
@@ -159,17 +240,56 @@ void BackupApplication::backupRunEnded(const BackupRunResult& result) {
         offsite_->start(result);
 }
 
-void BackupApplication::offsiteEnded(const BackupRunResult& result) {
-    if (!offsite_->running())
-        form_->showOffsiteProgress(std::nullopt);
-    if (result.offsite && result.offsite->outcome != OffsiteSummary::Outcome::Completed &&
-        form_->trayIcon()) {
-        const bool failed = result.offsite->outcome == OffsiteSummary::Outcome::Failed;
-        form_->trayIcon()->showMessage(failed ? QStringLiteral("Off-site copy FAILED")
-                                              : QStringLiteral("Off-site copy INCOMPLETE"),
-                                       result.offsite->reason);
+void BackupApplication::recordHistory(const BackupRunResult& result) {
+    if (result.isBackup())
+        lastBackupEnd_ = result.finished;
+    const SaveResult saved = history_.record(result);
+    if (historyWindow_)
+        historyWindow_->reload();
+    // The run counts whatever happens to its line. A full disk fails every night the same
+    // way, so the owner is told once, until a line is written again.
+    if (saved) {
+        historyFailureTold_ = false;
+        return;
     }
-    Q_EMIT offsiteResult(result);
+    qWarning("tillora-backup: the backup history was not written: %s", qPrintable(saved.reason));
+    if (!historyFailureTold_) {
+        historyFailureTold_ = true;
+        form_->announceRun(
+            QStringLiteral("Backup history not saved"),
+            QStringLiteral("The backup ran, but its history could not be written: %1")
+                .arg(saved.reason),
+            true);
+    }
+}
+
+void BackupApplication::showLastRunOfHistory() {
+    const QList<HistoryEntry> runs = history_.runs();
+    const auto newest = std::max_element(
+        runs.begin(), runs.end(),
+        [](const HistoryEntry& a, const HistoryEntry& b) { return a.run.started < b.run.started; });
+    if (newest != runs.end()) {
+        const RunSummary summary = summarize(newest->run, newest->filesNotCopied);
+        form_->showLastRun(summary.line, summary.attention);
+    }
+    lastBackupEnd_ = history_.lastBackupEnd();
+}
+
+BackupHistory* BackupApplication::historyWindow() const {
+    return historyWindow_;
+}
+
+void BackupApplication::showHistory() {
+    if (!historyWindow_) {
+        historyWindow_ = new BackupHistory(history_, clock_, form_.get());
+        if (openDeliveryWindow)
+            historyWindow_->setDeliveryAction(openDeliveryWindow);
+    } else {
+        historyWindow_->reload();
+    }
+    historyWindow_->show();
+    historyWindow_->raise();
+    historyWindow_->activateWindow();
 }
 
 void BackupApplication::mobileTextStartupChecks() {
@@ -186,8 +306,13 @@ void BackupApplication::start() {
     QCoreApplication::processEvents();
 
     form.FillTimeLists();
-    readPosSettings(platform_, values_);
+    if (readPosSettings(platform_, values_) == PosSettingsFile::Damaged)
+        prompts_.notify({PromptIcon::Warning, PromptButtons::Ok,
+                         QStringLiteral("Config file Damaged"), damagedPosSettingsMessage(),
+                         PromptAnswer::Ok});
     form.LoadBackupSettings();
+    form.CatchUpBox->setChecked(BackupOptions::load(platform_, values_).catchUpMissedRun);
+    showLastRunOfHistory();
     form.ShowBackupStatus();
     form.AddTrayIcon();
     QCoreApplication::processEvents();
@@ -198,6 +323,7 @@ void BackupApplication::start() {
     mobileTextStartupChecks();
     form.armResidentTimer();
     scheduler_->start();
+    catchUpTimer_->start(catchUpDelay);
     started_ = true;
 }
 

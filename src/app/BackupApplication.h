@@ -1,21 +1,27 @@
 #pragma once
 
+#include "BackupHistoryLog.h"
 #include "BackupRunResult.h"
 #include "BackupSettingsFile.h"
+#include "CatchUpRule.h"
 #include "Clock.h"
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <chrono>
 #include <functional>
 #include <memory>
 
+class QTimer;
+
 namespace tillora {
 
 class BackupEngine;
+class BackupHistory;
 class BackupScheduler;
 class DriveInfoPopup;
 class Form1;
@@ -54,6 +60,20 @@ public:
     OffsiteStep& offsite() { return *offsite_; }
     // The off-site copy's window, made on first use.
     OffsiteSettings& offsiteWindow();
+    const BackupHistoryLog& history() const { return history_; }
+    BackupHistory* historyWindow() const;
+
+    // Every run, whoever starts it (Backup Now, the scheduler, a catch-up), goes through
+    // here, so its result reaches the window, the history and the owner.
+    void runBackup(RunTrigger trigger);
+    // Opens the history window (the "History" button).
+    void showHistory();
+
+    // What the history window's "Delivery..." button opens; the button shows once set.
+    std::function<void()> openDeliveryWindow;
+    // How long after start-up a missed night is made up: the start-up windows are done by
+    // then, and a network drive has had time to come up.
+    std::chrono::milliseconds catchUpDelay{std::chrono::minutes(2)};
 
     // How the program ends; tests replace it. The default closes every window and leaves
     // the main loop, or the process itself when called from inside other work.
@@ -74,8 +94,13 @@ private:
     void wireBackup();
     void wireTexting();
     void wireOffsite();
-    void backupRunEnded(const BackupRunResult& result);
     void offsiteEnded(const BackupRunResult& result);
+    void wireCatchUp();
+    void finishRun(const BackupRunResult& result);
+    void recordHistory(const BackupRunResult& result);
+    void showLastRunOfHistory();
+    CatchUpRule catchUpRule() const;
+    void saveCatchUpOption(bool on);
     void mobileTextStartupChecks();
     void endProcessNow();
 
@@ -96,6 +121,11 @@ private:
     std::unique_ptr<TexterWindows> texting_;
     std::unique_ptr<HourlyReportCheck> hourlyReport_;
     TerminationRequests* terminationRequests_;
+    BackupHistoryLog history_;
+    QPointer<BackupHistory> historyWindow_;
+    std::optional<QDateTime> lastBackupEnd_; // of the last run that counts as a backup
+    bool historyFailureTold_ = false;
+    QTimer* catchUpTimer_ = nullptr;
     bool ending_ = false;
     bool started_ = false; // start() has finished: main() runs the main loop next
 };

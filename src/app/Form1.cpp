@@ -28,7 +28,7 @@ namespace tillora {
 
 namespace {
 
-constexpr QSize DesignSize(700, 500);
+constexpr QSize DesignSize(700, 530);
 // The overlay rests below the visible area and moves up while a backup runs.
 constexpr int OverlayRestingTop = twips(12000);
 constexpr int OverlayBusyTop = twips(1440);
@@ -70,6 +70,7 @@ Form1::Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsF
     notificationArea_ = TrayIcon::notificationAreaAvailable();
     resize_ = new ActiveResize(this, DesignSize);
     buildControls();
+    buildRunControls();
     buildOverlay();
     fillDrives();
 
@@ -182,14 +183,14 @@ void Form1::buildControls() {
     OffsiteProgress->setObjectName(QStringLiteral("OffsiteProgress"));
     OffsiteProgress->setFormat(QStringLiteral("Off-site %p%"));
     OffsiteProgress->setVisible(false);
-    resize_->place(OffsiteProgress, {270, 311, 112, 26});
+    resize_->place(OffsiteProgress, {390, 356, 300, 24});
 
     SSPanel6 = new ClickablePanel(QString(), this);
     SSPanel6->setObjectName(QStringLiteral("SSPanel6"));
     SSPanel6->setFrameShape(QFrame::Panel);
     SSPanel6->setFrameShadow(QFrame::Sunken);
     SSPanel6->setAlignment(Qt::AlignCenter);
-    resize_->place(SSPanel6, {10, 356, 680, 28});
+    resize_->place(SSPanel6, {10, 386, 680, 28});
 
     SSPanel14 = panelLabel(
         QStringLiteral("Click Done to Keep this program running in the Background. To have this "
@@ -198,7 +199,7 @@ void Form1::buildControls() {
         this);
     SSPanel14->setObjectName(QStringLiteral("SSPanel14"));
     SSPanel14->setWordWrap(true);
-    resize_->place(SSPanel14, {10, 390, 680, 52});
+    resize_->place(SSPanel14, {10, 420, 680, 52});
 
     SSCommand1 = new QPushButton(QStringLiteral("Done"), this);
     SSCommand2 = new QPushButton(QStringLiteral("End"), this);
@@ -207,7 +208,7 @@ void Form1::buildControls() {
     SSCommand4->setToolTip(QStringLiteral("Set above directories to  Defaults"));
     const std::array<QPushButton*, 4> row = {SSCommand1, SSCommand2, SSCommand3, SSCommand4};
     for (int i = 0; i < 4; ++i)
-        resize_->place(row[i], {10 + i * 172, 452, 162, 38});
+        resize_->place(row[i], {10 + i * 172, 482, 162, 38});
 
     const std::array<std::pair<QPushButton*, const char*>, 8> names2 = {{
         {SSCommand1, "SSCommand1"},
@@ -221,6 +222,23 @@ void Form1::buildControls() {
     }};
     for (const auto& [button, name] : names2)
         button->setObjectName(QString::fromLatin1(name));
+}
+
+void Form1::buildRunControls() {
+    HistoryButton = new QPushButton(QStringLiteral("History"), this);
+    HistoryButton->setObjectName(QStringLiteral("HistoryButton"));
+    HistoryButton->setToolTip(
+        QStringLiteral("Every backup run, and the last 30 nights as a chart"));
+    resize_->place(HistoryButton, {270, 310, 110, 26});
+    LastRunLabel = new QLabel(this);
+    LastRunLabel->setObjectName(QStringLiteral("LastRunLabel"));
+    resize_->place(LastRunLabel, {10, 340, 370, 20});
+    CatchUpBox = new QCheckBox(QStringLiteral("Make up a missed backup at start"), this);
+    CatchUpBox->setObjectName(QStringLiteral("CatchUpBox"));
+    CatchUpBox->setChecked(true);
+    CatchUpBox->setToolTip(QStringLiteral(
+        "When the computer was off or asleep at the backup time, back up soon after it is on"));
+    resize_->place(CatchUpBox, {10, 362, 370, 20});
 }
 
 void Form1::buildOverlay() {
@@ -404,6 +422,24 @@ void Form1::showOffsiteProgress(std::optional<int> percent) {
         OffsiteProgress->setValue(std::clamp(*percent, 0, 100));
 }
 
+void Form1::showLastRun(const QString& line, bool attention) {
+    LastRunLabel->setText(line);
+    QPalette palette = LastRunLabel->palette();
+    palette.setColor(QPalette::WindowText, attention
+                                               ? toQColor(colour::Red)
+                                               : QApplication::palette().windowText().color());
+    LastRunLabel->setPalette(palette);
+}
+
+void Form1::announceRun(const QString& title, const QString& text, bool attention) {
+    if (!trayIcon_)
+        return;
+    if (attention)
+        trayIcon_->showMessage(title, text);
+    else
+        trayIcon_->showInformation(title, text);
+}
+
 void Form1::refuseQuotedName(int row) {
     QLineEdit* box = Text1[row];
     const auto problem = BackupSettingsFile::folderNameProblem(box->text());
@@ -449,8 +485,8 @@ void Form1::wireAutostart(SessionAutostart& autostart) {
     StartWithSession->setObjectName(QStringLiteral("StartWithSession"));
     StartWithSession->setChecked(autostart.isOn());
     // The box shares the row of the start-up hint, which gives up some of its width.
-    resize_->place(SSPanel14, {10, 390, 460, 52});
-    resize_->place(StartWithSession, {480, 402, 210, 28});
+    resize_->place(SSPanel14, {10, 420, 460, 52});
+    resize_->place(StartWithSession, {480, 432, 210, 28});
     connect(StartWithSession, &QCheckBox::clicked, this, [this, &autostart](bool on) {
         const AutostartChange change = autostart.setOn(on);
         if (change.ok)

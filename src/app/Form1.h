@@ -86,6 +86,10 @@ public:
     // The off-site copy's progress beside the last backup date; nothing hides it.
     void showOffsiteProgress(std::optional<int> percent);
 
+    // The last run's result under the last backup date, red when it needs attention.
+    void showLastRun(const QString& line, bool attention);
+    // A message from the notification-area icon, where the desktop shows them.
+    void announceRun(const QString& title, const QString& text, bool attention);
     // Shows the "Start with the desktop session" box, which switches `autostart` (it must
     // outlive the window).
     void wireAutostart(SessionAutostart& autostart);
@@ -134,6 +138,11 @@ public:
     QTimer* Timer2;
     QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries
 
+    // The run history and the catch-up of a missed night.
+    QLabel* LastRunLabel;
+    QPushButton* HistoryButton;
+    QCheckBox* CatchUpBox; // [Backup] CatchUpMissedRun of BackupOptions.ini
+
     // The busy overlay.
     QFrame* SSPanel2;
     QLabel* Label3; // from
@@ -156,6 +165,7 @@ protected:
 private:
     void buildControls();
     void buildOverlay();
+    void buildRunControls();
     void fillDrives();
     void selectDrive(QComboBox* selector, const QString& driveText);
     void refuseQuotedName(int row);

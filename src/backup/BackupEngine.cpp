@@ -70,7 +70,7 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
     processEventsNow();
 
     result.outcome = [&] {
-        if (!confirmOnceADay() || !confirmSameDrive(trigger))
+        if (!confirmOnceADay(trigger) || !confirmSameDrive(trigger))
             return Outcome::Declined;
         if (controls_.folderEnabled(NetworkDriveRow) && !reconnectNetworkDrive())
             return Outcome::NetworkFailed;
@@ -87,7 +87,10 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
     return result;
 }
 
-bool BackupEngine::confirmOnceADay() {
+bool BackupEngine::confirmOnceADay(Trigger trigger) {
+    // A catch-up run makes up a missed night unattended: nobody is there to answer.
+    if (trigger == Trigger::CatchUp)
+        return true;
     const QString last = controls_.lastBackupText();
     if (last == QLatin1String("Never"))
         return true;

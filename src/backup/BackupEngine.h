@@ -36,7 +36,7 @@ public:
     void setNetworkWaitLimit(std::chrono::milliseconds limit) { networkWaitLimit_ = limit; }
 
 private:
-    bool confirmOnceADay();
+    bool confirmOnceADay(Trigger trigger);
     bool confirmSameDrive(Trigger trigger);
     bool reconnectNetworkDrive();
     bool prepareDestinationRoot(const QString& root);

@@ -20,6 +20,11 @@ void BackupScheduler::setHourlyReportCheck(std::function<void(const QString&)> c
     hourlyReportCheck_ = std::move(check);
 }
 
+void BackupScheduler::setTickObserver(
+    std::function<void(const QDateTime&, const QDateTime&)> observer) {
+    tickObserver_ = std::move(observer);
+}
+
 void BackupScheduler::start() {
     Timer1.start(period_);
 }
@@ -28,7 +33,8 @@ void BackupScheduler::SchedulerTick() {
     // Stopped for the length of the tick: a backup or a report can take minutes, and the
     // next 55 seconds count from the end of this one.
     Timer1.stop();
-    const QString now = formatPicture(clock_.now(), Picture::Time12);
+    const QDateTime tickTime = clock_.now();
+    const QString now = formatPicture(tickTime, Picture::Time12);
     // Both read as times of day, so "03:00 am" matches as well as "3:00 am"; a start time
     // that is no time at all never matches.
     const QString startTime = startTimeText_ ? startTimeText_() : QString();
@@ -38,6 +44,9 @@ void BackupScheduler::SchedulerTick() {
     } else if (hourlyReportCheck_) {
         hourlyReportCheck_(now);
     }
+    if (tickObserver_)
+        tickObserver_(previousTick_, tickTime);
+    previousTick_ = tickTime;
     Timer1.start(period_);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -26,6 +27,10 @@ public:
     // Called with Now ("03:00 AM") in ticks that start no backup; empty means nothing to do.
     void setHourlyReportCheck(std::function<void(const QString& now)> check);
     void setPeriod(std::chrono::milliseconds period) { period_ = period; }
+    // Called at the end of every tick with the time the previous tick read (invalid at the
+    // first) and the time this one read, so a backup minute that fell between them is seen.
+    void
+    setTickObserver(std::function<void(const QDateTime& previous, const QDateTime& now)> observer);
 
     void start();
     void SchedulerTick();
@@ -37,7 +42,9 @@ private:
     std::function<QString()> startTimeText_;
     std::function<void()> runBackup_;
     std::function<void(const QString&)> hourlyReportCheck_;
+    std::function<void(const QDateTime&, const QDateTime&)> tickObserver_;
     std::chrono::milliseconds period_ = DefaultPeriod;
+    QDateTime previousTick_;
     QTimer Timer1;
 };
 

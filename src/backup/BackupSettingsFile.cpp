@@ -211,25 +211,34 @@ BackupSettings BackupSettingsFile::load(const BackupSettings& current) {
     return finish();
 }
 
-void readPosSettings(const Platform& platform, ProgramValues& values) {
-    values.DataDIR = QStringLiteral("C:\\tillora\\");
+PosSettingsFile readPosSettings(const Platform& platform, ProgramValues& values) {
+    values.DataDIR = QStringLiteral("c:\\Tillora\\");
+    values.RemoteDIR = QStringLiteral("c:\\Tillora\\");
+    values.ShiftraDIR = QStringLiteral("c:\\shiftra\\");
+    values.CompanyName = QStringLiteral("XXXXX");
     const QString native = platform.nativePath(QStringLiteral("C:\\tillora\\TlraIni.dat"));
-    const auto record = QFileInfo::exists(native) ? PosSettingsRecord::read(native) : std::nullopt;
-    if (!record) {
-        values.DataDIR = QStringLiteral("c:\\Tillora\\");
-        values.RemoteDIR = QStringLiteral("c:\\Tillora\\");
-        values.ShiftraDIR = QStringLiteral("c:\\shiftra\\");
-        values.CompanyName = QStringLiteral("XXXXX");
-        return;
-    }
+    if (!QFileInfo::exists(native))
+        return PosSettingsFile::Missing;
+    const auto record = PosSettingsRecord::read(native);
+    if (!record || !record->complete())
+        return PosSettingsFile::Damaged;
     // Every path is built as folder & name, so a folder typed without its closing
-    // backslash still has to end in one.
-    const QString server =
-        withTrailingBackslash(record->trimmed(PosSettingsRecord::ServerDirectory));
-    values.DataDIR = server;
-    values.RemoteDIR = server;
-    values.ShiftraDIR = withTrailingBackslash(record->trimmed(PosSettingsRecord::ShiftraDirectory));
+    // backslash still has to end in one; a blank folder would make every path relative.
+    if (const QString server = record->trimmed(PosSettingsRecord::ServerDirectory);
+        !server.isEmpty()) {
+        values.DataDIR = withTrailingBackslash(server);
+        values.RemoteDIR = values.DataDIR;
+    }
+    if (const QString shiftra = record->trimmed(PosSettingsRecord::ShiftraDirectory);
+        !shiftra.isEmpty())
+        values.ShiftraDIR = withTrailingBackslash(shiftra);
     values.CompanyName = record->trimmed(PosSettingsRecord::CompanyName);
+    return PosSettingsFile::Read;
+}
+
+QString damagedPosSettingsMessage() {
+    return QStringLiteral("The point-of-sale settings file c:\\tillora\\TlraIni.dat is empty or "
+                          "damaged; using defaults");
 }
 
 } // namespace tillora

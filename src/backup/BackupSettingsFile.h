@@ -70,8 +70,13 @@ private:
     bool failureReported_ = false;
 };
 
+enum class PosSettingsFile { Read, Missing, Damaged };
+
 // Sets DataDIR, RemoteDIR, ShiftraDIR and CompanyName from "C:\tillora\TlraIni.dat", or
-// the defaults when that file is missing or unreadable.
-void readPosSettings(const Platform& platform, ProgramValues& values);
+// the defaults when that file is missing, empty, cut short or unreadable (Damaged: the
+// operator is to be told). A blank folder field leaves that folder at its default.
+PosSettingsFile readPosSettings(const Platform& platform, ProgramValues& values);
+// What the operator is told at start-up about a damaged settings file.
+QString damagedPosSettingsMessage();
 
 } // namespace tillora

@@ -1,11 +1,16 @@
 #include "SmtpClient.h"
 
+#include "MailAddress.h"
+
 #include <QEventLoop>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QUuid>
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -85,12 +90,50 @@ QString messageIdDomain(const QString& from) {
     return plain.match(domain).hasMatch() ? domain : QStringLiteral("localhost");
 }
 
-MailResult failure(MailFailure kind, const QString& reason) {
-    return {kind, reason};
+MailResult failure(MailFailure kind, const QString& reason, bool temporary = false) {
+    return {kind, reason, temporary};
 }
 
-MailResult resultOf(CURLcode code, const char* errorBuffer, const MailServer& server,
-                    const QString& user, const QString& to) {
+// What the exchange saw: the server's last refusal, and whether our own deadline ended it.
+struct Exchange {
+    std::chrono::steady_clock::time_point deadline;
+    bool deadlinePassed = false;
+    QString refusal; // the server's last 4xx or 5xx reply line, as received
+};
+
+// libcurl calls this at least once a second, also while it waits for a reply: the one
+// place that keeps the whole exchange inside its limit, however the server stalls.
+int checkDeadline(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* exchange = static_cast<Exchange*>(data);
+    if (std::chrono::steady_clock::now() < exchange->deadline)
+        return 0;
+    exchange->deadlinePassed = true;
+    return 1;
+}
+
+// Keeps the server's reply lines: a refusal is remembered until a later positive reply
+// (other than the 221 farewell to QUIT, which follows a failure) supersedes it.
+int watchReplies(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    if (type != CURLINFO_HEADER_IN)
+        return 0;
+    auto* exchange = static_cast<Exchange*>(user);
+    const QList<QByteArray> lines = QByteArray(data, qsizetype(size)).split('\n');
+    for (const QByteArray& raw : lines) {
+        const QByteArray line = raw.trimmed();
+        if (line.size() < 3 || !std::all_of(line.begin(), line.begin() + 3,
+                                            [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        if (line[0] == '4' || line[0] == '5')
+            exchange->refusal = headerSafe(QString::fromUtf8(line.left(200)));
+        else if (!line.startsWith("221"))
+            exchange->refusal.clear();
+    }
+    return 0;
+}
+
+MailResult resultOf(CURLcode code, const char* errorBuffer, const Exchange& exchange,
+                    const MailServer& server, std::chrono::milliseconds limit, const QString& user,
+                    const QString& to) {
     if (code == CURLE_OK)
         return {};
     QString detail = QString::fromUtf8(errorBuffer).trimmed();
@@ -99,10 +142,6 @@ MailResult resultOf(CURLcode code, const char* errorBuffer, const MailServer& se
     const QString where = server.host + u':' + QString::number(server.port);
     const QString suffix = QStringLiteral(" (") + detail + u')';
     switch (code) {
-    case CURLE_LOGIN_DENIED:
-        return failure(MailFailure::LoginRefused,
-                       QStringLiteral("The mail server refused the login of %1.").arg(user) +
-                           suffix);
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_CONNECT:
         return failure(MailFailure::Unreachable,
@@ -121,10 +160,29 @@ MailResult resultOf(CURLcode code, const char* errorBuffer, const MailServer& se
     default:
         break;
     }
+    if (exchange.deadlinePassed)
+        return failure(MailFailure::TimedOut,
+                       QStringLiteral("The mail server %1 did not answer in time (no end to the "
+                                      "exchange within %2 s).")
+                           .arg(where)
+                           .arg(double(limit.count()) / 1000.0));
+
+    // The server's own words say more than libcurl's summary ("Weird server reply").
+    const bool temporary = exchange.refusal.startsWith(u'4');
+    const QString why =
+        QStringLiteral(" (") + (exchange.refusal.isEmpty() ? detail : exchange.refusal) + u')';
+    if (code == CURLE_LOGIN_DENIED)
+        return failure(MailFailure::LoginRefused,
+                       QStringLiteral("The mail server refused the login of %1.").arg(user) + why,
+                       temporary);
     if (detail.contains(QStringLiteral("RCPT"), Qt::CaseInsensitive))
         return failure(MailFailure::RecipientRefused,
-                       QStringLiteral("The mail server refused the recipient %1.").arg(to) +
-                           suffix);
+                       QStringLiteral("The mail server refused the recipient %1.").arg(to) + why,
+                       temporary);
+    if (!exchange.refusal.isEmpty())
+        return failure(MailFailure::MessageRefused,
+                       QStringLiteral("The mail server %1 refused the message.").arg(where) + why,
+                       temporary);
     return failure(MailFailure::Other,
                    QStringLiteral("The message could not be sent through %1.").arg(where) + suffix);
 }
@@ -171,6 +229,12 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
     if (to.isEmpty())
         return failure(MailFailure::NoRecipient,
                        QStringLiteral("The message has no recipient address."));
+    for (const QString& address : to) {
+        if (!isSingleMailAddress(address))
+            return failure(
+                MailFailure::InvalidRecipient,
+                QStringLiteral("\"%1\" is not one e-mail address; nothing was sent.").arg(address));
+    }
 
     CurlHandle curl(curl_easy_init());
     if (!curl)
@@ -198,6 +262,20 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
         curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(timeouts_.connect.count()));
     curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(timeouts_.whole.count()));
+    // libcurl's own wait for a reply (120 s) outlasts the whole-exchange limit when the
+    // server stalls after the message: bound it, and end the exchange at the deadline.
+    Exchange exchange;
+    exchange.deadline = std::chrono::steady_clock::now() + timeouts_.whole;
+    const auto wholeSeconds = std::chrono::duration_cast<std::chrono::seconds>(timeouts_.whole);
+    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                     long(std::max<std::int64_t>(1, wholeSeconds.count() - 1)));
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, checkDeadline);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &exchange);
+    // The server's reply lines, for a readable failure; what we send (the login) is not kept.
+    curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, watchReplies);
+    curl_easy_setopt(c, CURLOPT_DEBUGDATA, &exchange);
+    curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(c, CURLOPT_MAIL_FROM, mailFrom.constData());
 
     CurlList rcpt;
@@ -235,11 +313,14 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
     curl_easy_setopt(c, CURLOPT_MIMEPOST, mime.get());
 
     const CURLcode code = curl_easy_perform(c);
-    return resultOf(code, errorBuffer, server_, user, to.join(QStringLiteral(", ")));
+    return resultOf(code, errorBuffer, exchange, server_, timeouts_.whole, user,
+                    to.join(QStringLiteral(", ")));
 }
 
-MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount& account,
-                                     const MailMessage& message) {
+namespace {
+
+MailResult sendOnWorker(const SmtpClient& client, const MailAccount& account,
+                        const MailMessage& message) {
     MailResult result;
     QEventLoop loop;
     std::thread worker([&] {
@@ -251,6 +332,23 @@ MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount
     loop.exec();
     worker.join();
     return result;
+}
+
+} // namespace
+
+MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount& account,
+                                     const MailMessage& message) {
+    const MailResult first = sendOnWorker(client, account, message);
+    if (first.ok() || !first.temporary)
+        return first;
+    QEventLoop wait;
+    QTimer::singleShot(client.timeouts().retryAfter, &wait, &QEventLoop::quit);
+    wait.exec();
+    MailResult second = sendOnWorker(client, account, message);
+    if (!second.ok())
+        second.reason += QStringLiteral(" Retried once after %1 s.")
+                             .arg(double(client.timeouts().retryAfter.count()) / 1000.0);
+    return second;
 }
 
 } // namespace tillora

@@ -18,7 +18,9 @@ struct MailServer {
 
 struct MailTimeouts {
     std::chrono::milliseconds connect{15000}; // TCP, TLS handshake and greeting
-    std::chrono::milliseconds whole{60000};   // the whole exchange
+    std::chrono::milliseconds whole{60000};   // the whole exchange, enforced to the second
+    // A temporary refusal (an SMTP 4xx reply) is tried once more after this wait.
+    std::chrono::milliseconds retryAfter{30000};
 };
 
 // The account messages are sent from. The user name is sent trimmed.
@@ -43,6 +45,8 @@ enum class MailFailure {
     Unreachable,
     CertificateNotTrusted,
     RecipientRefused,
+    InvalidRecipient,
+    MessageRefused,
     TimedOut,
     Other,
 };
@@ -50,11 +54,14 @@ enum class MailFailure {
 struct MailResult {
     MailFailure failure = MailFailure::None;
     QString reason; // a sentence for the operator; empty on success
+    // The server refused with a 4xx reply: the same message may go through later.
+    bool temporary = false;
     bool ok() const { return failure == MailFailure::None; }
 };
 
-// Submits one message, blocking the calling thread until the exchange ends. Certificate
-// checking is always on.
+// Submits one message, blocking the calling thread until the exchange ends, at the latest
+// when the whole-exchange limit is up. Certificate checking is always on. Every recipient
+// must be one plain address; a failure names the server's own reply where there is one.
 class SmtpClient {
 public:
     explicit SmtpClient(MailServer server, MailTimeouts timeouts = {});
@@ -62,6 +69,7 @@ public:
     MailResult send(const MailAccount& account, const MailMessage& message) const;
 
     const MailServer& server() const { return server_; }
+    const MailTimeouts& timeouts() const { return timeouts_; }
 
 private:
     MailServer server_;
@@ -69,7 +77,9 @@ private:
 };
 
 // Runs `client.send` on a worker thread while this thread keeps running its event loop,
-// so windows stay responsive for the whole exchange.
+// so windows stay responsive for the whole exchange. A temporary refusal is sent once
+// more after the client's retry wait, spent in the event loop; when that fails too, the
+// reason says it was retried.
 MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount& account,
                                      const MailMessage& message);
 

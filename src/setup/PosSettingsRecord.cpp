@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <array>
 
 namespace tillora {
@@ -69,7 +70,19 @@ std::optional<PosSettingsRecord> PosSettingsRecord::read(const QString& nativePa
     auto record = records.read(1);
     if (!record)
         return std::nullopt;
-    return PosSettingsRecord(std::move(*record));
+    PosSettingsRecord settings(std::move(*record));
+    settings.storedLength_ = int(std::min<qint64>(file.size(), RecordLength));
+    return settings;
+}
+
+QString PosSettingsRecord::trimmed(int field) const {
+    const FieldSpec where = spec(field);
+    if (where.offset + where.width > storedLength_)
+        return {};
+    const QString text = record_.trimmed(where);
+    const bool isText = std::none_of(text.begin(), text.end(),
+                                     [](QChar c) { return c.category() == QChar::Other_Control; });
+    return isText ? text : QString();
 }
 
 } // namespace tillora

@@ -45,13 +45,20 @@ public:
     // as blanks. Nothing when the file cannot be opened.
     static std::optional<PosSettingsRecord> read(const QString& nativePath);
 
+    // The file held the whole record: a shorter one is empty or was cut short.
+    bool complete() const { return storedLength_ == RecordLength; }
+
     QString raw(int field) const { return record_.raw(spec(field)); }
-    QString trimmed(int field) const { return record_.trimmed(spec(field)); }
+    // The field without surrounding blanks, as the system uses it. Blank when the file
+    // ends inside the field or the field holds bytes that are not text (NUL and other
+    // control characters of a damaged file): such a value must never become a folder.
+    QString trimmed(int field) const;
     void set(int field, const QString& text) { record_.set(spec(field), text); }
     const QByteArray& bytes() const { return record_.bytes(); }
 
 private:
     FixedRecord record_;
+    int storedLength_ = RecordLength; // bytes of the record the file held
 };
 
 } // namespace tillora

@@ -1,5 +1,6 @@
 #include "CarrierFile.h"
 
+#include "MobileNumber.h"
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "QuotedCsv.h"
@@ -55,6 +56,17 @@ QList<Carrier> parseCarriers(const QByteArray& bytes) {
 QList<Carrier> loadCarriers(const Platform& platform, const ProgramValues& values) {
     const auto bytes = readWholeFile(platform.nativePath(carrierFilePath(values)));
     return bytes ? parseCarriers(*bytes) : QList<Carrier>{};
+}
+
+UsableCarriers usableCarriers(const QList<Carrier>& carriers) {
+    UsableCarriers usable;
+    for (const Carrier& carrier : carriers) {
+        if (gatewayProblem(carrier.gatewayTemplate))
+            usable.refused.append(carrier.name);
+        else
+            usable.carriers.append(carrier);
+    }
+    return usable;
 }
 
 SaveResult ensureCarrierFile(const Platform& platform, const ProgramValues& values) {

@@ -27,6 +27,13 @@ QByteArray formatCarriers(const QList<Carrier>& carriers);
 QList<Carrier> parseCarriers(const QByteArray& bytes);
 // The carriers of the file; empty when it is missing.
 QList<Carrier> loadCarriers(const Platform& platform, const ProgramValues& values);
+
+// The carriers whose gateway makes a recipient, and the names of those left out.
+struct UsableCarriers {
+    QList<Carrier> carriers;
+    QStringList refused;
+};
+UsableCarriers usableCarriers(const QList<Carrier>& carriers);
 // Creates the file with the default carriers when it is missing; an existing file is
 // never rewritten.
 SaveResult ensureCarrierFile(const Platform& platform, const ProgramValues& values);

@@ -1,5 +1,7 @@
 #include "MobileNumber.h"
 
+#include "MailAddress.h"
+
 namespace tillora {
 
 QString mobileDigits(const QString& typed) {
@@ -11,7 +13,16 @@ QString mobileDigits(const QString& typed) {
 QString gatewayDomain(const QString& gatewayTemplate) {
     QString domain = gatewayTemplate;
     domain.remove(QStringLiteral("number"));
-    return domain;
+    return domain.trimmed();
+}
+
+std::optional<QString> gatewayProblem(const QString& gatewayTemplate) {
+    const QString domain = gatewayDomain(gatewayTemplate);
+    if (domain.startsWith(u'@') && isMailDomain(domain.mid(1)))
+        return std::nullopt;
+    return QStringLiteral("The carrier gateway \"%1\" is not \"number@\" followed by one domain "
+                          "name (letters, digits, dots and hyphens).")
+        .arg(gatewayTemplate);
 }
 
 NumberCheck checkMobileNumber(const QString& typed) {

@@ -89,13 +89,9 @@ std::optional<QByteArray> PosTotals::freshCopy(const QString& source, const QStr
     return file.readAll();
 }
 
-TotalResult PosTotals::salesTotal() const {
+TotalResult sumTenders(const QByteArray& bytes) {
     TotalResult result;
-    const auto bytes =
-        freshCopy(QStringLiteral("TDTenders.daT"), QStringLiteral("TDTenders.TMP"), result.reason);
-    if (!bytes)
-        return result;
-    QuotedValueReader reader(*bytes);
+    QuotedValueReader reader(bytes);
     double total = 0;
     int recordNumber = 0;
     while (!reader.atEnd()) {
@@ -119,13 +115,8 @@ TotalResult PosTotals::salesTotal() const {
     return result;
 }
 
-TotalResult PosTotals::discountTotal() const {
-    TotalResult result;
-    const auto bytes = freshCopy(QStringLiteral("ini\\DiscountList.daT"),
-                                 QStringLiteral("ini\\DiscountList.TMP"), result.reason);
-    if (!bytes)
-        return result;
-    QuotedValueReader reader(*bytes);
+TotalResult sumDiscounts(const QByteArray& bytes) {
+    QuotedValueReader reader(bytes);
     double total = 0;
     while (!reader.atEnd()) {
         const auto record = reader.nextRecord(kDiscountValues);
@@ -141,8 +132,23 @@ TotalResult PosTotals::discountTotal() const {
         // The product goes through its text form, as the totals have always been summed.
         total += leadingNumber(QString::number(*count * *normalised, 'g', 15));
     }
+    TotalResult result;
     result.total = total;
     return result;
+}
+
+TotalResult PosTotals::salesTotal() const {
+    TotalResult result;
+    const auto bytes =
+        freshCopy(QStringLiteral("TDTenders.daT"), QStringLiteral("TDTenders.TMP"), result.reason);
+    return bytes ? sumTenders(*bytes) : result;
+}
+
+TotalResult PosTotals::discountTotal() const {
+    TotalResult result;
+    const auto bytes = freshCopy(QStringLiteral("ini\\DiscountList.daT"),
+                                 QStringLiteral("ini\\DiscountList.TMP"), result.reason);
+    return bytes ? sumDiscounts(*bytes) : result;
 }
 
 } // namespace tillora

@@ -22,6 +22,10 @@ struct TotalResult {
 // point always present, no leading or trailing zeros ("12.5", "12.", ".5", "." for zero).
 QString hashPatternAmount(double amount);
 
+// The sums of the files' contents: what salesTotal and discountTotal read.
+TotalResult sumTenders(const QByteArray& bytes);
+TotalResult sumDiscounts(const QByteArray& bytes);
+
 class PosTotals {
 public:
     PosTotals(Platform& platform, QString remoteDir);

@@ -51,8 +51,13 @@ QString ReportCycle::awaitTotal(void (TexterView::*run)(), QString (TexterView::
     return (texter_.*label)();
 }
 
-void ReportCycle::sendReport(const QString& name, const QString& to, const QString& subject,
+void ReportCycle::sendReport(const QString& name, const QString& to,
+                             const std::optional<QString>& refusal, const QString& subject,
                              const QString& body, QStringList& failures) {
+    if (refusal) {
+        failures.append(name + QStringLiteral(" report: ") + *refusal);
+        return;
+    }
     const MailOutcome outcome = mail_.send(to, subject, body);
     QCoreApplication::processEvents();
     if (!outcome.sent)
@@ -74,13 +79,15 @@ void ReportCycle::Work_it() {
         if (checkMobileNumber(number) != NumberCheck::Ok) {
             panel_.showReportStatus(report::refusedCaption(number), colour::Red, kFailedStyle);
         } else {
-            const QString to = mobileAddress(number, texter_.gatewayTemplate());
+            const QString gateway = texter_.gatewayTemplate();
+            const QString to = mobileAddress(number, gateway);
+            const std::optional<QString> refusal = gatewayProblem(gateway);
             QStringList failures;
             if (texter_.salesReport()) {
                 const QString sales =
                     awaitTotal(&TexterView::runSalesTotal, &TexterView::salesLabel,
                                &TexterView::setSalesLabel, timing_.salesWatchdog);
-                sendReport(QStringLiteral("sales"), to, report::SalesSubject,
+                sendReport(QStringLiteral("sales"), to, refusal, report::SalesSubject,
                            report::salesBody(values_.CompanyName, sales, date, time), failures);
                 texter_.addHistoryRow(report::historyRow(clock_.now(), sales, number));
             }
@@ -88,7 +95,7 @@ void ReportCycle::Work_it() {
                 const QString discounts =
                     awaitTotal(&TexterView::runDiscountTotal, &TexterView::discountLabel,
                                &TexterView::setDiscountLabel, timing_.discountWatchdog);
-                sendReport(QStringLiteral("discount"), to, report::DiscountSubject,
+                sendReport(QStringLiteral("discount"), to, refusal, report::DiscountSubject,
                            report::discountBody(values_.CompanyName, discounts, date, time),
                            failures);
             }
@@ -97,7 +104,7 @@ void ReportCycle::Work_it() {
                 const QString names = report::nameList(texter_.reloadClockedIn());
                 QCoreApplication::processEvents();
                 texter_.setClockedInLabel(names);
-                sendReport(QStringLiteral("clocked-in"), to, report::ClockedInSubject,
+                sendReport(QStringLiteral("clocked-in"), to, refusal, report::ClockedInSubject,
                            report::clockedInBody(values_.CompanyName, names, date, time), failures);
             }
 

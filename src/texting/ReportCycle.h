@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <optional>
 
 namespace tillora {
 
@@ -88,8 +89,10 @@ private:
     QString awaitTotal(void (TexterView::*run)(), QString (TexterView::*label)() const,
                        void (TexterView::*setLabel)(const QString&),
                        std::chrono::milliseconds watchdog);
-    void sendReport(const QString& name, const QString& to, const QString& subject,
-                    const QString& body, QStringList& failures);
+    // Sends one report, or records why it was not sent (`refusal`: the recipient cannot
+    // be built).
+    void sendReport(const QString& name, const QString& to, const std::optional<QString>& refusal,
+                    const QString& subject, const QString& body, QStringList& failures);
     void writeLog(const QString& line);
 
     TexterView& texter_;

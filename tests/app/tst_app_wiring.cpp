@@ -1,6 +1,7 @@
 // The resident program put together: its buttons, its scheduler and the hourly report
 // reach the engine and the texter windows they belong to.
 #include "BackupApplication.h"
+#include "BackupHistoryLog.h"
 #include "BackupScheduler.h"
 #include "DriveInfo.h"
 #include "FakePlatform.h"
@@ -16,6 +17,7 @@
 #include "TempDrives.h"
 #include "TexterWindows.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +47,7 @@ struct Program {
     ManualClock clock{QDateTime(QDate(2026, 12, 7), QTime(15, 0))};
     FakePrompts prompts;
     std::unique_ptr<BackupApplication> app;
+    std::chrono::milliseconds catchUpDelay{std::chrono::minutes(2)};
 
     Program() {
         drives.writeFile('c', "Tillora/ini/Autobackup.dat",
@@ -59,6 +62,7 @@ struct Program {
     void start() {
         app = std::make_unique<BackupApplication>(platform, clock, prompts);
         app->endProgram = [] {};
+        app->catchUpDelay = catchUpDelay;
         app->driveInfo().pauseDuration = std::chrono::milliseconds(50);
         app->hourlyReport().setPauseAfterReport(std::chrono::milliseconds(10));
         app->start();
@@ -134,6 +138,11 @@ private Q_SLOTS:
         QVERIFY(copied.offsite && copied.offsite->outcome == OffsiteSummary::Outcome::Completed);
         QVERIFY(copied.offsite->filesNew >= 1 && !copied.offsite->snapshotId.isEmpty());
         QVERIFY(!p.form().OffsiteProgress->isVisible());
+        // The night's record in the history now carries the copy, and the line says so.
+        const QList<HistoryEntry> runs = p.app->history().runs();
+        QCOMPARE(runs.size(), 2);
+        QCOMPARE(runs.last().run.offsite->snapshotId, copied.offsite->snapshotId);
+        QVERIFY(p.form().LastRunLabel->text().contains("off-site copy made"));
         qunsetenv("XDG_CONFIG_HOME");
     }
 
@@ -163,6 +172,61 @@ private Q_SLOTS:
         p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(10, 15, 30)));
         p.app->scheduler().SchedulerTick();
         QCOMPARE(server.received().size(), 1);
+    }
+
+    void everyRunIsRecordedAndAMissedNightIsMadeUp() {
+        Program p;
+        ProgramValues values;
+        BackupRunResult before;
+        before.started = QDateTime(QDate(2026, 12, 6), QTime(3, 0, 10));
+        before.finished = before.started.addSecs(30);
+        QVERIFY(BackupHistoryLog(p.platform, values).record(before));
+        const auto runs = [&] { return p.app->history().runs(); };
+
+        // Switched off last night and started at 9:00: the night is made up unasked.
+        p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
+        p.catchUpDelay = std::chrono::milliseconds(10);
+        p.start();
+        QCOMPARE(p.form().LastRunLabel->text(), QStringLiteral("3:00 am: 0 files, 0 bytes, 30 s"));
+        QTRY_COMPARE(runs().size(), 2);
+        QCOMPARE(runs().last().run.trigger, RunTrigger::CatchUp);
+        QCOMPARE(p.drives.readFile('e', "TLRAbackup/Tillora/Sales/day.dat"), QByteArray("sales"));
+        QVERIFY(p.form().LastRunLabel->text().startsWith("9:00 am: "));
+        QVERIFY(p.prompts.asked.isEmpty());
+
+        // A tick held past 3:00 with the drive unplugged: made up at once, and it fails red.
+        p.drives.pullDrive('e');
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(2, 59, 30)));
+        p.app->scheduler().SchedulerTick();
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 1, 10)));
+        p.app->scheduler().SchedulerTick();
+        QTRY_COMPARE(runs().size(), 3);
+        QCOMPARE(runs().last().run.outcome, RunOutcome::DestinationUnavailable);
+        QCOMPARE(p.form().LastRunLabel->text(), QStringLiteral("3:01 am: backup drive not found"));
+        QCOMPARE(p.form().LastRunLabel->palette().windowText().color(), QColor(255, 0, 0));
+        QVERIFY(p.prompts.asked.isEmpty());
+
+        // Made up once, even in vain: the next tick does not try again.
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 2, 5)));
+        p.app->scheduler().SchedulerTick();
+        // Unticked, a night slept through the next day stays missed.
+        p.form().CatchUpBox->click();
+        QVERIFY(p.drives.readFile('c', "Tillora/ini/BackupOptions.ini")
+                    .contains("CatchUpMissedRun=false"));
+        p.clock.set(QDateTime(QDate(2026, 12, 9), QTime(7, 30)));
+        p.app->scheduler().SchedulerTick();
+        QTest::qWait(20);
+        QCOMPARE(runs().size(), 3);
+
+        // A history that cannot be written (a full disk) does not undo the backup.
+        p.drives.addDrive('e');
+        const QString log = p.drives.root('c') + "/Tillora/ini/BackupHistory.log";
+        QVERIFY(QFile::remove(log) && QDir().mkdir(log));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("history was not written"));
+        p.form().SSCommand3->click();
+        QCOMPARE(p.form().Text2->text(), QStringLiteral("12/9/2026"));
+        QVERIFY(p.form().LastRunLabel->text().startsWith("7:30 am: "));
+        QVERIFY(p.prompts.asked.isEmpty());
     }
 };
 

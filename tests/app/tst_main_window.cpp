@@ -117,6 +117,21 @@ private Q_SLOTS:
         QVERIFY(!f.Timer2->isActive());
     }
 
+    void aCutShortPosSettingsFileIsToldAndNotUsed() {
+        Program p;
+        p.drives.writeFile('c', QStringLiteral("Tillora/TlraIni.dat"), QByteArray(960, 'D'));
+        p.start();
+        QStringList told;
+        for (const PromptRequest& request : p.prompts.notified + p.prompts.asked) {
+            if (request.text.contains(QStringLiteral("TlraIni.dat")))
+                told.append(request.text);
+        }
+        QCOMPARE(told, QStringList{"The point-of-sale settings file c:\\tillora\\TlraIni.dat is "
+                                   "empty or damaged; using defaults"});
+        QCOMPARE(p.app->values().DataDIR, QStringLiteral("c:\\Tillora\\"));
+        QCOMPARE(p.app->values().CompanyName, QStringLiteral("XXXXX"));
+    }
+
     void startWithSessionBoxHasItsOwnPlaceAndSwitchesTheEntry() {
         Program p;
         p.make();

@@ -283,6 +283,25 @@ private Q_SLOTS:
         QCOMPARE(values.RemoteDIR, QStringLiteral("D:\\POS\\"));
         QCOMPARE(values.ShiftraDIR, QStringLiteral("D:\\Clock\\"));
         QCOMPARE(values.CompanyName, QStringLiteral("Joe's Diner"));
+
+        // Bytes that are not text never become a folder: the folder keeps its default.
+        PosSettingsRecord damaged = record;
+        damaged.set(PosSettingsRecord::ServerDirectory, QString(40, QChar(0)));
+        damaged.set(PosSettingsRecord::ShiftraDirectory, QStringLiteral("D:\\Clo\x01k"));
+        store.drives.writeFile('c', QStringLiteral("TILLORA/TLRAINI.DAT"), damaged.bytes());
+        QCOMPARE(readPosSettings(store.platform, values), PosSettingsFile::Read);
+        QCOMPARE(values.DataDIR, QStringLiteral("c:\\Tillora\\"));
+        QCOMPARE(values.ShiftraDIR, QStringLiteral("c:\\shiftra\\"));
+        QCOMPARE(values.CompanyName, QStringLiteral("Joe's Diner"));
+
+        // An empty or cut-short file is not used at all.
+        for (const int size : {0, 196, 960}) {
+            store.drives.writeFile('c', QStringLiteral("TILLORA/TLRAINI.DAT"),
+                                   record.bytes().left(size));
+            QCOMPARE(readPosSettings(store.platform, values), PosSettingsFile::Damaged);
+            QCOMPARE(values.DataDIR, QStringLiteral("c:\\Tillora\\"));
+            QCOMPARE(values.CompanyName, QStringLiteral("XXXXX"));
+        }
     }
 
     // The options file is shared with other groups: a damaged value reads as its

@@ -4,6 +4,12 @@ Modes:
   serve     implicit TLS with the given certificate, AUTH required; each received
             message becomes one JSON file in --out (envelope, login, raw content and the
             decoded text parts). Recipients in the domain "refused.invalid" get a 550.
+            A message to a recipient in one of these domains is taken whole, then:
+              stall.invalid      never answered
+              trickle.invalid    answered by a "250-" line every half second, never ended
+              busy.invalid       refused for now (451)
+              busy-once.invalid  refused for now the first time, accepted after
+              reject.invalid     refused for good (554)
   silent    accepts TCP connections and never says a word.
   freeport  prints a port nothing listens on and exits.
 
@@ -11,6 +17,7 @@ Prints "READY <port>" once it is listening, then runs until it is terminated.
 """
 
 import argparse
+import asyncio
 import email
 import email.policy
 import json
@@ -35,6 +42,7 @@ class Recorder:
     def __init__(self, out):
         self.out = out
         self.count = 0
+        self.busy_once_seen = False
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower().endswith("@refused.invalid"):
@@ -43,6 +51,20 @@ class Recorder:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        domains = {address.rsplit("@", 1)[-1].lower() for address in envelope.rcpt_tos}
+        if "stall.invalid" in domains:
+            await asyncio.sleep(3600)
+        if "trickle.invalid" in domains:
+            while True:
+                await server.push("250-still working on it")
+                await asyncio.sleep(0.5)
+        if "busy.invalid" in domains:
+            return "451 4.3.0 Mail system busy, try again later"
+        if "busy-once.invalid" in domains and not self.busy_once_seen:
+            self.busy_once_seen = True
+            return "451 4.3.0 Mail system busy, try again later"
+        if "reject.invalid" in domains:
+            return "554 5.6.0 Message content rejected"
         raw = envelope.original_content or envelope.content
         if isinstance(raw, str):
             raw = raw.encode("utf-8")

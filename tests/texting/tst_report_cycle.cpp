@@ -204,6 +204,40 @@ private Q_SLOTS:
         QVERIFY(!cycleRan);
     }
 
+    // A gateway that would add a recipient sends nothing and says why; a passing refusal
+    // of the server is retried and leaves the usual success line.
+    void gatewayCheckedAndPassingRefusalRetried() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        auto salesOnly = [](Store& store, const QString& gateway) {
+            TLRAtxtMsg* t = store.windows->texter();
+            t->Check3->setChecked(false);
+            t->Check5->setChecked(false);
+            t->Text3->setText(gateway);
+        };
+        {
+            Store store(server.port(), server.certificateFile());
+            salesOnly(store, QStringLiteral("number@sms.store.test,other@example.org"));
+            store.windows->Work_it();
+            settle();
+            QCOMPARE(server.received().size(), 0);
+            QVERIFY2(store.log().contains(": sales report: The carrier gateway "
+                                          "\"number@sms.store.test,other@example.org\" is not"),
+                     store.log().constData());
+            QCOMPARE(store.panel.colour, 255u);
+        }
+        Store store(server.port(), server.certificateFile());
+        store.windows->mail().setTimeouts({std::chrono::milliseconds(3000),
+                                           std::chrono::milliseconds(8000),
+                                           std::chrono::milliseconds(300)});
+        salesOnly(store, QStringLiteral("number@busy-once.invalid"));
+        store.windows->Work_it();
+        settle();
+        QCOMPARE(server.received().size(), 1);
+        QCOMPARE(store.log(),
+                 QByteArray("Text Sucessfully Sent  on Monday 12/07/2026 at 03:00 PM\r\n"));
+    }
+
     void noReportChosenStillLogs() {
         Store store(SmtpTestServer::unusedPort(), QString());
         TLRAtxtMsg* t = store.windows->texter();

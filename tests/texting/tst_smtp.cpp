@@ -1,4 +1,5 @@
 // Mail submission against a real SMTP server with implicit TLS and required login.
+#include "MailAddress.h"
 #include "SmtpClient.h"
 #include "SmtpTestServer.h"
 
@@ -120,6 +121,109 @@ private Q_SLOTS:
         QCOMPARE(result.failure, MailFailure::TimedOut);
         QVERIFY(elapsed.elapsed() < 5000);
         QVERIFY2(ticks >= 8, qPrintable(QString::number(ticks))); // the window thread kept going
+    }
+
+    // The server takes the whole message and then never finishes its reply: the exchange
+    // still ends at its limit, not at libcurl's own (much longer) reply timeout.
+    void stalledReplyEndsAtTheDeadline_data() {
+        QTest::addColumn<QString>("to");
+        QTest::newRow("silent") << "5551234567@stall.invalid";
+        QTest::newRow("trickle of 250- lines") << "5551234567@trickle.invalid";
+    }
+    void stalledReplyEndsAtTheDeadline() {
+        QFETCH(QString, to);
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        const SmtpClient client(localServer(server),
+                                {std::chrono::milliseconds(1500), std::chrono::milliseconds(2500)});
+        MailMessage message = sampleMessage();
+        message.to = to;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        const MailResult result = client.send(owner, message);
+        QCOMPARE(result.failure, MailFailure::TimedOut);
+        QVERIFY(!result.temporary);
+        QVERIFY2(elapsed.elapsed() < 3500, qPrintable(QString::number(elapsed.elapsed())));
+    }
+
+    void refusalAfterTheMessageIsRetriedOnlyWhenTemporary() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        MailTimeouts timeouts;
+        timeouts.retryAfter = std::chrono::milliseconds(400);
+        const SmtpClient client(localServer(server), timeouts);
+        auto sendTo = [&](const QString& to) {
+            MailMessage message = sampleMessage();
+            message.to = to;
+            return sendWhileProcessingEvents(client, owner, message);
+        };
+        QElapsedTimer elapsed;
+
+        elapsed.start();
+        const MailResult passing = sendTo(QStringLiteral("5551234567@busy-once.invalid"));
+        QVERIFY2(passing.ok(), qPrintable(passing.reason));
+        QVERIFY(elapsed.elapsed() >= 400);
+        QCOMPARE(server.received().size(), 1);
+
+        const MailResult busy = sendTo(QStringLiteral("5551234567@busy.invalid"));
+        QCOMPARE(busy.failure, MailFailure::MessageRefused);
+        QVERIFY2(busy.reason.contains("(451 4.3.0 Mail system busy, try again later)"),
+                 qPrintable(busy.reason));
+        QVERIFY(busy.reason.contains("Retried once"));
+
+        timeouts.retryAfter = std::chrono::seconds(30); // a retry would show in the time taken
+        elapsed.restart();
+        const MailResult rejected =
+            sendWhileProcessingEvents(SmtpClient(localServer(server), timeouts), owner,
+                                      {QStringLiteral("5551234567@reject.invalid"),
+                                       owner.user,
+                                       QStringLiteral("s"),
+                                       QStringLiteral("b"),
+                                       {}});
+        QCOMPARE(rejected.failure, MailFailure::MessageRefused);
+        QVERIFY2(rejected.reason.contains("(554 5.6.0 Message content rejected)"),
+                 qPrintable(rejected.reason));
+        QVERIFY(!rejected.reason.contains("Retried"));
+        QVERIFY(!rejected.reason.contains("Weird"));
+        QVERIFY(elapsed.elapsed() < 10000);
+        QCOMPARE(server.received().size(), 1);
+    }
+
+    void recipientsAreSingleAddresses() {
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        for (const char* to :
+             {"5551234567@txt.example.net>, NOTIFY=SUCCESS", "ok@store.test; two words@store.test",
+              "5551234567@bad_domain.test", "@txt.example.net"}) {
+            MailMessage message = sampleMessage();
+            message.to = QString::fromLatin1(to);
+            QCOMPARE(SmtpClient(localServer(server)).send(owner, message).failure,
+                     MailFailure::InvalidRecipient);
+        }
+        QCOMPARE(server.received().size(), 0);
+    }
+
+    void mailAddressRules_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("domain");
+        QTest::addColumn<bool>("address");
+        QTest::newRow("domain") << "txt.example-1.net" << true << false;
+        QTest::newRow("address") << "5551234567@txt.example.net" << false << true;
+        QTest::newRow("second recipient") << "sms.example.net,other@example.org" << false << false;
+        QTest::newRow("angle bracket") << "sms.example.net>x" << false << false;
+        QTest::newRow("blank") << "sms.example .net" << false << false;
+        QTest::newRow("empty label") << "sms..net" << false << false;
+        QTest::newRow("trailing dot") << "sms.net." << false << false;
+        QTest::newRow("two at signs") << "a@b@sms.net" << false << false;
+        QTest::newRow("non-ascii") << QString::fromUtf8("sms.exämple.net") << false << false;
+        QTest::newRow("empty") << "" << false << false;
+    }
+    void mailAddressRules() {
+        QFETCH(QString, text);
+        QFETCH(bool, domain);
+        QFETCH(bool, address);
+        QCOMPARE(isMailDomain(text), domain);
+        QCOMPARE(isSingleMailAddress(text), address);
     }
 
     void sendsInTheBackgroundAndReturnsTheResult() {

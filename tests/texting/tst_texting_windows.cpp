@@ -230,6 +230,35 @@ private Q_SLOTS:
                  QStringLiteral("You cannot send to 123-4567Please check the area code"));
     }
 
+    // A gateway that would add a recipient or text to the envelope is refused wherever it
+    // comes from: the carrier file, the stored settings or the keyboard.
+    void unusableGatewaysAreRefusedWithAReason() {
+        Fixture f;
+        f.drives.writeFile('c', "Tillora/data/sms.dat",
+                           "\"Good\",\"number@sms.good.test\"\r\n"
+                           "\"Sneaky\",\"number@sms.good.test,boss@else.test\"\r\n");
+        std::unique_ptr<TLRAtxtMsg> texter(f.texter());
+        QCOMPARE(texter->Combo3->count(), 1);
+        QVERIFY(!texter->GatewayWarning->isHidden());
+        QVERIFY(texter->GatewayWarning->text().contains("c:\\Tillora\\data\\sms.dat"));
+        QVERIFY(texter->GatewayWarning->text().endsWith(": Sneaky."));
+
+        texter->Text1->setText("555-123-4567");
+        texter->Text3->setText("number@sms.good.test>x");
+        QVERIFY(texter->GatewayWarning->text().startsWith(
+            "The carrier gateway \"number@sms.good.test>x\" is not"));
+        texter->Command1->click();
+        texter->Check1->setChecked(true);
+        texter->SSCommand1->click();
+        QCOMPARE(f.prompts.asked.size(), 2);
+        QCOMPARE(f.prompts.asked[0].title, QStringLiteral("Won't Work"));
+        QCOMPARE(f.prompts.asked[1].title, QStringLiteral("Settings Not Saved"));
+        QVERIFY(!f.drives.exists('c', "Tillora/ini/MobileText.dat"));
+
+        texter->Text3->setText("number@sms.good.test");
+        QVERIFY(texter->GatewayWarning->text().startsWith("Left out of the carrier list"));
+    }
+
     void testButtonsSendWithTheLiveAccount() {
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));

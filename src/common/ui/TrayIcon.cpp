@@ -59,6 +59,11 @@ void TrayIcon::showMessage(const QString& title, const QString& text) {
         icon_->showMessage(title, text, QSystemTrayIcon::Critical);
 }
 
+void TrayIcon::showInformation(const QString& title, const QString& text) {
+    if (icon_->isVisible() && QSystemTrayIcon::supportsMessages())
+        icon_->showMessage(title, text, QSystemTrayIcon::Information);
+}
+
 void TrayIcon::handleMessage(int messageCode) {
     if (messageShowsWindow(messageCode))
         Q_EMIT showRequested();

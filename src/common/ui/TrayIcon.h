@@ -32,6 +32,8 @@ public:
     bool isShown() const;
     // A balloon message, where the notification area shows them.
     void showMessage(const QString& title, const QString& text);
+    // The same with the information icon: news, not a failure.
+    void showInformation(const QString& title, const QString& text);
     // Feeds a mouse message code as the Windows icon callback delivers it.
     void handleMessage(int messageCode);
 

@@ -97,6 +97,7 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
     , Command9(button(this, "INI File", "Command9"))
     , SSCommand1(button(this, "Done", "SSCommand1"))
     , SSCommand3(button(this, "Edit", "SSCommand3"))
+    , GatewayWarning(named(new QLabel(this), "GatewayWarning"))
     , platform_(platform)
     , values_(values)
     , clock_(clock)
@@ -125,6 +126,8 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
     loadTextSettingsFile();
     loadCarrierFile();
 
+    showGatewayProblems();
+    connect(Text3, &QLineEdit::textChanged, this, &TLRAtxtMsg::showGatewayProblems);
     connect(Combo3, &QComboBox::activated, this, &TLRAtxtMsg::carrierChosen);
     connect(Combo3, &QComboBox::editTextChanged, this, &TLRAtxtMsg::carrierTyped);
     connect(Command1, &QPushButton::clicked, this, &TLRAtxtMsg::testText);
@@ -160,6 +163,9 @@ void TLRAtxtMsg::buildLayout(bool defaultServer) {
     phoneGrid->addWidget(new QLabel(QStringLiteral("Gateway"), phone), 5, 0);
     phoneGrid->addWidget(Text3, 5, 1, 1, 2);
     phoneGrid->addWidget(SSCommand3, 6, 2);
+    phoneGrid->addWidget(GatewayWarning, 7, 0, 1, 3);
+    GatewayWarning->setWordWrap(true);
+    GatewayWarning->setStyleSheet(QStringLiteral("color: red"));
 
     auto* reports = new QGroupBox(QStringLiteral("Reports"), this);
     auto* reportGrid = new QGridLayout(reports);
@@ -244,7 +250,9 @@ void TLRAtxtMsg::loadTextSettingsFile() {
 }
 
 void TLRAtxtMsg::loadCarrierFile() {
-    for (const Carrier& carrier : loadCarriers(platform_, values_)) {
+    const UsableCarriers carriers = usableCarriers(loadCarriers(platform_, values_));
+    refusedCarriers_ = carriers.refused;
+    for (const Carrier& carrier : carriers.carriers) {
         Combo3->addItem(carrier.name);
         Combo4->addItem(carrier.gatewayTemplate);
     }
@@ -264,6 +272,20 @@ void TLRAtxtMsg::carrierTyped(const QString& text) {
     const int index = Combo3->findText(text);
     if (index >= 0 && index < Combo4->count())
         Text3->setText(Combo4->itemText(index));
+}
+
+void TLRAtxtMsg::showGatewayProblems() {
+    QStringList problems;
+    if (!Text3->text().isEmpty()) {
+        if (const auto problem = gatewayProblem(Text3->text()))
+            problems.append(*problem + QStringLiteral(" No text goes out until it is corrected."));
+    }
+    if (!refusedCarriers_.isEmpty())
+        problems.append(QStringLiteral("Left out of the carrier list, as their gateway in %1 is "
+                                       "not \"number@\" and one domain name: %2.")
+                            .arg(carrierFilePath(values_), refusedCarriers_.join(u", ")));
+    GatewayWarning->setText(problems.join(u'\n'));
+    GatewayWarning->setVisible(!problems.isEmpty());
 }
 
 TextSettings TLRAtxtMsg::settingsFromControls() const {
@@ -296,6 +318,10 @@ void TLRAtxtMsg::testText() {
                               QStringLiteral("Please check the area code"));
         return;
     case NumberCheck::Ok:
+        if (const auto problem = gatewayProblem(Text3->text())) {
+            prompts_.critical(QStringLiteral("Won't Work"), *problem);
+            return;
+        }
         sendTest(mobileAddress(typed, Text3->text()));
         return;
     }
@@ -361,6 +387,11 @@ void TLRAtxtMsg::emptyLogFile() {
 void TLRAtxtMsg::done() {
     {
         BusyPointer busy;
+        const auto gateway = Text3->text().isEmpty() ? std::nullopt : gatewayProblem(Text3->text());
+        if (Check1->isChecked() && gateway) {
+            prompts_.critical(QStringLiteral("Settings Not Saved"), *gateway);
+            return;
+        }
         if (Check1->isChecked()) {
             const SaveResult saved =
                 saveTextSettings(platform_, values_, settingsFromControls(), clock_.now());

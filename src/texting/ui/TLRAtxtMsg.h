@@ -65,6 +65,8 @@ public:
     QPushButton* Command9;   // "INI File"
     QPushButton* SSCommand1; // "Done"
     QPushButton* SSCommand3; // "Edit"
+    // Says why the gateway in Text3, or a carrier of the carrier file, cannot be used.
+    QLabel* GatewayWarning;
 
     TextSettings settingsFromControls() const;
     // The result of the last test send; empty reason when it went out.
@@ -84,6 +86,7 @@ private:
     void loadCarrierFile();
     void carrierChosen(int index);
     void carrierTyped(const QString& text);
+    void showGatewayProblems();
     void testText();
     void testEmail();
     void sendTest(const QString& to);
@@ -99,6 +102,7 @@ private:
     Prompts& prompts_;
     Email2Factory& mail_;
     MailResult lastTest_;
+    QStringList refusedCarriers_; // carriers of the file left out for their gateway
 };
 
 } // namespace tillora

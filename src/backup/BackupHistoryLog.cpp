@@ -1,0 +1,274 @@
+#include "BackupHistoryLog.h"
+
+#include "DirectorySet.h"
+#include "JsonLines.h"
+#include "Platform.h"
+#include "ProgramValues.h"
+
+#include <QJsonArray>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace tillora {
+
+namespace {
+
+constexpr std::array<std::pair<RunTrigger, const char*>, 3> TriggerTokens = {{
+    {RunTrigger::Scheduled, "scheduled"},
+    {RunTrigger::BackupNow, "backup-now"},
+    {RunTrigger::CatchUp, "catch-up"},
+}};
+
+constexpr std::array<std::pair<RunOutcome, const char*>, 8> OutcomeTokens = {{
+    {RunOutcome::Completed, "completed"},
+    {RunOutcome::CompletedWithProblems, "completed-with-problems"},
+    {RunOutcome::Declined, "declined"},
+    {RunOutcome::NetworkFailed, "network-failed"},
+    {RunOutcome::DestinationUnavailable, "destination-unavailable"},
+    {RunOutcome::SourceUnavailable, "source-unavailable"},
+    {RunOutcome::AlreadyRunning, "already-running"},
+    {RunOutcome::AlreadyDoneToday, "already-done-today"},
+}};
+
+constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 3> OffsiteTokens = {{
+    {OffsiteSummary::Outcome::Completed, "completed"},
+    {OffsiteSummary::Outcome::Incomplete, "incomplete"},
+    {OffsiteSummary::Outcome::Failed, "failed"},
+}};
+
+template <typename Value, std::size_t N>
+QString tokenOf(const std::array<std::pair<Value, const char*>, N>& table, Value value) {
+    for (const auto& [v, token] : table) {
+        if (v == value)
+            return QString::fromLatin1(token);
+    }
+    return {};
+}
+
+template <typename Value, std::size_t N>
+std::optional<Value> valueOf(const std::array<std::pair<Value, const char*>, N>& table,
+                             const QString& token) {
+    for (const auto& [v, t] : table) {
+        if (token == QLatin1String(t))
+            return v;
+    }
+    return std::nullopt;
+}
+
+// Local time with milliseconds: the start time is the key a later update looks for.
+QString timeText(const QDateTime& moment) {
+    return moment.toString(Qt::ISODateWithMs);
+}
+
+QDateTime timeOf(const QJsonValue& value) {
+    return QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+}
+
+qint64 count(const QJsonObject& object, const char* key) {
+    return qint64(object.value(QLatin1String(key)).toDouble());
+}
+
+QJsonObject offsiteObject(const OffsiteSummary& offsite) {
+    return {
+        {"outcome", tokenOf(OffsiteTokens, offsite.outcome)},
+        {"finished", timeText(offsite.finished)},
+        {"filesNew", double(offsite.filesNew)},
+        {"filesChanged", double(offsite.filesChanged)},
+        {"filesUnmodified", double(offsite.filesUnmodified)},
+        {"bytesAdded", double(offsite.bytesAdded)},
+        {"seconds", offsite.seconds},
+        {"snapshotId", offsite.snapshotId},
+        {"reason", offsite.reason},
+    };
+}
+
+OffsiteSummary offsiteOf(const QJsonObject& object) {
+    OffsiteSummary offsite;
+    offsite.outcome = valueOf(OffsiteTokens, object.value("outcome").toString())
+                          .value_or(OffsiteSummary::Outcome::Failed);
+    offsite.finished = timeOf(object.value("finished"));
+    offsite.filesNew = count(object, "filesNew");
+    offsite.filesChanged = count(object, "filesChanged");
+    offsite.filesUnmodified = count(object, "filesUnmodified");
+    offsite.bytesAdded = count(object, "bytesAdded");
+    offsite.seconds = object.value("seconds").toDouble();
+    offsite.snapshotId = object.value("snapshotId").toString();
+    offsite.reason = object.value("reason").toString();
+    return offsite;
+}
+
+QJsonObject historyLine(const BackupRunResult& run) {
+    QJsonObject line{
+        {"date", run.started.date().toString(Qt::ISODate)},
+        {"start", timeText(run.started)},
+        {"seconds", double(std::max<qint64>(0, run.started.secsTo(run.finished)))},
+        {"trigger", triggerToken(run.trigger)},
+        {"outcome", outcomeToken(run.outcome)},
+        {"filesCopied", double(run.filesCopied)},
+        {"filesNotCopied", double(run.problems.size())},
+        {"bytes", double(run.bytesCopied)},
+        {"destination", run.destinationRoot},
+        {"notes", QJsonArray::fromStringList(run.notes)},
+        {"reason", run.reason},
+        {"filesUnchanged", double(run.filesUnchanged)},
+        {"versionsKept", double(run.versionsKept)},
+        {"versionsPruned", double(run.versionsPruned)},
+    };
+    if (run.offsite)
+        line.insert("offsite", offsiteObject(*run.offsite));
+    return line;
+}
+
+// Nothing when the line lacks what every run has; other fields may be missing.
+std::optional<HistoryEntry> entryOf(const QJsonObject& line) {
+    const QDateTime started = timeOf(line.value("start"));
+    const auto trigger = valueOf(TriggerTokens, line.value("trigger").toString());
+    const auto outcome = valueOf(OutcomeTokens, line.value("outcome").toString());
+    if (!started.isValid() || !trigger || !outcome)
+        return std::nullopt;
+    HistoryEntry entry;
+    BackupRunResult& run = entry.run;
+    run.started = started;
+    run.finished = started.addSecs(count(line, "seconds"));
+    run.trigger = *trigger;
+    run.outcome = *outcome;
+    run.filesCopied = count(line, "filesCopied");
+    run.bytesCopied = count(line, "bytes");
+    run.destinationRoot = line.value("destination").toString();
+    for (const QJsonValue& note : line.value("notes").toArray())
+        run.notes.append(note.toString());
+    run.reason = line.value("reason").toString();
+    run.filesUnchanged = count(line, "filesUnchanged");
+    run.versionsKept = count(line, "versionsKept");
+    run.versionsPruned = count(line, "versionsPruned");
+    if (line.value("offsite").isObject())
+        run.offsite = offsiteOf(line.value("offsite").toObject());
+    entry.filesNotCopied = count(line, "filesNotCopied");
+    return entry;
+}
+
+QJsonObject problemsLine(const BackupRunResult& run) {
+    QJsonArray files;
+    for (const FileProblem& problem : run.problems.mid(0, BackupHistoryLog::KeptProblemsPerRun))
+        files.append(QJsonObject{{"path", problem.path}, {"reason", problem.reason}});
+    return {
+        {"date", run.started.date().toString(Qt::ISODate)},
+        {"start", timeText(run.started)},
+        {"filesNotCopied", double(run.problems.size())},
+        {"files", files},
+    };
+}
+
+// The lines with a start time, the key of a run; a line from a later version with an
+// outcome this one does not know is kept for it, though not shown.
+QList<QJsonObject> readLog(const QString& path, const char* name) {
+    JsonLines lines = readJsonLines(path);
+    const auto kept =
+        std::remove_if(lines.objects.begin(), lines.objects.end(), [](const QJsonObject& line) {
+            return !timeOf(line.value("start")).isValid();
+        });
+    const int damaged = lines.damaged + int(lines.objects.end() - kept);
+    lines.objects.erase(kept, lines.objects.end());
+    if (damaged > 0)
+        qWarning("%s: %d damaged line(s) skipped", name, damaged);
+    return lines.objects;
+}
+
+// Puts `line` in the place of the line with the same start time, or at the end, and keeps
+// only the newest `keep` lines.
+SaveResult replaceOrAppend(const QString& path, const char* name, const QJsonObject& line,
+                           int keep) {
+    QList<QJsonObject> lines = readLog(path, name);
+    const QDateTime started = timeOf(line.value("start"));
+    const auto same = std::find_if(lines.begin(), lines.end(), [&](const QJsonObject& old) {
+        return timeOf(old.value("start")) == started;
+    });
+    if (same != lines.end())
+        *same = line;
+    else
+        lines.append(line);
+    if (lines.size() > keep)
+        lines.remove(0, lines.size() - keep);
+    return writeJsonLines(path, lines);
+}
+
+} // namespace
+
+HistoryEntry HistoryEntry::of(const BackupRunResult& run) {
+    return {run, run.problems.size()};
+}
+
+QString triggerToken(RunTrigger trigger) {
+    return tokenOf(TriggerTokens, trigger);
+}
+
+QString outcomeToken(RunOutcome outcome) {
+    return tokenOf(OutcomeTokens, outcome);
+}
+
+BackupHistoryLog::BackupHistoryLog(const Platform& platform, const ProgramValues& values)
+    : platform_(platform)
+    , values_(values) {
+}
+
+QString BackupHistoryLog::historyPath(const ProgramValues& values) {
+    return values.DataDIR + QStringLiteral("ini\\BackupHistory.log");
+}
+
+QString BackupHistoryLog::problemsPath(const ProgramValues& values) {
+    return values.DataDIR + QStringLiteral("ini\\BackupProblems.log");
+}
+
+QString BackupHistoryLog::nativePath(const QString& windowsPath) const {
+    return platform_.nativePath(windowsPath);
+}
+
+SaveResult BackupHistoryLog::record(const BackupRunResult& run) const {
+    if (!ensureFolder(platform_, values_.DataDIR + QStringLiteral("ini\\")))
+        return {false, QStringLiteral("the folder %1ini cannot be created").arg(values_.DataDIR)};
+    SaveResult saved = replaceOrAppend(nativePath(historyPath(values_)), "BackupHistory.log",
+                                       historyLine(run), KeptRuns);
+    // A later update of the run that carries no list leaves the one recorded alone.
+    if (saved && !run.problems.isEmpty()) {
+        saved = replaceOrAppend(nativePath(problemsPath(values_)), "BackupProblems.log",
+                                problemsLine(run), KeptProblemRuns);
+    }
+    return saved;
+}
+
+QList<HistoryEntry> BackupHistoryLog::runs() const {
+    QList<HistoryEntry> entries;
+    for (const QJsonObject& line : readLog(nativePath(historyPath(values_)), "BackupHistory.log")) {
+        if (auto entry = entryOf(line))
+            entries.append(std::move(*entry));
+    }
+    return entries;
+}
+
+std::optional<QList<FileProblem>> BackupHistoryLog::problemsOf(const QDateTime& started) const {
+    for (const QJsonObject& line :
+         readLog(nativePath(problemsPath(values_)), "BackupProblems.log")) {
+        if (timeOf(line.value("start")) != started)
+            continue;
+        QList<FileProblem> problems;
+        for (const QJsonValue& file : line.value("files").toArray()) {
+            const QJsonObject object = file.toObject();
+            problems.append({object.value("path").toString(), object.value("reason").toString()});
+        }
+        return problems;
+    }
+    return std::nullopt;
+}
+
+std::optional<QDateTime> BackupHistoryLog::lastBackupEnd() const {
+    std::optional<QDateTime> last;
+    for (const HistoryEntry& entry : runs()) {
+        if (entry.run.isBackup() && (!last || entry.run.finished > *last))
+            last = entry.run.finished;
+    }
+    return last;
+}
+
+} // namespace tillora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "BackupRunResult.h"
+
+#include <QString>
+
+namespace tillora {
+
+// What the owner reads about one run, on the main window, in the tray message and in the
+// history window.
+struct RunSummary {
+    QString line;           // "3:00 am: 6,001 files, 1.0 GB, 42 s" or "3:00 am: 2 files NOT copied"
+    QString outcome;        // "completed", "2 files NOT copied", "backup drive not found"
+    bool attention = false; // shown in red: the night's data may not be safe
+};
+
+// `filesNotCopied` is the count the run reported (the list may be kept elsewhere).
+RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied);
+inline RunSummary summarize(const BackupRunResult& run) {
+    return summarize(run, run.problems.size());
+}
+
+// A run that failed or left files out, as opposed to one that completed or was declined.
+bool needsAttention(RunOutcome outcome);
+
+QString triggerInWords(RunTrigger trigger);  // "scheduled", "Backup Now", "catch-up"
+QString sizeInWords(qint64 bytes);           // "1.0 GB"
+QString durationInWords(qint64 seconds);     // "42 s", "3 min 5 s", "1 h 12 min"
+QString timeOfDayInWords(const QTime& time); // "3:00 am"
+
+} // namespace tillora

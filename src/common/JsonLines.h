@@ -1,0 +1,27 @@
+#pragma once
+
+#include "FileSave.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+
+namespace tillora {
+
+// Logs of one JSON object per line (UTF-8), so any path, quote or line break inside a
+// value is escaped and a line is a record.
+
+struct JsonLines {
+    QList<QJsonObject> objects; // in file order
+    int damaged = 0;            // lines that are not a JSON object, skipped
+};
+
+// Every line of the file that parses as an object; a missing file reads as empty. A line
+// cut short by a crash or edited by hand is skipped and counted, the rest kept.
+JsonLines readJsonLines(const QString& nativePath);
+
+// Replaces the file with these objects, one per line, through a new file and a rename, so
+// a crash or a full disk never loses the lines already there.
+SaveResult writeJsonLines(const QString& nativePath, const QList<QJsonObject>& objects);
+
+} // namespace tillora
