@@ -17,13 +17,17 @@ sample() { # path text
     printf '%s\r\n' "$2" > "$1"
 }
 
-# The point-of-sale settings file: one 2300-byte record of blank-padded fields.
-record=$(printf '%2300s' '')
+# A fixed-length record of blank-padded fields: `blank LENGTH`, then `field OFFSET WIDTH
+# TEXT` for each field, then "$record" holds it.
+blank() { record=$(printf "%$1s" ''); }
 field() { # offset width text
     local text
     text=$(printf "%-$2s" "$3")
     record="${record:0:$1}${text:0:$2}${record:$(($1 + $2))}"
 }
+
+# The point-of-sale settings file: one 2300-byte record.
+blank 2300
 field 0 40 "Harbor Street Diner"
 field 40 40 "12 Harbor Street"
 field 80 40 "Portsmouth, NH 03801"
@@ -45,14 +49,41 @@ for folder in ADS data Delivery Delivery/Delivered Delivery/Driver Delivery/Last
               Table/Pcheck; do
     sample "$c/Tillora/$folder/${folder//\//_}.dat" "demo data of $folder"
 done
-sample "$c/Tillora/TDTenders.daT" '"CASH",1,"12/07/2026",412.50'
-sample "$c/Tillora/ini/DiscountList.daT" '"Happy hour",10'
+# The day's tenders (fourteen values a record, the third the amount) and discounts (eight
+# values, the third a count and the fifth an amount), as the point-of-sale program writes
+# them: $651.25 of sales and $17.50 of discounts.
+printf '%s\r\n' '"T","CASH",412.5,1,"12/07/2026","11:42",0,0,0,0,0,"","",1' \
+    '"T","VISA",238.75,2,"12/07/2026","12:15",0,0,0,0,0,"","",2' > "$c/Tillora/TDTenders.daT"
+printf '%s\r\n' '"Happy hour","HH",3,"%",2.5,"","",0' \
+    '"Senior","SR",2,"$",5,"","",0' > "$c/Tillora/ini/DiscountList.daT"
 
-# The time-clock product: punches and employees as fixed-length records.
+# The time-clock product: the clock state (100-byte records: date, state "1" for clocked
+# in, time in, ..., employee number at 44) and the employees (1000-byte records: number,
+# name at 40). Dana is clocked in, Lee has gone home.
 mkdir -p "$c/Shiftra/Data"
-printf '%-100s' "0001 12/07/2026 08:02 IN" > "$c/Shiftra/Data/TSinout.dat"
-printf '%-1000s' "0001 Dana Whitfield" > "$c/Shiftra/Data/Zemployee.dat"
+: > "$c/Shiftra/Data/TSinout.dat"
+: > "$c/Shiftra/Data/Zemployee.dat"
+punch() { # state time-in time-out employee
+    blank 100
+    field 0 10 "12/07/2026"; field 10 1 "$1"; field 11 5 "$2"; field 16 5 "$3"
+    field 21 10 "0"; field 31 3 "0"; field 34 10 "rate"; field 44 4 "$4"
+    printf '%s' "$record" >> "$c/Shiftra/Data/TSinout.dat"
+}
+employee() { # number name
+    blank 1000
+    field 0 20 "$1"; field 40 30 "$2"
+    printf '%s' "$record" >> "$c/Shiftra/Data/Zemployee.dat"
+}
+punch 1 "08:02" "" 1
+punch 0 "06:00" "10:30" 2
+employee 1 "Dana Whitfield"
+employee 2 "Lee Marsh"
 sample "$c/Shiftra/settings.ini" "[Shiftra]"
+
+# Kitchen printer 2: on for the lunch rush on weekdays, all afternoon at the weekend.
+printf '"%s","%s"\r\n' "11:00 am" "2:00 pm" "11:00 am" "2:00 pm" "11:00 am" "2:00 pm" \
+    "11:00 am" "2:00 pm" "11:00 am" "2:00 pm" "12:00 pm" "6:00 pm" "12:00 pm" "6:00 pm" \
+    > "$c/Tillora/TlraKP2Ini.dat"
 
 sample "$c/Loyvana/Loyvana/BackupData/members.dat" "demo members"
 sample "$c/Cardessa/cards.dat" "demo gift cards"

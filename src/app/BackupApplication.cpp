@@ -303,6 +303,7 @@ void BackupApplication::start() {
     form.hide();
     auto splash = std::make_unique<TilloraBackup3>();
     splash->show();
+    driveInfo_->keepClearOf(splash.get());
     QCoreApplication::processEvents();
 
     form.FillTimeLists();

@@ -2,6 +2,7 @@
 
 #include "ActiveResize.h"
 #include "ControlNames.h"
+#include "DirectorySet.h"
 #include "SessionAutostart.h"
 #include "TimeOfDay.h"
 #include "TrayIcon.h"
@@ -29,6 +30,13 @@ namespace tillora {
 namespace {
 
 constexpr QSize DesignSize(700, 530);
+
+// The drive value a selector stands for: a drive that is not connected is listed as such
+// but keeps the value it was saved with.
+QString driveValue(const QComboBox* selector) {
+    const QVariant saved = selector->currentData();
+    return saved.isValid() ? saved.toString() : selector->currentText();
+}
 // The overlay rests below the visible area and moves up while a backup runs.
 constexpr int OverlayRestingTop = twips(12000);
 constexpr int OverlayBusyTop = twips(1440);
@@ -88,10 +96,16 @@ Form1::Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsF
     connect(SSPanel6, &ClickablePanel::clicked, this, [this] { SSPanel6->setVisible(false); });
     for (QCheckBox* box : SSCheck1)
         connect(box, &QCheckBox::clicked, this, &Form1::ShowBackupStatus);
-    for (int row = 0; row < BackupSettings::FolderCount; ++row)
+    for (int row = 0; row < BackupSettings::FolderCount; ++row) {
         connect(Text1[row], &QLineEdit::textEdited, this, [this, row] { refuseQuotedName(row); });
-    connect(Drive2, &QComboBox::currentIndexChanged, this,
-            [this] { Q_EMIT destinationDriveChanged(Drive2->currentText()); });
+        connect(Text1[row], &QLineEdit::editingFinished, this,
+                [this, row] { refuseUnsafeName(row); });
+    }
+    connect(Drive2, &QComboBox::currentIndexChanged, this, [this] {
+        // A drive that is not connected has no figures to show.
+        if (!Drive2->currentData().isValid())
+            Q_EMIT destinationDriveChanged(Drive2->currentText());
+    });
 }
 
 Form1::~Form1() = default;
@@ -286,7 +300,7 @@ void Form1::fillDrives() {
     for (QComboBox* selector : {Drive1, Drive2}) {
         const QSignalBlocker quiet(selector);
         // The drive selectors start on the system drive, as the program always has.
-        const QString current = selector->count() ? selector->currentText() : QStringLiteral("c:");
+        const QString current = selector->count() ? driveValue(selector) : QStringLiteral("c:");
         selector->clear();
         selector->addItems(drives);
         selectDrive(selector, current);
@@ -301,8 +315,9 @@ void Form1::selectDrive(QComboBox* selector, const QString& driveText) {
             return;
         }
     }
-    // A drive the list does not hold (no drive c: at all): show it as given.
-    selector->addItem(driveText);
+    // A drive that is not connected (an unplugged backup drive, no drive c: at all) stays
+    // selected, so nothing is ever backed up to or from another drive in its place.
+    selector->addItem(letter + QStringLiteral(" (not connected)"), driveText);
     selector->setCurrentIndex(selector->count() - 1);
 }
 
@@ -319,8 +334,8 @@ void Form1::FillTimeLists() {
 BackupSettings Form1::settings() const {
     BackupSettings s;
     s.startTime = Combo1[0]->currentText();
-    s.sourceDrive = Drive1->currentText();
-    s.destinationDrive = Drive2->currentText();
+    s.sourceDrive = driveValue(Drive1);
+    s.destinationDrive = driveValue(Drive2);
     for (int row = 0; row < BackupSettings::FolderCount; ++row)
         s.folderNames[row] = Text1[row]->text();
     for (int row = 0; row < 6; ++row)
@@ -333,6 +348,7 @@ void Form1::applySettings(const BackupSettings& s) {
     Combo1[0]->setEditText(s.startTime);
     for (int row = 0; row < BackupSettings::FolderCount; ++row)
         Text1[row]->setText(s.folderNames[row]);
+    acceptedNames_ = s.folderNames;
     Text1[5]->setText(BackupSettings::networkRowText());
     for (int row = 0; row < 6; ++row)
         SSCheck1[row]->setChecked(s.flags[row] != 0);
@@ -348,6 +364,12 @@ void Form1::LoadBackupSettings() {
 
 bool Form1::SaveBackupSettings() {
     return settingsFile_.save(settings());
+}
+
+bool Form1::saveBackupSettings() {
+    return settingsFile_.save(settings(), [this](const QString& title, const QString& text) {
+        announceFailure(title, text);
+    });
 }
 
 void Form1::ShowBackupStatus() {
@@ -453,6 +475,24 @@ void Form1::refuseQuotedName(int row) {
     prompts_.critical(QStringLiteral("Folder Name"), *problem);
 }
 
+void Form1::refuseUnsafeName(int row) {
+    QLineEdit* box = Text1[row];
+    if (isSafeFolderName(box->text())) {
+        acceptedNames_[row] = box->text();
+        return;
+    }
+    const QString refused = box->text();
+    box->setText(acceptedNames_[row]);
+    prompts_.critical(
+        QStringLiteral("Folder Name"),
+        QStringLiteral("The folder name \"%1\" in the %2 box (row %3) would lead the backup out "
+                       "of its folder. Please type the name of a folder on the drive, such as "
+                       "\"%2\", without a drive letter, a leading backslash, \"..\" or any of "
+                       ": * ? \" < > | /. The box keeps \"%4\".")
+            .arg(refused, BackupSettings::defaultFolderNames()[row], QString::number(row + 1),
+                 acceptedNames_[row]));
+}
+
 void Form1::done() {
     SaveBackupSettings();
     hideToResident();
@@ -462,6 +502,7 @@ void Form1::setDefault() {
     const auto names = BackupSettings::defaultFolderNames();
     for (int row = 0; row < BackupSettings::FolderCount; ++row)
         Text1[row]->setText(names[row]);
+    acceptedNames_ = names;
     SaveBackupSettings();
 }
 
@@ -532,6 +573,11 @@ void Form1::setLastBackupText(const QString& text) {
 }
 
 void Form1::showBusy(bool busy) {
+    // A new run starts with its own folders, not the last run's.
+    if (busy) {
+        Label3->clear();
+        Label4->clear();
+    }
     resize_->moveTop(SSPanel2, busy ? OverlayBusyTop : OverlayRestingTop);
     SSPanel2->setVisible(busy);
     if (busy)

@@ -105,7 +105,8 @@ public:
     bool folderEnabled(int row) const override;
     QString lastBackupText() const override;
     void setLastBackupText(const QString& text) override;
-    bool saveBackupSettings() override { return SaveBackupSettings(); }
+    // The engine's save: a failure is told without blocking, as a run may be at night.
+    bool saveBackupSettings() override;
 
     // BackupProgressView
     void showBusy(bool busy) override;
@@ -169,6 +170,7 @@ private:
     void fillDrives();
     void selectDrive(QComboBox* selector, const QString& driveText);
     void refuseQuotedName(int row);
+    void refuseUnsafeName(int row);
     void done();
     void end();
     void setDefault();
@@ -180,6 +182,9 @@ private:
     TrayIcon* trayIcon_ = nullptr;
     bool notificationArea_ = false;
     bool terminated_ = false;
+    // The folder names last accepted, to go back to when a typed name is refused.
+    std::array<QString, BackupSettings::FolderCount> acceptedNames_ =
+        BackupSettings::defaultFolderNames();
 };
 
 } // namespace tillora

@@ -5,6 +5,7 @@
 #include "Kp2Startup.h"
 #include "Platform.h"
 #include "ProgramValues.h"
+#include "SingleInstance.h"
 #include "TLRAerror.h"
 #include "WidgetPrompts.h"
 
@@ -28,12 +29,17 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     WidgetPrompts prompts;
     ProgramValues values;
-    Kp2Program program = startKitchenPrinter2(*platform, clock, prompts, values, [] {
+    const QString name = QString::fromLatin1(Kp2ProgramName);
+    Kp2Program program = startKitchenPrinter2(*platform, clock, prompts, values, [&] {
         TLRAerror error;
         error.exec();
+        askRunningCopyToShow(*platform, name);
     });
     if (!program.window)
         return 1;
+    ShowRequests showRequests(*platform, name);
+    QObject::connect(&showRequests, &ShowRequests::showRequested, program.window.get(),
+                     &Form2::showWindow);
     if (session.autostart)
         program.window->wireAutostart(*session.autostart);
     QObject::connect(program.window.get(), &Form2::endRequested, &app, &QCoreApplication::quit,

@@ -30,5 +30,8 @@ int main(int argc, char* argv[]) {
     if (session.autostart)
         program.form().wireAutostart(*session.autostart);
     program.start();
+    tillora::ShowRequests showRequests(*platform, QStringLiteral("tillora-backup"));
+    QObject::connect(&showRequests, &tillora::ShowRequests::showRequested, &program.form(),
+                     &tillora::Form1::showMainWindow);
     return QApplication::exec();
 }

@@ -41,14 +41,15 @@ private:
 BackupEngine::BackupEngine(BackupControls& controls, BackupProgressView& view, Platform& platform,
                            const Clock& clock, Prompts& prompts, ProgramValues& values,
                            std::function<void()> reconnect)
-    : controls_(controls)
+    : safeControls_(controls)
+    , controls_(safeControls_)
     , view_(view)
     , platform_(platform)
     , clock_(clock)
     , prompts_(prompts)
     , values_(values)
     , reconnect_(std::move(reconnect))
-    , paths_(controls) {
+    , paths_(safeControls_) {
     sinceEvents_.start();
 }
 
@@ -64,6 +65,13 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
         result.finished = result.started;
         return result;
     }
+    // The once-a-day question is the operator's; a tick at night that finds the night's
+    // backup done just does nothing, and nothing waits for a click.
+    if (trigger == Trigger::Scheduled && doneToday()) {
+        result.outcome = Outcome::AlreadyDoneToday;
+        result.finished = result.started;
+        return result;
+    }
     const RunningFlag flag(running_);
 
     view_.showBusy(true);
@@ -72,8 +80,15 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
     result.outcome = [&] {
         if (!confirmOnceADay(trigger) || !confirmSameDrive(trigger))
             return Outcome::Declined;
+        if (!driveConnected(controls_.sourceDriveText(), Outcome::SourceUnavailable, result))
+            return Outcome::SourceUnavailable;
         if (controls_.folderEnabled(NetworkDriveRow) && !reconnectNetworkDrive())
             return Outcome::NetworkFailed;
+        // Checked after the re-mapping, which is what brings a network drive back.
+        if (!driveConnected(controls_.destinationDriveText(), Outcome::DestinationUnavailable,
+                            result))
+            return Outcome::DestinationUnavailable;
+        noteRefusedFolderNames(result);
         if (!prepareDestinationRoot(paths_.destinationRoot()))
             return Outcome::DestinationUnavailable;
         copyDirectorySet();
@@ -87,15 +102,17 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
     return result;
 }
 
-bool BackupEngine::confirmOnceADay(Trigger trigger) {
-    // A catch-up run makes up a missed night unattended: nobody is there to answer.
-    if (trigger == Trigger::CatchUp)
-        return true;
+bool BackupEngine::doneToday() const {
     const QString last = controls_.lastBackupText();
     if (last == QLatin1String("Never"))
-        return true;
+        return false;
     const auto date = parseShortDate(last);
-    if (!date || *date != clock_.now().date())
+    return date && *date == clock_.now().date();
+}
+
+bool BackupEngine::confirmOnceADay(Trigger trigger) {
+    // A catch-up run makes up a missed night unattended: nobody is there to answer.
+    if (trigger == Trigger::CatchUp || !doneToday())
         return true;
     const PromptAnswer answer = prompts_.ask(
         {PromptIcon::None, PromptButtons::YesNo, QStringLiteral("Backup Completed Today"),
@@ -130,6 +147,37 @@ bool BackupEngine::reconnectNetworkDrive() {
     if (values_.NetConnectStatus.isEmpty())
         values_.NetConnectStatus = QStringLiteral("FAIL");
     return values_.NetConnectStatus != QLatin1String("FAIL");
+}
+
+bool BackupEngine::driveConnected(const QString& selectorText, RunOutcome failure,
+                                  BackupRunResult& result) {
+    if (isDriveConnected(platform_, selectorText))
+        return true;
+    // Never another drive in its place: a run onto the source drive, or from a drive that
+    // is not there, is no backup.
+    const QString drive = driveOfSelector(selectorText);
+    const QString text =
+        failure == Outcome::SourceUnavailable
+            ? QStringLiteral("The backup was not done: the source drive %1 is not connected. "
+                             "Please reconnect it; the backup will be tried again at the next "
+                             "start time.")
+                  .arg(drive)
+            : QStringLiteral("The backup was not done: the backup drive %1 is not connected, so "
+                             "%2 cannot be written. Please reconnect it; the backup will be tried "
+                             "again at the next start time.")
+                  .arg(drive, paths_.destinationRoot());
+    result.reason = text;
+    view_.announceFailure(QStringLiteral("Backup Failed"), text);
+    return false;
+}
+
+void BackupEngine::noteRefusedFolderNames(BackupRunResult& result) const {
+    for (const int row : safeControls_.refusedRows()) {
+        result.notes.append(QStringLiteral("The folder name \"%1\" of row %2 leads out of the "
+                                           "backup folder; that folder was not backed up.")
+                                .arg(controls_.folderName(row))
+                                .arg(row + 1));
+    }
 }
 
 bool BackupEngine::prepareDestinationRoot(const QString& root) {

@@ -36,9 +36,12 @@ public:
     void setNetworkWaitLimit(std::chrono::milliseconds limit) { networkWaitLimit_ = limit; }
 
 private:
+    bool doneToday() const;
     bool confirmOnceADay(Trigger trigger);
     bool confirmSameDrive(Trigger trigger);
     bool reconnectNetworkDrive();
+    bool driveConnected(const QString& selectorText, RunOutcome failure, BackupRunResult& result);
+    void noteRefusedFolderNames(BackupRunResult& result) const;
     bool prepareDestinationRoot(const QString& root);
     void copyDirectorySet();
     void copyStep(const QString& source, const QString& destination);
@@ -46,6 +49,7 @@ private:
     void keepWindowAlive();
     void processEventsNow();
 
+    SafeFolderControls safeControls_; // what the run reads: unsafe folder names switched off
     BackupControls& controls_;
     BackupProgressView& view_;
     Platform& platform_;

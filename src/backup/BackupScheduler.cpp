@@ -42,7 +42,15 @@ void BackupScheduler::SchedulerTick() {
         if (runBackup_)
             runBackup_();
     } else if (hourlyReportCheck_) {
-        hourlyReportCheck_(now);
+        // After the tick, from the event loop: a report cycle waits for totals and sends,
+        // and the next tick must come on time whatever the network does.
+        QMetaObject::invokeMethod(
+            this,
+            [this, now] {
+                if (hourlyReportCheck_)
+                    hourlyReportCheck_(now);
+            },
+            Qt::QueuedConnection);
     }
     if (tickObserver_)
         tickObserver_(previousTick_, tickTime);

@@ -24,7 +24,8 @@ public:
     BackupScheduler(const Clock& clock, std::function<QString()> startTimeText,
                     std::function<void()> runBackup, QObject* parent = nullptr);
 
-    // Called with Now ("03:00 AM") in ticks that start no backup; empty means nothing to do.
+    // Called with Now ("03:00 AM") for ticks that start no backup, from the event loop just
+    // after the tick, so it never holds the timer; empty means nothing to do.
     void setHourlyReportCheck(std::function<void(const QString& now)> check);
     void setPeriod(std::chrono::milliseconds period) { period_ = period; }
     // Called at the end of every tick with the time the previous tick read (invalid at the

@@ -99,7 +99,13 @@ std::optional<QString> BackupSettingsFile::selectableDrive(const Platform& platf
     return std::nullopt;
 }
 
-bool BackupSettingsFile::write(const QByteArray& bytes) {
+void BackupSettingsFile::inform(const QString& title, const QString& text) {
+    // Start-up goes on while the message waits: after an unattended restart at night the
+    // program must be resident and scheduling, not waiting for an OK.
+    prompts_.notify({PromptIcon::Critical, PromptButtons::Ok, title, text, PromptAnswer::Ok});
+}
+
+bool BackupSettingsFile::write(const QByteArray& bytes, const FailureNotice& tell) {
     // The "ini" folder may be missing from a fresh data folder. Folders are made only on
     // a drive that is there: a missing drive must fail, not appear as a new folder.
     const QString drive = values_.DataDIR.left(2) + u'\\';
@@ -113,27 +119,50 @@ bool BackupSettingsFile::write(const QByteArray& bytes) {
     }
     if (!failureReported_) {
         failureReported_ = true;
-        prompts_.critical(QStringLiteral("Settings not Saved"),
-                          QStringLiteral("The backup settings could not be saved to %1 (%2). "
-                                         "The settings shown stay in use until the program ends.")
-                              .arg(path(), result.reason));
+        const QString title = QStringLiteral("Settings not Saved");
+        const QString text =
+            QStringLiteral("The backup settings could not be saved to %1 (%2). The settings "
+                           "shown stay in use until the program ends.")
+                .arg(path(), result.reason);
+        if (tell)
+            tell(title, text);
+        else
+            prompts_.critical(title, text);
     }
     return false;
 }
 
-bool BackupSettingsFile::save(const BackupSettings& settings) {
-    return write(savedBytes(settings));
+bool BackupSettingsFile::save(const BackupSettings& settings, const FailureNotice& tell) {
+    return write(savedBytes(settings), tell);
+}
+
+bool BackupSettingsFile::dataDriveReachable() {
+    const QString drive = values_.DataDIR.left(2);
+    if (drive.size() != 2 || !drive[0].isLetter() || drive[1] != u':')
+        return true;
+    const QString root = platform_.nativePath(drive + u'\\');
+    if (QFileInfo(root).isDir())
+        return true;
+    // One message that names the cause, not a missing file followed by a failed save;
+    // saves stay quiet until one succeeds.
+    inform(QStringLiteral("Data Drive not Found"),
+           QStringLiteral("Drive %1 (the store's data drive) cannot be reached: %2")
+               .arg(drive.toUpper(), QDir::toNativeSeparators(root)));
+    failureReported_ = true;
+    return false;
 }
 
 BackupSettings BackupSettingsFile::load(const BackupSettings& current) {
     if (values_.DataDIR.isEmpty())
         values_.DataDIR = QStringLiteral("c:\\Tillora\\");
     BackupSettings s = current;
+    if (!dataDriveReachable())
+        return s;
 
     if (!QFileInfo::exists(platform_.nativePath(path()))) {
-        prompts_.critical(QStringLiteral("Config file Missing"),
-                          QStringLiteral("Unable to locate the CONFIG file for your backups.We "
-                                         "are using the default settings, please review them."));
+        inform(QStringLiteral("Config file Missing"),
+               QStringLiteral("Unable to locate the CONFIG file for your backups.We are using "
+                              "the default settings, please review them."));
         write(defaultBytes(current));
     }
 
@@ -147,40 +176,30 @@ BackupSettings BackupSettingsFile::load(const BackupSettings& current) {
     else
         return s;
 
-    // Each drive is selected first, so a drive that cannot be reached ends the read.
-    // Gives the line's value and the selector text of its drive, nothing when unreachable.
-    auto readDrive = [&]() -> std::pair<QString, std::optional<QString>> {
+    // A drive that is not connected keeps its saved value: the window lists it as not
+    // connected, a run to or from it fails, and the next save writes it back unchanged.
+    auto readDrive = [&](QString& drive, const QString& title, const QString& which) {
         const auto line = reader.nextRecord(2);
         if (!line)
-            return {QString(), std::nullopt};
-        return {line->at(1), selectableDrive(platform_, line->at(1))};
+            return false;
+        const QString value = line->at(1);
+        if (const auto selectable = selectableDrive(platform_, value)) {
+            drive = *selectable;
+            return true;
+        }
+        drive = value;
+        const QString letter = value.trimmed().left(2);
+        inform(title, QStringLiteral("You have set the %1 drive as %2, but this drive is not "
+                                     "connected. Your backup settings are kept; please reconnect "
+                                     "the drive.")
+                          .arg(which, letter.endsWith(u':') ? letter : value));
+        return true;
     };
-
-    const auto [sourceValue, sourceDrive] = readDrive();
-    if (!sourceDrive) {
-        prompts_.critical(
-            QStringLiteral("Source Drive not Found"),
-            QStringLiteral("You have set the Source drive as ") + sourceValue +
-                QStringLiteral(", but this drive is not accessable. The Source drive to has been "
-                               "changed to  ' C: '. Please reconnect the source drive and select "
-                               "it in the source drive box."));
-        s.sourceDrive = QStringLiteral("c:");
+    if (!readDrive(s.sourceDrive, QStringLiteral("Source Drive not Found"),
+                   QStringLiteral("Source")) ||
+        !readDrive(s.destinationDrive, QStringLiteral("Backup Drive not Found"),
+                   QStringLiteral("backup")))
         return s;
-    }
-    s.sourceDrive = *sourceDrive;
-
-    const auto [destinationValue, destinationDrive] = readDrive();
-    if (!destinationDrive) {
-        prompts_.critical(
-            QStringLiteral("Backup Drive not Found"),
-            QStringLiteral("You have set the backup drive as ") + destinationValue +
-                QStringLiteral(", but this drive is not accessable. The backup drive to has been "
-                               "changed to C:. Please reconnect the backup drive and select it in "
-                               "the backup to box."));
-        s.destinationDrive = QStringLiteral("c:");
-        return s;
-    }
-    s.destinationDrive = *destinationDrive;
 
     // A short or damaged file leaves the rest as it was.
     auto finish = [&s]() {

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 namespace tillora {
@@ -42,13 +43,17 @@ public:
     QString path() const;
 
     // Reads the file into a copy of `current`: writes the default file first when it is
-    // missing, checks both drives (falling back to "c:" and stopping with a message when one
-    // cannot be selected) and leaves values the file does not reach as they were.
+    // missing, and leaves values the file does not reach as they were. A drive that is not
+    // connected keeps its saved value, with a message: the settings are the owner's, and
+    // the drive may come back. The start-up messages only inform, so none of them blocks.
     BackupSettings load(const BackupSettings& current);
 
-    // Rewrites the file atomically, creating the "ini" folder when needed. When it cannot
-    // be written the operator is told, once until a later save succeeds.
-    bool save(const BackupSettings& settings);
+    // How a save that failed is told: `tell` gets the title and text; without it, a
+    // message box. Told once until a later save succeeds.
+    using FailureNotice = std::function<void(const QString& title, const QString& text)>;
+
+    // Rewrites the file atomically, creating the "ini" folder when needed.
+    bool save(const BackupSettings& settings, const FailureNotice& tell = {});
 
     static QByteArray savedBytes(const BackupSettings& settings);
     static QByteArray defaultBytes(const BackupSettings& current);
@@ -62,7 +67,9 @@ public:
     static std::optional<QString> selectableDrive(const Platform& platform, const QString& value);
 
 private:
-    bool write(const QByteArray& bytes);
+    bool write(const QByteArray& bytes, const FailureNotice& tell = {});
+    bool dataDriveReachable();
+    void inform(const QString& title, const QString& text);
 
     Platform& platform_;
     Prompts& prompts_;

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace tillora {
 
 const std::array<BackupStep, 30>& BackupDirectorySet() {
@@ -52,22 +54,72 @@ QString driveOfSelector(const QString& selectorText) {
     return selectorText.left(2);
 }
 
+bool isDriveConnected(const Platform& platform, const QString& selectorText) {
+    const QString letter = driveOfSelector(selectorText).toLower();
+    if (letter.size() != 2 || !letter[0].isLetter() || letter[1] != u':')
+        return false;
+    const QStringList drives = platform.drives();
+    return std::any_of(drives.begin(), drives.end(), [&](const QString& entry) {
+        return driveOfSelector(entry).toLower() == letter;
+    });
+}
+
+bool isSafeFolderName(const QString& name) {
+    if (name.isEmpty())
+        return true;
+    // A colon makes a drive ("d:") or a stream, a slash or a leading backslash a path
+    // from elsewhere; the rest cannot be part of a Windows folder name at all.
+    static const QString forbidden = QStringLiteral(":/*?\"<>|");
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || forbidden.contains(c))
+            return false;
+    }
+    // Every step must be a real folder: no empty step ("\\server", "a\\b"), and none
+    // made only of dots and blanks, which Windows reads as "." or "..".
+    const QStringList steps = name.split(u'\\');
+    return std::none_of(steps.begin(), steps.end(), [](const QString& step) {
+        return std::all_of(step.begin(), step.end(),
+                           [](QChar c) { return c == u'.' || c == u' '; });
+    });
+}
+
+bool SafeFolderControls::folderEnabled(int row) const {
+    if (!controls_.folderEnabled(row))
+        return false;
+    return row == NetworkDriveRow || isSafeFolderName(controls_.folderName(row));
+}
+
+QList<int> SafeFolderControls::refusedRows() const {
+    QList<int> rows;
+    for (int row = FirstProductRow; row <= PaydexRow; ++row) {
+        // The card-payment history's folder is named by row 4 and copied with row 3.
+        const int copiedWith = row == PaydexRow ? LastProductRow : row;
+        if (controls_.folderEnabled(copiedWith) && !isSafeFolderName(controls_.folderName(row)))
+            rows.append(row);
+    }
+    return rows;
+}
+
+QString BackupPaths::folderName(int row) const {
+    const QString name = controls_.folderName(row);
+    return isSafeFolderName(name) ? name : QString();
+}
+
 QString BackupPaths::destinationRoot() const {
     return driveOfSelector(controls_.destinationDriveText()) + QStringLiteral("\\TLRAbackup\\");
 }
 
 QString BackupPaths::sourceFolder(const BackupStep& step) const {
-    return driveOfSelector(controls_.sourceDriveText()) + u'\\' + controls_.folderName(step.row) +
+    return driveOfSelector(controls_.sourceDriveText()) + u'\\' + folderName(step.row) +
            QLatin1String(step.sourceSuffix);
 }
 
 QString BackupPaths::destinationFolder(const BackupStep& step) const {
-    return destinationRoot() + controls_.folderName(step.row) +
-           QLatin1String(step.destinationSuffix);
+    return destinationRoot() + folderName(step.row) + QLatin1String(step.destinationSuffix);
 }
 
 QString BackupPaths::paydexHistoryDestination() const {
-    return destinationRoot() + controls_.folderName(PaydexRow) + QStringLiteral("\\History");
+    return destinationRoot() + folderName(PaydexRow) + QStringLiteral("\\History");
 }
 
 bool DirExists(const Platform& platform, const QString& folder) {

@@ -2,6 +2,7 @@
 
 #include "BackupControls.h"
 
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -35,8 +36,17 @@ QString paydexHistorySource();
 // Drive letter and colon of a drive selector's text ("e: [BACKUP]" -> "e:").
 QString driveOfSelector(const QString& selectorText);
 
+// Whether the drive of a selector's text is among the platform's connected drives.
+bool isDriveConnected(const Platform& platform, const QString& selectorText);
+
+// Whether a folder box's name keeps the backup inside its product folder and the backup
+// tree: no drive, no leading backslash or server, no "." or ".." step, no character a
+// Windows folder name cannot hold. An empty name is allowed: it means the drive's top.
+bool isSafeFolderName(const QString& name);
+
 // The paths of one backup, formed from the live controls each time they are asked for,
-// so a change made during a run applies from the next step on.
+// so a change made during a run applies from the next step on. A folder name that is not
+// safe is never followed: it counts as empty, so no path leads out of the backup tree.
 class BackupPaths {
 public:
     explicit BackupPaths(const BackupControls& controls)
@@ -48,7 +58,31 @@ public:
     QString paydexHistoryDestination() const; // root + row 4's folder name + "\History"
 
 private:
+    QString folderName(int row) const;
+
     const BackupControls& controls_;
+};
+
+// The live controls as a run follows them: a product row whose folder name is not safe
+// counts as switched off, so the run never copies from or into such a folder.
+class SafeFolderControls final : public BackupControls {
+public:
+    explicit SafeFolderControls(BackupControls& controls)
+        : controls_(controls) {}
+
+    // The enabled product rows whose names are refused, to tell the owner about.
+    QList<int> refusedRows() const;
+
+    QString sourceDriveText() const override { return controls_.sourceDriveText(); }
+    QString destinationDriveText() const override { return controls_.destinationDriveText(); }
+    QString folderName(int row) const override { return controls_.folderName(row); }
+    bool folderEnabled(int row) const override;
+    QString lastBackupText() const override { return controls_.lastBackupText(); }
+    void setLastBackupText(const QString& text) override { controls_.setLastBackupText(text); }
+    bool saveBackupSettings() override { return controls_.saveBackupSettings(); }
+
+private:
+    BackupControls& controls_;
 };
 
 // True when the folder (a Windows-form path) exists and can be listed.

@@ -73,6 +73,9 @@ public:
     // The lock that makes this process the only running instance of `programName`;
     // nothing when another instance already holds it.
     virtual std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) = 0;
+    // The local socket name through which a later start of `programName` reaches the
+    // running one; one per program and user.
+    virtual QString instanceSocketName(const QString& programName) const = 0;
 
     // Locks an open file as a whole, shared with other programs using the same files;
     // false when the lock could not be had within a few seconds.

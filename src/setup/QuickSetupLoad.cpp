@@ -74,12 +74,13 @@ std::optional<QuickSetupContent> QuickSetupLoad::load() {
         QString answer = folder->trimmed();
         if (!answer.endsWith(u'\\'))
             answer += u'\\';
-        values_.DataDIR = answer;
-        values_.RemoteDIR = answer;
         path_ = answer + QStringLiteral("TlraINI.dat");
         record = readExisting(platform_.nativePath(path_));
+        // A wrong answer must not point later saves of the other settings elsewhere.
         if (!record)
             return std::nullopt;
+        values_.DataDIR = answer;
+        values_.RemoteDIR = answer;
     }
 
     const QString shiftra = record->trimmed(PosSettingsRecord::ShiftraDirectory);

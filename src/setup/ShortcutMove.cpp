@@ -1,5 +1,6 @@
 #include "ShortcutMove.h"
 
+#include "FileReplace.h"
 #include "FileSave.h"
 
 #include <QFile>
@@ -41,24 +42,32 @@ MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
     const std::optional<QByteArray> bytes = readWholeFile(source.absoluteFilePath());
     if (!bytes)
         return failed(QStringLiteral("%1 could not be read.").arg(sourceFile));
+
+    // The file already there is kept under a side name until the move is complete, so a
+    // move that fails at any step leaves both folders exactly as they were.
+    const QString keptNative = targetNative + QStringLiteral(".tlra-kept");
+    QString reason;
+    if (targetExisted && !replaceFile(targetNative, keptNative, &reason))
+        return failed(
+            QStringLiteral("%1 in %2 could not be replaced: %3").arg(name, targetFolder, reason));
+    auto undo = [&](const QString& why) {
+        if (targetExisted)
+            replaceFile(keptNative, targetNative);
+        else
+            QFile::remove(targetNative);
+        return failed(why);
+    };
+
     const SaveResult saved = saveFileAtomically(targetNative, *bytes, source.permissions());
     if (!saved)
-        return failed(QStringLiteral("%1 could not be written to %2: %3")
-                          .arg(name, targetFolder, saved.reason));
-
-    auto undoCopy = [&] {
-        if (!targetExisted)
-            QFile::remove(targetNative);
-    };
-    if (QFileInfo(targetNative).size() != source.size()) {
-        undoCopy();
-        return failed(
-            QStringLiteral("The copy of %1 in %2 is incomplete.").arg(name, targetFolder));
-    }
-    if (!QFile::remove(source.absoluteFilePath())) {
-        undoCopy();
-        return failed(QStringLiteral("%1 cannot be removed from %2.").arg(name, sourceFolder));
-    }
+        return undo(QStringLiteral("%1 could not be written to %2: %3")
+                        .arg(name, targetFolder, saved.reason));
+    if (QFileInfo(targetNative).size() != source.size())
+        return undo(QStringLiteral("The copy of %1 in %2 is incomplete.").arg(name, targetFolder));
+    if (!QFile::remove(source.absoluteFilePath()))
+        return undo(QStringLiteral("%1 cannot be removed from %2.").arg(name, sourceFolder));
+    if (targetExisted)
+        QFile::remove(keptNative);
     return {true, {}};
 }
 

@@ -24,8 +24,13 @@ bool HourlyReportCheck::run(const QString& now) {
     QCoreApplication::processEvents();
     if (!texter.featureOn())
         return false;
-    if (!insideReportWindow(texter.firstReportTime(), texter.lastReportTime(), clock_.now().time()))
+    const QDateTime moment = clock_.now();
+    if (!insideReportWindow(texter.firstReportTime(), texter.lastReportTime(), moment.time()))
         return false;
+    const QDateTime hour(moment.date(), QTime(moment.time().hour(), 0));
+    if (host_.cycleRunning() || hour == lastCycleHour_)
+        return false;
+    lastCycleHour_ = hour;
     panel_.setReportCaption(report::SendingCaption);
     runCycle_(texter);
     QCoreApplication::processEvents();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <chrono>
@@ -16,11 +17,13 @@ class TexterHost {
 public:
     virtual ~TexterHost() = default;
     virtual TexterView& loadHidden() = 0;
+    // A report cycle is under way ("Work It" or an earlier hour's cycle).
+    virtual bool cycleRunning() const = 0;
 };
 
-// Runs in each scheduler tick that starts no backup: at a full hour inside the report
-// window, with texting switched on, it runs the report cycle and then pauses, so the next
-// tick falls outside the "00" minute.
+// Runs after each scheduler tick that starts no backup: at a full hour inside the report
+// window, with texting switched on, it runs the report cycle and then pauses. One cycle
+// an hour, and none while another cycle is under way.
 class HourlyReportCheck {
 public:
     using CycleRunner = std::function<void(TexterView&)>;
@@ -39,6 +42,7 @@ private:
     const Clock& clock_;
     CycleRunner runCycle_;
     std::chrono::milliseconds pause_{15000};
+    QDateTime lastCycleHour_; // a second tick in the same "00" minute sends nothing
 };
 
 } // namespace tillora

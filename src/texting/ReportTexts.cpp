@@ -96,9 +96,9 @@ bool insideReportWindow(const QString& first, const QString& last, const QTime& 
     const auto end = parseTimeOfDay(last, locale);
     if (!start || !end)
         return false;
-    // Compared to the second, as "HH:MM:SS" texts of the day.
-    const QTime current(now.hour(), now.minute(), now.second());
-    return *start <= current && current <= *end;
+    // Compared to the minute: the tick of the last hour lands at any second of it.
+    const auto minute = [](const QTime& t) { return t.hour() * 60 + t.minute(); };
+    return minute(*start) <= minute(now) && minute(now) <= minute(*end);
 }
 
 } // namespace tillora

@@ -161,7 +161,7 @@ private Q_SLOTS:
 
         p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 30)));
         p.app->scheduler().SchedulerTick();
-        QCOMPARE(server.received().size(), 1);
+        QTRY_COMPARE(server.received().size(), 1);
         QVERIFY(server.received()[0].plainPart.contains(" is $7.50 on Monday December 07 2026"));
         QVERIFY(p.form().SSPanel6->text().startsWith("Text Message sent Sucessfully on Monday"));
         QVERIFY(p.drives.readFile('c', "Tillora/TxtMsg.log").startsWith("Text Sucessfully Sent"));
@@ -171,7 +171,44 @@ private Q_SLOTS:
         // A quarter past: nothing is sent.
         p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(10, 15, 30)));
         p.app->scheduler().SchedulerTick();
+        QTest::qWait(50);
         QCOMPARE(server.received().size(), 1);
+    }
+
+    void aNightTickAfterTheRunAsksNothingAndTheNextHourStillReports() {
+        Program p;
+        p.drives.writeFile('c', "Tillora/ini/MobileText.dat", mobileTextFile());
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        p.drives.writeFile('c', "Tillora/ini/MailServer.dat",
+                           "\"127.0.0.1\"," + QByteArray::number(server.port()) + ",\"" +
+                               server.certificateFile().toUtf8() + "\"\r\n");
+        QByteArray settings = p.drives.readFile('c', "Tillora/ini/Autobackup.dat");
+        p.drives.writeFile('c', "Tillora/ini/Autobackup.dat",
+                           settings.replace("\"3:00 am\"", "\"9:00 am\""));
+        p.start();
+        // The backup ends 2 s into its minute; the next tick comes 55 s later, same minute.
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0)));
+        p.app->scheduler().SchedulerTick();
+        QCOMPARE(p.form().Text2->text(), QStringLiteral("12/8/2026"));
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 57)));
+        p.app->scheduler().SchedulerTick();
+        QVERIFY(p.prompts.asked.isEmpty());
+        QVERIFY(p.app->scheduler().timer().isActive());
+
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(10, 0, 40)));
+        p.app->scheduler().SchedulerTick();
+        QTRY_COMPARE(server.received().size(), 1);
+    }
+
+    void aSaveFailingInARunIsToldWithoutBlocking() {
+        Program p;
+        p.start();
+        p.app->values().DataDIR = QStringLiteral("q:\\Tillora\\");
+        p.form().SSCommand3->click();
+        QVERIFY(p.prompts.asked.isEmpty());
+        QCOMPARE(p.prompts.notified.size(), 1);
+        QCOMPARE(p.prompts.notified[0].title, QStringLiteral("Settings not Saved"));
     }
 
     void everyRunIsRecordedAndAMissedNightIsMadeUp() {

@@ -1,5 +1,6 @@
 // The main window: start-up, the notification-area icon, its buttons and its end.
 #include "BackupApplication.h"
+#include "BackupScheduler.h"
 #include "DriveInfo.h"
 #include "FakePlatform.h"
 #include "FakePrompts.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace tillora;
@@ -85,8 +87,8 @@ private Q_SLOTS:
     void firstStartWritesDefaultsShowsThemAndSettles() {
         Program p;
         p.start();
-        QCOMPARE(p.prompts.asked.size(), 1);
-        QCOMPARE(p.prompts.asked[0].title, QStringLiteral("Config file Missing"));
+        QCOMPARE(p.prompts.notified.size(), 1);
+        QCOMPARE(p.prompts.notified[0].title, QStringLiteral("Config file Missing"));
         QVERIFY(p.settingsBytes().contains("\"Tillora\",\"-1\"\r\n"));
 
         Form1& f = p.form();
@@ -160,8 +162,20 @@ private Q_SLOTS:
         p.drives.writeFile('c', SettingsPath, savedFile("e: [BACKUP]"));
         QElapsedTimer elapsed;
         elapsed.start();
+        // Half way through the pop-up's seconds: it must not cover the splash.
+        QRect splash, popUp;
+        QTimer::singleShot(150, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && qobject_cast<TilloraBackup3*>(w))
+                    splash = w->frameGeometry();
+                if (w->isVisible() && qobject_cast<DriveInfo*>(w))
+                    popUp = w->frameGeometry();
+            }
+        });
         p.start();
         QVERIFY(elapsed.elapsed() >= 290);
+        QVERIFY(!splash.isEmpty() && !popUp.isEmpty());
+        QVERIFY(!splash.intersects(popUp));
         QVERIFY(p.prompts.asked.isEmpty());
         Form1& f = p.form();
         QCOMPARE(f.Drive2->currentText(), QStringLiteral("e: [BACKUP]"));
@@ -181,20 +195,40 @@ private Q_SLOTS:
         QCOMPARE(info->Text4->text(), QStringLiteral("c:"));
     }
 
-    void unreachableBackupDriveFallsBackAndKeepsTheDesignValues() {
-        Program p;
-        p.drives.writeFile('c', SettingsPath, savedFile("e: [BACKUP]", "0"));
-        p.drives.pullDrive('e');
-        p.start();
-        QCOMPARE(p.prompts.asked.size(), 1);
-        QCOMPARE(p.prompts.asked[0].title, QStringLiteral("Backup Drive not Found"));
-        Form1& f = p.form();
-        QCOMPARE(f.Drive2->currentText(), QStringLiteral("c:"));
-        QCOMPARE(f.Combo1[0]->currentText(), QStringLiteral("11:30 pm"));
-        QCOMPARE(f.Text1[0]->text(), QStringLiteral("Tillora"));
-        QVERIFY(f.SSCheck1[0]->isChecked());
-        QCOMPARE(f.Text2->text(), QStringLiteral("Never"));
-        QCOMPARE(f.SSPanel3->text(), QStringLiteral("ON"));
+    void anUnpluggedBackupDriveLosesNoSetting() {
+        const QByteArray saved = savedFile("e: [BACKUP]", "0");
+        {
+            Program p;
+            p.drives.writeFile('c', SettingsPath, saved);
+            p.drives.pullDrive('e');
+            p.start();
+            QVERIFY(p.prompts.asked.isEmpty());
+            QCOMPARE(p.prompts.notified.size(), 1);
+            QCOMPARE(p.prompts.notified[0].title, QStringLiteral("Backup Drive not Found"));
+            Form1& f = p.form();
+            QCOMPARE(f.Drive2->currentText(), QStringLiteral("e: (not connected)"));
+            QCOMPARE(f.Text2->text(), QStringLiteral("12/6/2026"));
+            QVERIFY(!p.app->driveInfo().window()); // nothing to show of a missing drive
+            // A scheduled run fails as the drive's, and nothing lands on c:.
+            p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(23, 30, 10)));
+            p.app->scheduler().SchedulerTick();
+            QVERIFY(!p.drives.exists('c', "TLRAbackup"));
+            QCOMPARE(f.Text2->text(), QStringLiteral("12/6/2026"));
+            f.SSCommand2->click();
+            QCOMPARE(p.settingsBytes(), saved);
+
+            // The drive is back: start again and everything is as it was.
+            p.app.reset();
+            p.drives.addDrive('e', QStringLiteral("BACKUP"));
+            p.prompts.notified.clear();
+            p.start();
+            QVERIFY(p.prompts.notified.isEmpty());
+            QCOMPARE(p.form().Drive2->currentText(), QStringLiteral("e: [BACKUP]"));
+            QCOMPARE(
+                p.form().settings(),
+                BackupSettingsFile(p.platform, p.prompts, p.app->values()).load(BackupSettings{}));
+            QVERIFY(!p.form().SSCheck1[0]->isChecked());
+        }
     }
 
     void iconClicksShowTheWindowAndMovementDoesNothing_data() {
@@ -322,6 +356,16 @@ private Q_SLOTS:
         f.SSCommand1->click();
         QCOMPARE(p.app->form().settings().folderNames[2], QStringLiteral("Old Loyvana, 2"));
         QVERIFY(p.settingsBytes().contains("\"Old Loyvana, 2\",-1\r\n"));
+
+        // A name that leads out of the backup is refused when typed, naming its box.
+        p.prompts.asked.clear();
+        f.Text1[1]->clear();
+        QTest::keyClicks(f.Text1[1], QStringLiteral("..\\..\\Windows"));
+        QTest::keyClick(f.Text1[1], Qt::Key_Return);
+        QCOMPARE(f.Text1[1]->text(), QStringLiteral("Shiftra"));
+        QCOMPARE(p.prompts.asked.size(), 1);
+        QVERIFY(p.prompts.asked[0].text.contains(QStringLiteral("\"..\\..\\Windows\" in the "
+                                                                "Shiftra box (row 2)")));
     }
 
     void endRemovesTheIconSavesAndEnds() {
@@ -368,6 +412,8 @@ private Q_SLOTS:
         f.showBusy(false);
         QCOMPARE(f.SSPanel2->y(), 800);
         QVERIFY(!f.SSPanel2->isVisible());
+        f.showBusy(true); // the next run does not show the last one's folders
+        QVERIFY(f.Label3->text().isEmpty() && f.Label4->text().isEmpty());
     }
 
     void splashAdvancesAtMostFiveSteps() {
@@ -381,9 +427,14 @@ private Q_SLOTS:
         QVERIFY(!splash.Timer1->isActive());
     }
 
-    void aSecondInstanceIsRefusedWithTheErrorWindow() {
+    void aSecondInstanceIsRefusedWithTheErrorWindowAndShowsTheFirst() {
         TempDrives drives;
         FakePlatform platform(drives.driveFolder());
+        const QString program =
+            QStringLiteral("tillora-test-%1").arg(QCoreApplication::applicationPid());
+        ShowRequests running(platform, program);
+        QVERIFY(running.listening());
+        QSignalSpy shown(&running, &ShowRequests::showRequested);
         platform.anotherInstanceRuns = true;
         bool errorShown = false;
         QTimer::singleShot(50, [&] {
@@ -395,12 +446,14 @@ private Q_SLOTS:
                 }
             }
         });
-        QVERIFY(!claimOrExplain(platform, QStringLiteral("tillora-backup")));
+        QVERIFY(!claimOrExplain(platform, program));
         QVERIFY(errorShown);
-        QCOMPARE(platform.claimedInstances, QStringList{QStringLiteral("tillora-backup")});
+        QCOMPARE(platform.claimedInstances, QStringList{program});
+        QTRY_COMPARE(shown.size(), 1);
 
         platform.anotherInstanceRuns = false;
-        QVERIFY(claimOrExplain(platform, QStringLiteral("tillora-backup")));
+        QVERIFY(claimOrExplain(platform, program));
+        QCOMPARE(shown.size(), 1);
     }
 };
 

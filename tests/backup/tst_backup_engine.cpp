@@ -173,7 +173,7 @@ private slots:
         store.window.lastDate = lastDate;
         store.prompts.answers.enqueue(answer);
 
-        store.engine.RunBackup();
+        store.engine.RunBackup(BackupEngine::Trigger::BackupNow);
         QCOMPARE(store.prompts.asked.size(), asked ? 1 : 0);
         if (asked) {
             const PromptRequest& question = store.prompts.asked.first();
@@ -272,27 +272,72 @@ private slots:
                  QStringList({"big.dat", "small.dat"}));
     }
 
-    void aBackupDriveThatCannotBeUsedFailsTheRun_data() {
+    void aDriveThatCannotBeUsedFailsTheRun_data() {
+        QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("destination");
-        QTest::newRow("pulled") << "e: [BACKUP]";
-        QTest::newRow("no such drive") << "x:";
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("pulled") << "c:"
+                                << "e: [BACKUP]" << Outcome::DestinationUnavailable
+                                << "e:\\TLRAbackup\\";
+        QTest::newRow("no such drive")
+            << "c:"
+            << "x:" << Outcome::DestinationUnavailable << "x:\\TLRAbackup\\";
+        QTest::newRow("listed as not connected")
+            << "c:"
+            << "e: (not connected)" << Outcome::DestinationUnavailable << "drive e:";
+        QTest::newRow("source gone") << "g: (not connected)"
+                                     << "c:" << Outcome::SourceUnavailable << "source drive g:";
     }
-    void aBackupDriveThatCannotBeUsedFailsTheRun() {
+    void aDriveThatCannotBeUsedFailsTheRun() {
+        QFETCH(QString, source);
         QFETCH(QString, destination);
+        QFETCH(Outcome, outcome);
+        QFETCH(QString, told);
         BackupStore store;
         store.drives.writeFile('c', "Tillora/data/a.dat", "a");
         store.drives.pullDrive('e');
+        store.window.source = source;
         store.window.destination = destination;
         store.window.lastDate = "12/1/2026";
 
-        QCOMPARE(store.engine.RunBackup().outcome, Outcome::DestinationUnavailable);
+        const BackupRunResult result = store.engine.RunBackup();
+        QCOMPARE(result.outcome, outcome);
+        QVERIFY(result.reason.contains(told));
         QCOMPARE(store.window.lastDate, QStringLiteral("12/1/2026"));
         QCOMPARE(store.window.saves, 0);
         QCOMPARE(store.window.failures.size(), 1);
-        QVERIFY(store.window.failures.first().contains(destination.left(2) + "\\TLRAbackup\\"));
+        QVERIFY(store.window.failures.first().contains(told));
+        QVERIFY(!store.drives.exists('c', "TLRAbackup")); // never onto another drive
         QVERIFY(store.window.steps.isEmpty());
         QCOMPARE(store.platform.drives(), QStringList({"c:"})); // no drive was invented
         QCOMPARE(store.window.busyChanges, QList<bool>({true, false}));
+    }
+
+    void aFolderNameLeadingOutOfTheTreeIsNeverFollowed() {
+        BackupStore store;
+        store.window.enabled = {true, true, true, true, false, false};
+        store.drives.writeFile('c', "Tillora/a.dat", "a");
+        store.drives.writeFile('c', "secret/s.dat", "outside");
+        store.window.names[1] = "..\\..\\secret";
+        store.window.names[2] = "c:\\secret";
+        store.window.names[4] = "\\\\server\\share";
+        const BackupRunResult result = store.engine.RunBackup();
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(result.notes.size(), 3);
+        QVERIFY(result.notes.first().contains("..\\..\\secret"));
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/a.dat"), "a");
+        // Only the Tillora and Cardessa steps and the card-payment history, inside the tree.
+        QCOMPARE(store.window.steps.size(), 24 + 1 + 1);
+        for (const auto& [from, to] : store.window.steps)
+            QVERIFY2(to.startsWith("e:\\TLRAbackup\\") && !to.contains(".."), qPrintable(to));
+        QVERIFY(!store.drives.exists('e', "secret"));
+        QVERIFY(!QFileInfo::exists(store.drives.root('e') + "/../secret"));
+
+        for (const char* unsafe : {"..", "a\\..\\..", ". .", "\\Tillora", "d:", "a/b", "a\\\\b"})
+            QVERIFY2(!isSafeFolderName(unsafe), unsafe);
+        for (const char* safe : {"", "Tillora", "Old Data\\2025", ".hidden", "Loyvana, old"})
+            QVERIFY2(isSafeFolderName(safe), safe);
     }
 
     void refusesASecondStartDuringARun() {

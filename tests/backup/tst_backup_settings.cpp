@@ -75,12 +75,14 @@ private Q_SLOTS:
         Store store;
         const BackupSettings loaded = store.file.load(BackupSettings{});
 
-        QCOMPARE(store.prompts.asked.size(), 1);
-        QCOMPARE(store.prompts.asked[0].title, QStringLiteral("Config file Missing"));
-        QCOMPARE(store.prompts.asked[0].text,
+        // Told without holding start-up.
+        QVERIFY(store.prompts.asked.isEmpty());
+        QCOMPARE(store.prompts.notified.size(), 1);
+        QCOMPARE(store.prompts.notified[0].title, QStringLiteral("Config file Missing"));
+        QCOMPARE(store.prompts.notified[0].text,
                  QStringLiteral("Unable to locate the CONFIG file for your backups.We are using "
                                 "the default settings, please review them."));
-        QCOMPARE(store.prompts.asked[0].icon, PromptIcon::Critical);
+        QCOMPARE(store.prompts.notified[0].icon, PromptIcon::Critical);
         QCOMPARE(store.settingsBytes(), DefaultFile);
 
         QCOMPARE(loaded.startTime, QStringLiteral("03:00 am"));
@@ -91,7 +93,7 @@ private Q_SLOTS:
 
         // Loading again finds the file: no second message.
         store.file.load(loaded);
-        QCOMPARE(store.prompts.asked.size(), 1);
+        QCOMPARE(store.prompts.notified.size(), 1);
     }
 
     void savedFileHasBareFlagsAndTheExactLines() {
@@ -140,53 +142,37 @@ private Q_SLOTS:
         QCOMPARE(s.lastDate, QStringLiteral("12/6/2026"));
     }
 
-    void unreachableDriveFallsBackToCAndStopsReading_data() {
-        QTest::addColumn<QByteArray>("from");
-        QTest::addColumn<QByteArray>("to");
-        QTest::addColumn<bool>("pullE");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expectedDestination");
-        const QString sourceText = QStringLiteral(
-            "You have set the Source drive as g:, but this drive is not accessable. The Source "
-            "drive to has been changed to  ' C: '. Please reconnect the source drive and select it "
-            "in the source drive box.");
-        const QString backupText = QStringLiteral(
-            "You have set the backup drive as e: [BACKUP], but this drive is not accessable. The "
-            "backup drive to has been changed to C:. Please reconnect the backup drive and select "
-            "it in the backup to box.");
-        QTest::newRow("source drive unknown")
-            << QByteArray("g:") << QByteArray("e: [BACKUP]") << false
-            << QStringLiteral("Source Drive not Found") << sourceText << QStringLiteral("d:");
-        QTest::newRow("backup drive pulled")
-            << QByteArray("c:") << QByteArray("e: [BACKUP]") << true
-            << QStringLiteral("Backup Drive not Found") << backupText << QStringLiteral("c:");
-    }
-    void unreachableDriveFallsBackToCAndStopsReading() {
-        QFETCH(QByteArray, from);
-        QFETCH(QByteArray, to);
-        QFETCH(bool, pullE);
-        QFETCH(QString, title);
-        QFETCH(QString, text);
-        QFETCH(QString, expectedDestination);
+    void aDriveThatIsNotConnectedKeepsEverySavedValue() {
         Store store;
-        if (pullE)
-            store.drives.pullDrive('e');
-        store.writeSettings(fileWith(from, to, "-1"));
-        BackupSettings current;
-        current.destinationDrive = QStringLiteral("d:"); // untouched when the source fails
-        const BackupSettings s = store.file.load(current);
+        store.drives.pullDrive('e');
+        const QByteArray saved = fileWith("g:", "e: [BACKUP]", "12/6/2026");
+        store.writeSettings(saved);
+        const BackupSettings s = store.file.load(BackupSettings{});
 
-        QCOMPARE(store.prompts.asked.size(), 1);
-        QCOMPARE(store.prompts.asked[0].title, title);
-        QCOMPARE(store.prompts.asked[0].text, text);
-        QCOMPARE(s.sourceDrive, QStringLiteral("c:"));
-        QCOMPARE(s.destinationDrive, expectedDestination);
-        QCOMPARE(s.startTime, QStringLiteral("10:15 pm"));
-        // The folder rows, the date and the network flag keep the values they had.
-        QCOMPARE(s.folderNames, BackupSettings::defaultFolderNames());
-        QCOMPARE(s.flags, BackupSettings{}.flags);
-        QCOMPARE(s.lastDate, QStringLiteral("Never"));
+        QVERIFY(store.prompts.asked.isEmpty());
+        QCOMPARE(store.prompts.notified.size(), 2);
+        QCOMPARE(store.prompts.notified[0].title, QStringLiteral("Source Drive not Found"));
+        QCOMPARE(store.prompts.notified[1].title, QStringLiteral("Backup Drive not Found"));
+        QCOMPARE(store.prompts.notified[1].text,
+                 QStringLiteral("You have set the backup drive as e:, but this drive is not "
+                                "connected. Your backup settings are kept; please reconnect the "
+                                "drive."));
+        QVERIFY(store.file.save(s));
+        QCOMPARE(store.settingsBytes(), saved);
+    }
+
+    void anUnreachableDataDriveIsOneMessage() {
+        Store store;
+        QFile::remove(store.drives.driveFolder() + "/c:");
+        const BackupSettings s = store.file.load(BackupSettings{});
+        QVERIFY(store.prompts.asked.isEmpty());
+        QCOMPARE(store.prompts.notified.size(), 1);
+        QCOMPARE(store.prompts.notified[0].text,
+                 QStringLiteral("Drive C: (the store's data drive) cannot be reached: ") +
+                     store.drives.driveFolder() + "/c:/");
+        QCOMPARE(s, BackupSettings{});
+        QVERIFY(!store.file.save(s)); // already told: no "Settings not Saved" on top
+        QVERIFY(store.prompts.asked.isEmpty());
     }
 
     void lastDateOfMinusOneShowsNever() {

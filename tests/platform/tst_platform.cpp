@@ -32,6 +32,30 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(platform.nativePath("c:\\TiLLoRa\\iNi\\AUTOBACKUP.DAT")));
     }
 
+    void anEmptyMountPointIsNoDrive() {
+        TempDrives drives;
+        drives.addDrive('c');
+        const QString backup = drives.addDrive('e', "BACKUP");
+        LinuxPlatform platform(drives.driveFolder());
+        // The backup disk's mount point as fstab writes it, a blank escaped.
+        const QString mountPoint = QFileInfo(backup).canonicalFilePath();
+        QVERIFY(QDir().rename(mountPoint, mountPoint + " usb"));
+        const QByteArray fstab = "# <file system> <mount point>\n"
+                                 "UUID=1234 /    ext4 defaults 0 1\n"
+                                 "LABEL=BACKUP " +
+                                 QFile::encodeName(mountPoint) + "\\040usb ext4 nofail 0 2\n";
+        QVERIFY(QFile::remove(drives.driveFolder() + "/e:"));
+        QVERIFY(QFile::link(mountPoint + " usb", drives.driveFolder() + "/e:"));
+        QByteArray mountInfo = "22 1 8:1 / / rw shared:1 - ext4 /dev/sda1 rw\n";
+        platform.setMountTable([&] {
+            return MountTable{MountTable::parseFstab(fstab), MountTable::parseMountInfo(mountInfo)};
+        });
+        QCOMPARE(platform.drives(), QStringList({"c:"}));
+
+        mountInfo += "40 22 8:17 / " + QFile::encodeName(mountPoint) + "\\040usb rw - ext4 x rw\n";
+        QCOMPARE(platform.drives(), QStringList({"c:", "e: [BACKUP]"}));
+    }
+
     void listsDrivesInSelectorForm() {
         TempDrives drives;
         drives.addDrive('e', "BACKUP DISK");

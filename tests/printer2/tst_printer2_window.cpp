@@ -216,6 +216,18 @@ private Q_SLOTS:
         QVERIFY(!w.form->trayIcon()->isShown());
     }
 
+    void withTheIconDeletedDoneKeepsTheWindowWithinReach() {
+        Window w;
+        w.form->Form_Load();
+        w.form->IconMessage(514);
+        QTest::mouseClick(w.form->Command2, Qt::LeftButton); // "Delete Icon"
+        QTest::mouseClick(w.form->SSCommand1, Qt::LeftButton);
+        QVERIFY(!w.form->trayIcon()->isShown());
+        QVERIFY(w.form->isVisible() && w.form->isMinimized());
+        w.form->showWindow(); // a later start of the program asks for it
+        QVERIFY(w.form->isVisible() && !w.form->isMinimized());
+    }
+
     void endSavesRemovesIconAndEnds() {
         Window w;
         w.form->Form_Load();

@@ -12,6 +12,11 @@
 #include <QFile>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 using namespace tillora;
 using namespace tillora::test;
 
@@ -29,6 +34,19 @@ bool permissionsIgnored(const QString& folder) {
     if (wrote)
         probe.remove();
     return wrote;
+}
+
+// Sets or clears the file's immutable flag; false where that cannot be done.
+bool setImmutable(const QString& path, bool on) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
 }
 
 } // namespace
@@ -116,6 +134,24 @@ private Q_SLOTS:
                  QStringList{"Tillora.lnk"});
         QCOMPARE(QDir(drives.root('c') + u'/' + kProductNative).entryList(QDir::Files),
                  QStringList{"Other.lnk"});
+    }
+
+    void aSourceThatCannotBeDeletedKeepsTheOldTarget() {
+        TempDrives drives;
+        drives.addDrive('c');
+        FakePlatform platform(drives.driveFolder());
+        const QString source = drives.writeFile('c', kStartupNative + "/Tillora.lnk", "new");
+        drives.writeFile('c', kProductNative + "/Tillora.lnk", "old");
+        // An immutable file: its folder is writable, yet it cannot be deleted.
+        if (!setImmutable(source, true))
+            QSKIP("cannot make a file undeletable here");
+        auto release = qScopeGuard([&] { setImmutable(source, false); });
+
+        QVERIFY(!moveFileToFolder(platform, kStartup + QStringLiteral("\\Tillora.lnk"), kProduct));
+        QCOMPARE(drives.readFile('c', kStartupNative + "/Tillora.lnk"), QByteArray("new"));
+        QCOMPARE(drives.readFile('c', kProductNative + "/Tillora.lnk"), QByteArray("old"));
+        QCOMPARE(QDir(drives.root('c') + u'/' + kProductNative).entryList(QDir::Files),
+                 QStringList{"Tillora.lnk"});
     }
 
     void readOnlyFoldersStopTheMoveBeforeAnyCopy_data() {
@@ -235,6 +271,10 @@ private Q_SLOTS:
         QCOMPARE(prompts.inputs.size(), 1);
         QVERIFY(QDir(drives.root('c') + "/Tillora").isEmpty());
         QVERIFY(QDir(drives.root('c') + "/Other").isEmpty());
+
+        // A wrong answer leaves the folders where later saves go as they were.
+        QCOMPARE(values.DataDIR, ProgramValues().DataDIR);
+        QCOMPARE(values.RemoteDIR, ProgramValues().RemoteDIR);
 
         // Cancelling the prompt keeps the folders the program had.
         ProgramValues untouched;

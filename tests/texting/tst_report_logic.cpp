@@ -74,7 +74,9 @@ public:
         ++loads;
         return texter_;
     }
+    bool cycleRunning() const override { return busy; }
     int loads = 0;
+    bool busy = false;
 
 private:
     FakeTexter& texter_;
@@ -208,7 +210,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("runs");
         QTest::newRow("9:00 first hour") << "09:00 AM" << QTime(9, 0, 20) << true << true;
         QTest::newRow("5:00 last hour") << "05:00 PM" << QTime(17, 0, 0) << true << true;
-        QTest::newRow("5:00:30 past the end") << "05:00 PM" << QTime(17, 0, 30) << true << false;
+        QTest::newRow("5:00:37 still the last hour")
+            << "05:00 PM" << QTime(17, 0, 37) << true << true;
         QTest::newRow("8:00 before") << "08:00 AM" << QTime(8, 0, 10) << true << false;
         QTest::newRow("6:00 after") << "06:00 PM" << QTime(18, 0, 10) << true << false;
         QTest::newRow("texting off") << "10:00 AM" << QTime(10, 0, 10) << false << false;
@@ -231,6 +234,25 @@ private Q_SLOTS:
         QCOMPARE(cycles, runs ? 1 : 0);
         QCOMPARE(host.loads, tick.mid(3, 2) == "00" ? 1 : 0); // loaded hidden at every full hour
         QCOMPARE(panel.caption, runs ? QStringLiteral("Sending Text Message") : QString());
+    }
+
+    void oneCycleAnHourAndNoneBesideARunningOne() {
+        FakeTexter texter;
+        TexterHostFake host(texter);
+        RecordingStatusPanel panel;
+        ManualClock clock(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
+        int cycles = 0;
+        HourlyReportCheck check(host, panel, clock, [&](TexterView&) { ++cycles; });
+        check.setPauseAfterReport(std::chrono::milliseconds(1));
+        host.busy = true; // "Work It" pressed just before the hour
+        QVERIFY(!check.run("10:00 AM"));
+        host.busy = false;
+        QVERIFY(check.run("10:00 AM"));
+        clock.advanceSeconds(55); // a second tick in the same minute
+        QVERIFY(!check.run("10:00 AM"));
+        clock.set(QDateTime(QDate(2026, 12, 7), QTime(11, 0, 40)));
+        QVERIFY(check.run("11:00 AM"));
+        QCOMPARE(cycles, 2);
     }
 
     void hourlyWindowWithJunkTimes() {

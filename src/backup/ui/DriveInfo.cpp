@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace tillora {
@@ -92,12 +93,30 @@ void DriveInfoPopup::popUp(const QString& driveText) {
     if (!window_)
         window_ = new DriveInfo(platform_);
     window_->show();
+    placeClearOfOthers();
     window_->raise();
     window_->Text1->setText(driveText.left(2));
     window_->Text4->setText(driveText);
     window_->CalculateValues();
     pause(pauseDuration);
     hideWindow();
+}
+
+void DriveInfoPopup::placeClearOfOthers() {
+    if (!keepClearOf_ || !keepClearOf_->isVisible())
+        return;
+    const QRect other = keepClearOf_->frameGeometry();
+    const QRect mine = window_->frameGeometry();
+    if (!mine.intersects(other))
+        return;
+    // Below the other window when the screen has room there, else above it.
+    const QScreen* screen = keepClearOf_->screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    constexpr int Gap = 8;
+    int top = other.bottom() + Gap;
+    if (available.isValid() && top + mine.height() > available.bottom())
+        top = std::max(available.top(), other.top() - Gap - mine.height());
+    window_->move(other.left() + (other.width() - mine.width()) / 2, top);
 }
 
 void DriveInfoPopup::hideWindow() {

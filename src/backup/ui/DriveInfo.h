@@ -49,14 +49,19 @@ public:
     void popUp(const QString& driveText);
     // Hides the window when it is loaded.
     void hideWindow();
+    // While `widget` is shown (the start-up splash), the pop-up is placed clear of it.
+    void keepClearOf(QWidget* widget) { keepClearOf_ = widget; }
 
     DriveInfo* window() const { return window_; }
 
     std::chrono::milliseconds pauseDuration{4000};
 
 private:
+    void placeClearOfOthers();
+
     const Platform& platform_;
     QPointer<DriveInfo> window_;
+    QPointer<QWidget> keepClearOf_;
 };
 
 } // namespace tillora

@@ -28,6 +28,11 @@ private:
     QLockFile lock_;
 };
 
+QString runtimeFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QDir::tempPath() : folder;
+}
+
 // "Drive label" as Wine keeps it: a ".windows-label" file in the drive's top folder.
 QString volumeLabel(const QString& root) {
     QFile file(QDir(root).filePath(QStringLiteral(".windows-label")));
@@ -63,10 +68,13 @@ QString LinuxPlatform::nativePath(const QString& windowsPath) const {
 
 QStringList LinuxPlatform::drives() const {
     QStringList texts;
+    const MountTable mounts = mountTable_();
     for (const QString& letter : drives_.letters()) {
         const QString root = drives_.driveRoot(letter);
         if (root.isEmpty())
             continue; // a link to a drive that is gone (a removed USB drive)
+        if (mounts.isUnmountedMountPoint(root))
+            continue; // its disk is not there: writing would fill the system disk
         QString extra = networkShare(root);
         if (extra.isEmpty())
             extra = volumeLabel(root);
@@ -127,14 +135,17 @@ QStringList LinuxPlatform::printerNames() const {
 }
 
 std::unique_ptr<InstanceLock> LinuxPlatform::claimSingleInstance(const QString& programName) {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
     auto lock = std::make_unique<LockFileInstance>(
-        QDir(folder).filePath(programName + QStringLiteral(".instance.lock")));
+        QDir(runtimeFolder()).filePath(programName + QStringLiteral(".instance.lock")));
     if (!lock->claim())
         return nullptr;
     return lock;
+}
+
+QString LinuxPlatform::instanceSocketName(const QString& programName) const {
+    // Beside the instance lock, in the user's own runtime folder: a full path, so the
+    // socket is this user's alone.
+    return QDir(runtimeFolder()).filePath(programName + QStringLiteral(".show"));
 }
 
 bool LinuxPlatform::lockWholeFile(QFile& file) {

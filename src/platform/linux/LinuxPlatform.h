@@ -1,17 +1,23 @@
 #pragma once
 
 #include "DriveFolder.h"
+#include "MountTable.h"
 #include "Platform.h"
+
+#include <functional>
 
 namespace tillora {
 
 // Linux: drive letters come from a Wine-style drive folder, profile folders from the
-// Wine prefix around it, the network re-mapping is a `gio mount` of the share.
+// Wine prefix around it, the network re-mapping is a `gio mount` of the share. A drive
+// whose folder is a mount point with nothing mounted on it is not connected.
 class LinuxPlatform : public Platform {
 public:
     explicit LinuxPlatform(const QString& driveFolder);
 
     const DriveFolder& driveFolder() const { return drives_; }
+    // Where the mount points come from; the system's files unless a test says otherwise.
+    void setMountTable(std::function<MountTable()> source) { mountTable_ = std::move(source); }
 
     QString nativePath(const QString& windowsPath) const override;
     QStringList drives() const override;
@@ -22,11 +28,13 @@ public:
     Command editorCommand(const QString& nativeFile) const override;
     QStringList printerNames() const override;
     std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) override;
+    QString instanceSocketName(const QString& programName) const override;
     bool lockWholeFile(QFile& file) override;
     void unlockWholeFile(QFile& file) override;
 
 private:
     DriveFolder drives_;
+    std::function<MountTable()> mountTable_ = &MountTable::read;
 };
 
 } // namespace tillora

@@ -81,6 +81,11 @@ QStringList WindowsPlatform::printerNames() const {
     return names;
 }
 
+QString WindowsPlatform::instanceSocketName(const QString& programName) const {
+    // A named pipe is machine-wide: the user's name keeps one user's copy to itself.
+    return programName + u'-' + qEnvironmentVariable("USERNAME");
+}
+
 std::unique_ptr<InstanceLock> WindowsPlatform::claimSingleInstance(const QString& programName) {
     win32::InstanceOutcome outcome = win32::claimInstance(wide(programName));
     switch (outcome.result) {

@@ -18,6 +18,7 @@ public:
     Command editorCommand(const QString& nativeFile) const override;
     QStringList printerNames() const override;
     std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) override;
+    QString instanceSocketName(const QString& programName) const override;
     bool lockWholeFile(QFile& file) override;
     void unlockWholeFile(QFile& file) override;
 };

@@ -193,7 +193,7 @@ void Form2::wireEvents() {
     connect(Command1, &QPushButton::clicked, this, &Form2::AddIcon);
     connect(Command2, &QPushButton::clicked, this, &Form2::DeleteIcon);
     connect(Timer1, &QTimer::timeout, this, &Form2::Timer1_Tick);
-    connect(trayIcon_, &TrayIcon::showRequested, this, &Form2::showFromIcon);
+    connect(trayIcon_, &TrayIcon::showRequested, this, &Form2::showWindow);
 }
 
 void Form2::Form_Load() {
@@ -346,7 +346,7 @@ void Form2::IconMessage(int messageCode) {
     QCoreApplication::processEvents();
 }
 
-void Form2::showFromIcon() {
+void Form2::showWindow() {
     showNormal();
     raise();
     activateWindow();
@@ -354,7 +354,8 @@ void Form2::showFromIcon() {
 }
 
 void Form2::settleIntoNotificationArea() {
-    if (notificationArea_)
+    // Hidden only behind an icon: with the icon deleted, the window stays within reach.
+    if (notificationArea_ && trayIcon_->isShown())
         hide();
     else
         showMinimized();

@@ -63,6 +63,8 @@ public:
     void End();        // save, remove the icon, end the program
     // A mouse message of the notification-area icon (513-518 show the window).
     void IconMessage(int messageCode);
+    // Brings the window into view (a click on the icon, a later start of the program).
+    void showWindow();
 
     // Shows the "Start with the desktop session" box, which switches `autostart` (it must
     // outlive the window).
@@ -106,7 +108,6 @@ private:
     void buildControls();
     void wireEvents();
     void settleIntoNotificationArea();
-    void showFromIcon();
     void setBarWidth(int twips);
     void setStatusPanel(bool on);
 

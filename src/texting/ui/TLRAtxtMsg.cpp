@@ -11,6 +11,7 @@
 #include "ProgramValues.h"
 #include "Prompts.h"
 #include "ShiftraInOut.h"
+#include "TextFileView.h"
 #include "TimeOfDay.h"
 
 #include <QApplication>
@@ -371,10 +372,10 @@ QString TLRAtxtMsg::logPath() const {
 }
 
 void TLRAtxtMsg::openInEditor(const QString& windowsPath) {
-    if (!platform_.startDetached(platform_.editorCommand(platform_.nativePath(windowsPath))))
-        prompts_.critical(QStringLiteral("Edit"),
-                          QStringLiteral("The text editor could not be started for ") +
-                              windowsPath);
+    const QString native = platform_.nativePath(windowsPath);
+    // Without an editor to start the file is still there to read.
+    if (!platform_.startDetached(platform_.editorCommand(native)))
+        TextFileView::open(windowsPath, native);
 }
 
 void TLRAtxtMsg::emptyLogFile() {

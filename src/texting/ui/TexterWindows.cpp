@@ -218,13 +218,21 @@ void TexterWindows::showMailWindow() {
 }
 
 void TexterWindows::Work_it() {
-    load();
+    // A cycle yields to the event loop while it waits, so "Work It" or the hourly check
+    // could start a second one inside it: the reports would go out twice.
+    if (cycleRunning_)
+        return;
+    QPointer<TLRAtxtMsg> texter = load();
     view_->readAll();
     ReportCycle cycle(*view_, *mailOut_, panel_, platform_, clock_, values_);
     cycle.setTiming(timing_);
     cycleRunning_ = true;
+    const bool workItEnabled = texter->Command3->isEnabled();
+    texter->Command3->setEnabled(false);
     cycle.Work_it();
     cycleRunning_ = false;
+    if (texter)
+        texter->Command3->setEnabled(workItEnabled);
 }
 
 void TexterWindows::showTotal(bool sales) {

@@ -38,10 +38,11 @@ public:
     void showSettings();
     // SSCommand6: a mail window with its default fields, shown modeless.
     void showMailWindow();
-    // Work_it on the loaded texter window (loading it hidden when needed).
+    // Work_it on the loaded texter window (loading it hidden when needed); nothing while
+    // another cycle is under way, and "Work It" is disabled for the length of a cycle.
     void Work_it();
     // A report cycle is under way (it yields to the event loop while it waits and sends).
-    bool cycleRunning() const { return cycleRunning_; }
+    bool cycleRunning() const override { return cycleRunning_; }
 
     void setReportTiming(ReportCycle::Timing timing) { timing_ = timing; }
 
