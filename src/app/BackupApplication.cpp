@@ -139,6 +139,16 @@ void BackupApplication::wireTexting() {
     hourlyReport_ = std::make_unique<HourlyReportCheck>(
         *texting_, *statusPanel_, clock_, [this](TexterView&) { texting_->Work_it(); });
     scheduler_->setHourlyReportCheck([this](const QString& now) { hourlyReport_->run(now); });
+    // The history window's "Delivery..." opens the same window as the texter's "Delivery".
+    openDeliveryWindow = [this] { showDeliverySettings(); };
+}
+
+Notifier& BackupApplication::notifier() {
+    return texting_->notifier();
+}
+
+void BackupApplication::showDeliverySettings() {
+    texting_->showDeliverySettings();
 }
 
 void BackupApplication::wireOffsite() {

@@ -29,6 +29,7 @@ class HourlyReportCheck;
 class NetReconnect;
 class OffsiteSettings;
 class OffsiteStep;
+class Notifier;
 class ReportStatusPanel;
 class SecretStore;
 class TerminationRequests;
@@ -60,6 +61,11 @@ public:
     OffsiteStep& offsite() { return *offsite_; }
     // The off-site copy's window, made on first use.
     OffsiteSettings& offsiteWindow();
+    // The program's one notifier: every message to the owner goes through it.
+    Notifier& notifier();
+    // The window "Where reports go", from wherever the program offers it.
+    void showDeliverySettings();
+
     const BackupHistoryLog& history() const { return history_; }
     BackupHistory* historyWindow() const;
 

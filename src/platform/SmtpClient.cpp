@@ -243,8 +243,8 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
 
     // curl keeps pointers to option strings only for some options: keep every byte array
     // alive until the transfer ends.
-    const QByteArray url =
-        "smtps://" + server_.host.toUtf8() + ':' + QByteArray::number(server_.port);
+    const QByteArray url = (server_.startTls ? "smtp://" : "smtps://") + server_.host.toUtf8() +
+                           ':' + QByteArray::number(server_.port);
     const QByteArray userBytes = user.toUtf8();
     const QByteArray passwordBytes = account.password.toUtf8();
     const QByteArray mailFrom = '<' + envelopeAddress(headerSafe(user)).toUtf8() + '>';
@@ -256,6 +256,8 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(c, CURLOPT_USERNAME, userBytes.constData());
     curl_easy_setopt(c, CURLOPT_PASSWORD, passwordBytes.constData());
+    if (server_.startTls)
+        curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL)); // never on in the clear
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!caFile.isEmpty())
@@ -336,19 +338,29 @@ MailResult sendOnWorker(const SmtpClient& client, const MailAccount& account,
 
 } // namespace
 
-MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount& account,
-                                     const MailMessage& message) {
-    const MailResult first = sendOnWorker(client, account, message);
+MailResult retryOnceIfTemporary(const std::function<MailResult()>& attempt,
+                                std::chrono::milliseconds retryAfter,
+                                const std::function<void(std::chrono::milliseconds)>& wait) {
+    const MailResult first = attempt();
     if (first.ok() || !first.temporary)
         return first;
-    QEventLoop wait;
-    QTimer::singleShot(client.timeouts().retryAfter, &wait, &QEventLoop::quit);
-    wait.exec();
-    MailResult second = sendOnWorker(client, account, message);
+    wait(retryAfter);
+    MailResult second = attempt();
     if (!second.ok())
-        second.reason += QStringLiteral(" Retried once after %1 s.")
-                             .arg(double(client.timeouts().retryAfter.count()) / 1000.0);
+        second.reason +=
+            QStringLiteral(" Retried once after %1 s.").arg(double(retryAfter.count()) / 1000.0);
     return second;
+}
+
+MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount& account,
+                                     const MailMessage& message) {
+    return retryOnceIfTemporary([&] { return sendOnWorker(client, account, message); },
+                                client.timeouts().retryAfter,
+                                [](std::chrono::milliseconds pause) {
+                                    QEventLoop wait;
+                                    QTimer::singleShot(pause, &wait, &QEventLoop::quit);
+                                    wait.exec();
+                                });
 }
 
 } // namespace tillora

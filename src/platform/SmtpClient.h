@@ -4,16 +4,20 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 
 namespace tillora {
 
-// The SMTP server messages are submitted to: SSL from the first byte (port 465 style).
+// The SMTP server messages are submitted to: SSL from the first byte (port 465 style), or
+// a plain connection that must switch to TLS with STARTTLS before anything else is said
+// (submission on port 587).
 struct MailServer {
     QString host = QStringLiteral("smtp.gmail.com");
     int port = 465;
     // A CA certificate file (native path) for a server with its own certificate; empty
     // means the system's certificate store.
     QString caFile;
+    bool startTls = false;
 };
 
 struct MailTimeouts {
@@ -75,6 +79,12 @@ private:
     MailServer server_;
     MailTimeouts timeouts_;
 };
+
+// Runs `attempt`, and once more after `retryAfter` (spent in `wait`) when it met a
+// temporary refusal; when the second try fails too, the reason says it was retried.
+MailResult retryOnceIfTemporary(const std::function<MailResult()>& attempt,
+                                std::chrono::milliseconds retryAfter,
+                                const std::function<void(std::chrono::milliseconds)>& wait);
 
 // Runs `client.send` on a worker thread while this thread keeps running its event loop,
 // so windows stay responsive for the whole exchange. A temporary refusal is sent once

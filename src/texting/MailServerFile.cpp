@@ -20,6 +20,8 @@ std::optional<MailServer> parseMailServer(const QByteArray& bytes) {
     bool ok = false;
     const int port = reader.next().value_or(QString()).trimmed().toInt(&ok);
     server.port = ok && port > 0 && port < 65536 ? port : 465;
+    // The submission port speaks plain first and is switched to TLS by STARTTLS.
+    server.startTls = server.port == 587;
     server.caFile = reader.next().value_or(QString()).trimmed();
     return server;
 }

@@ -8,6 +8,7 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "ReportTexts.h"
+#include "SendInBackground.h"
 #include "Waiting.h"
 
 #include <QCoreApplication>
@@ -21,10 +22,10 @@ constexpr int kDoneStyle = 0;
 const QString kFailed = QStringLiteral("FAILED");
 } // namespace
 
-ReportCycle::ReportCycle(TexterView& texter, MailOut& mail, ReportStatusPanel& panel,
+ReportCycle::ReportCycle(TexterView& texter, Notifier& notifier, ReportStatusPanel& panel,
                          Platform& platform, const Clock& clock, const ProgramValues& values)
     : texter_(texter)
-    , mail_(mail)
+    , notifier_(notifier)
     , panel_(panel)
     , platform_(platform)
     , clock_(clock)
@@ -51,17 +52,22 @@ QString ReportCycle::awaitTotal(void (TexterView::*run)(), QString (TexterView::
     return (texter_.*label)();
 }
 
-void ReportCycle::sendReport(const QString& name, const QString& to,
-                             const std::optional<QString>& refusal, const QString& subject,
-                             const QString& body, QStringList& failures) {
-    if (refusal) {
-        failures.append(name + QStringLiteral(" report: ") + *refusal);
+void ReportCycle::sendReport(const QString& name, const QString& subject, const QString& body,
+                             const QList<Channel>& channels, QStringList& failures) {
+    const QString report = name + QStringLiteral(" report: ");
+    if (channels.isEmpty()) {
+        // Nothing would reach the owner: that is no success.
+        failures.append(report + QStringLiteral("no delivery channel is switched on"));
         return;
     }
-    const MailOutcome outcome = mail_.send(to, subject, body);
+    const QList<ChannelOutcome> outcomes =
+        sendWhileProcessingEvents(notifier_, {subject, body, false}, channels);
     QCoreApplication::processEvents();
-    if (!outcome.sent)
-        failures.append(name + QStringLiteral(" report: ") + outcome.reason);
+    for (const ChannelOutcome& outcome : outcomes) {
+        if (!outcome.sent)
+            failures.append(channelName(outcome.channel) + QStringLiteral(": ") + report +
+                            outcome.reason);
+    }
 }
 
 void ReportCycle::writeLog(const QString& line) {
@@ -70,60 +76,74 @@ void ReportCycle::writeLog(const QString& line) {
 }
 
 void ReportCycle::Work_it() {
-    const QDateTime moment = clock_.now();
-    const QString date = report::reportDate(moment);
-    const QString time = report::reportTime(moment);
-
-    if (texter_.featureOn()) {
-        const QString number = texter_.mobileNumber();
-        if (checkMobileNumber(number) != NumberCheck::Ok) {
-            panel_.showReportStatus(report::refusedCaption(number), colour::Red, kFailedStyle);
-        } else {
-            const QString gateway = texter_.gatewayTemplate();
-            const QString to = mobileAddress(number, gateway);
-            const std::optional<QString> refusal = gatewayProblem(gateway);
-            QStringList failures;
-            if (texter_.salesReport()) {
-                const QString sales =
-                    awaitTotal(&TexterView::runSalesTotal, &TexterView::salesLabel,
-                               &TexterView::setSalesLabel, timing_.salesWatchdog);
-                sendReport(QStringLiteral("sales"), to, refusal, report::SalesSubject,
-                           report::salesBody(values_.CompanyName, sales, date, time), failures);
-                texter_.addHistoryRow(report::historyRow(clock_.now(), sales, number));
-            }
-            if (texter_.discountReport()) {
-                const QString discounts =
-                    awaitTotal(&TexterView::runDiscountTotal, &TexterView::discountLabel,
-                               &TexterView::setDiscountLabel, timing_.discountWatchdog);
-                sendReport(QStringLiteral("discount"), to, refusal, report::DiscountSubject,
-                           report::discountBody(values_.CompanyName, discounts, date, time),
-                           failures);
-            }
-            if (texter_.clockedInReport()) {
-                texter_.setClockedInLabel(QString());
-                const QString names = report::nameList(texter_.reloadClockedIn());
-                QCoreApplication::processEvents();
-                texter_.setClockedInLabel(names);
-                sendReport(QStringLiteral("clocked-in"), to, refusal, report::ClockedInSubject,
-                           report::clockedInBody(values_.CompanyName, names, date, time), failures);
-            }
-
-            const QDateTime logMoment = clock_.now();
-            const QString logDate = report::logDate(logMoment);
-            const QString logTime = report::logTime(logMoment);
-            if (failures.isEmpty()) {
-                writeLog(report::successLogLine(logDate, logTime));
-                panel_.showReportStatus(report::doneCaption(logDate, logTime), colour::ButtonText,
-                                        kDoneStyle);
-            } else {
-                const QString reasons = failures.join(QStringLiteral("; "));
-                writeLog(report::failureLogLine(logDate, logTime, reasons));
-                panel_.showReportStatus(report::failedCaption(reasons), colour::Red, kFailedStyle);
-            }
-        }
-    }
+    if (texter_.featureOn())
+        runReports(clock_.now());
     panel_.showMainWindow();
     texter_.closeWindow();
+}
+
+void ReportCycle::runReports(const QDateTime& moment) {
+    const QString number = texter_.mobileNumber();
+    QList<Channel> channels = notifier_.enabledChannels();
+    QStringList failures;
+    // The number matters to the carrier gateway only: the other channels go on without it.
+    if (channels.contains(Channel::Gateway) && checkMobileNumber(number) != NumberCheck::Ok) {
+        channels.removeAll(Channel::Gateway);
+        if (channels.isEmpty()) {
+            panel_.showReportStatus(report::refusedCaption(number), colour::Red, kFailedStyle);
+            return;
+        }
+        failures.append(channelName(Channel::Gateway) + QStringLiteral(": You cannot send to ") +
+                        number);
+    }
+    sendReports(moment, number, channels, failures);
+    showOutcome(failures);
+}
+
+void ReportCycle::sendReports(const QDateTime& moment, const QString& number,
+                              const QList<Channel>& channels, QStringList& failures) {
+    const QString date = report::reportDate(moment);
+    const QString time = report::reportTime(moment);
+    if (texter_.salesReport()) {
+        const QString sales = awaitTotal(&TexterView::runSalesTotal, &TexterView::salesLabel,
+                                         &TexterView::setSalesLabel, timing_.salesWatchdog);
+        sendReport(QStringLiteral("sales"), report::SalesSubject,
+                   report::salesBody(values_.CompanyName, sales, date, time), channels, failures);
+        texter_.addHistoryRow(report::historyRow(clock_.now(), sales, number));
+    }
+    if (texter_.discountReport()) {
+        const QString discounts =
+            awaitTotal(&TexterView::runDiscountTotal, &TexterView::discountLabel,
+                       &TexterView::setDiscountLabel, timing_.discountWatchdog);
+        sendReport(QStringLiteral("discount"), report::DiscountSubject,
+                   report::discountBody(values_.CompanyName, discounts, date, time), channels,
+                   failures);
+    }
+    if (texter_.clockedInReport()) {
+        texter_.setClockedInLabel(QString());
+        const QString names = report::nameList(texter_.reloadClockedIn());
+        QCoreApplication::processEvents();
+        texter_.setClockedInLabel(names);
+        sendReport(QStringLiteral("clocked-in"), report::ClockedInSubject,
+                   report::clockedInBody(values_.CompanyName, names, date, time), channels,
+                   failures);
+    }
+}
+
+// The log line and the status panel: sent only when every channel took every report.
+void ReportCycle::showOutcome(const QStringList& failures) {
+    const QDateTime logMoment = clock_.now();
+    const QString logDate = report::logDate(logMoment);
+    const QString logTime = report::logTime(logMoment);
+    if (failures.isEmpty()) {
+        writeLog(report::successLogLine(logDate, logTime));
+        panel_.showReportStatus(report::doneCaption(logDate, logTime), colour::ButtonText,
+                                kDoneStyle);
+    } else {
+        const QString reasons = failures.join(QStringLiteral("; "));
+        writeLog(report::failureLogLine(logDate, logTime, reasons));
+        panel_.showReportStatus(report::failedCaption(reasons), colour::Red, kFailedStyle);
+    }
 }
 
 } // namespace tillora

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "Notifier.h"
+
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
-#include <optional>
 
 namespace tillora {
 
@@ -45,19 +47,6 @@ public:
     virtual void closeWindow() = 0;
 };
 
-struct MailOutcome {
-    bool sent = false;
-    QString reason;
-};
-
-// One message through the mail window; the window thread keeps processing events while
-// the message goes out.
-class MailOut {
-public:
-    virtual ~MailOut() = default;
-    virtual MailOutcome send(const QString& to, const QString& subject, const QString& body) = 0;
-};
-
 // The main window's side: its status line SSPanel6 and its show action.
 class ReportStatusPanel {
 public:
@@ -77,26 +66,29 @@ public:
         std::chrono::milliseconds discountWatchdog{5000};
     };
 
-    ReportCycle(TexterView& texter, MailOut& mail, ReportStatusPanel& panel, Platform& platform,
-                const Clock& clock, const ProgramValues& values);
+    ReportCycle(TexterView& texter, Notifier& notifier, ReportStatusPanel& panel,
+                Platform& platform, const Clock& clock, const ProgramValues& values);
 
     void setTiming(Timing timing) { timing_ = timing; }
 
     void Work_it();
 
 private:
+    void runReports(const QDateTime& moment);
+    void sendReports(const QDateTime& moment, const QString& number, const QList<Channel>& channels,
+                     QStringList& failures);
+    void showOutcome(const QStringList& failures);
     // Starts a total, waits for its label (the watchdog writes "FAILED" when the time is up).
     QString awaitTotal(void (TexterView::*run)(), QString (TexterView::*label)() const,
                        void (TexterView::*setLabel)(const QString&),
                        std::chrono::milliseconds watchdog);
-    // Sends one report, or records why it was not sent (`refusal`: the recipient cannot
-    // be built).
-    void sendReport(const QString& name, const QString& to, const std::optional<QString>& refusal,
-                    const QString& subject, const QString& body, QStringList& failures);
+    // Sends one report on `channels`; each channel that did not take it adds a failure.
+    void sendReport(const QString& name, const QString& subject, const QString& body,
+                    const QList<Channel>& channels, QStringList& failures);
     void writeLog(const QString& line);
 
     TexterView& texter_;
-    MailOut& mail_;
+    Notifier& notifier_;
     ReportStatusPanel& panel_;
     Platform& platform_;
     const Clock& clock_;

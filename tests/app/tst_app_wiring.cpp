@@ -1,6 +1,7 @@
 // The resident program put together: its buttons, its scheduler and the hourly report
 // reach the engine and the texter windows they belong to.
 #include "BackupApplication.h"
+#include "BackupHistory.h"
 #include "BackupHistoryLog.h"
 #include "BackupScheduler.h"
 #include "DriveInfo.h"
@@ -9,6 +10,7 @@
 #include "Form1.h"
 #include "HourlyReportCheck.h"
 #include "ManualClock.h"
+#include "Notifier.h"
 #include "OffsiteStep.h"
 #include "ResticRunner.h"
 #include "SecretStore.h"
@@ -82,6 +84,33 @@ private Q_SLOTS:
         p.start();
         QVERIFY(p.drives.readFile('c', "Tillora/data/sms.dat").startsWith("\"AllTel\","));
         QVERIFY(p.form().SSCommand5->styleSheet().contains("#ff0000"));
+    }
+
+    // "Delivery" beside "Done" opens the window of the program's one notifier.
+    void deliveryButtonOpensWhereReportsGo() {
+        Program p;
+        p.start();
+        QCOMPARE(p.app->notifier().enabledChannels(), QList<Channel>{Channel::Gateway});
+        p.app->texting().showSettings();
+        p.app->texting().texter()->Command10->click();
+        QWidget* window = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("NotifySettings") && w->isVisible())
+                window = w;
+        }
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Where reports go"));
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // The history window's "Delivery..." opens it too.
+        p.app->showHistory();
+        p.app->historyWindow()->DeliveryButton->click();
+        QTRY_VERIFY(std::any_of(QApplication::topLevelWidgets().cbegin(),
+                                QApplication::topLevelWidgets().cend(), [](QWidget* w) {
+                                    return w->objectName() == QLatin1String("NotifySettings") &&
+                                           w->isVisible();
+                                }));
     }
 
     void backupNowAndTheScheduledMinuteRunTheEngine() {

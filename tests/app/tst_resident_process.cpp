@@ -1,6 +1,7 @@
 // The real tillora-backup program: it becomes resident against a drive folder, refuses a
 // second copy, runs the nightly backup at its minute, and a kill ends it through its
 // terminate path with the settings saved.
+#include "HttpsTestServer.h"
 #include "TempDrives.h"
 
 #include <QProcess>
@@ -51,6 +52,14 @@ bool waitForOutput(QProcess& process, const QByteArray& text, QByteArray& seen, 
             return false;
     }
     return false;
+}
+
+bool waitFor(const std::function<bool()>& done, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms)
+        QTest::qWait(100);
+    return done();
 }
 
 struct Store {
@@ -159,6 +168,80 @@ private Q_SLOTS:
                                  10000);
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Shiftra/data/hours.dat"),
                  QByteArray("hours"));
+
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+    }
+
+    // Set up through Notify.ini for push alone, to a server of the store's own with its CA
+    // file and a token, the program sends the 10:00 reports there with their exact texts.
+    void tenOClockReportsArriveByPush() {
+        if (!QFile::exists(QString::fromLatin1(FakeTimeLibrary)))
+            QSKIP("faketime is not installed");
+        HttpsTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        Store store;
+        QByteArray texter;
+        for (const char* line : {"1", "000-000-0000", "Verizon", "10:00 am", "10:00 pm", "1", "1",
+                                 "0", "1", "12/07/2026 at 08:00 AM", "number@vtext.com", "", "",
+                                 "FUTURE", "Data file for Text Messege"})
+            texter += QByteArray("\"") + line + "\"\r\n";
+        store.drives.writeFile('c', "Tillora/ini/MobileText.dat", texter);
+        store.drives.writeFile('c', "Tillora/TDTenders.daT",
+                               "\"T1\",\"CASH\",10.006,1,\"12/09/2026\",\"09:00\",0,0,0,0,0,\"A\","
+                               "\"B\",7\r\n");
+        store.drives.writeFile('c', "Tillora/ini/DiscountList.daT",
+                               "\"D\",\"Senior\",3,\"x\",1.5,0,\"y\",1\r\n");
+        QFile cert(server.certificateFile());
+        QVERIFY(cert.open(QIODevice::ReadOnly));
+        store.drives.writeFile('c', "Tillora/ini/ca.pem", cert.readAll());
+        store.drives.writeFile(
+            'c', "Tillora/ini/Notify.ini",
+            "[Gateway]\nEnabled=false\n[Push]\nEnabled=true\nServer=" + server.url().toUtf8() +
+                "\nTopic=store-reports-8Kd3\n"
+                "CAFile=c:\\\\Tillora\\\\ini\\\\ca.pem\n");
+        // The token lives in the user's own settings folder, not under the data folder.
+        QTemporaryDir config;
+        QDir(config.path()).mkpath("tillora-backup");
+        QFile secrets(config.filePath("tillora-backup/secrets.ini"));
+        QVERIFY(secrets.open(QIODevice::WriteOnly));
+        secrets.write("[Push]\nToken=tk_store_owner\n");
+        secrets.close();
+        store.env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        store.env.insert(QStringLiteral("LC_ALL"), QStringLiteral("en_US.UTF-8"));
+
+        // Tomorrow, so that the server's new certificate is valid on the program's clock.
+        const QDate day = QDate::currentDate().addDays(1);
+        QProcess program;
+        store.startAt(program, day.toString(Qt::ISODate) + QStringLiteral(" 09:59:40"));
+        QByteArray seen;
+        QVERIFY2(waitForOutput(program, "resident", seen, 20000), seen.constData());
+        QVERIFY2(waitFor([&] { return store.drives.exists('c', "Tillora/TxtMsg.log"); }, 40000),
+                 (seen + program.readAllStandardError()).constData());
+        QVERIFY2(server.received().size() == 3,
+                 store.drives.readFile('c', "Tillora/TxtMsg.log").constData());
+
+        const QLocale us(QLocale::English, QLocale::UnitedStates);
+        const QString when = u' ' + us.toString(day, "'on' dddd MMMM dd yyyy") + u' ';
+        const QString trailer =
+            QStringLiteral("\r\nThis Text message sent from Tillora, The professionals Choice.");
+        const QList<ReceivedRequest> got = server.received();
+        const QStringList titles{"Current Sales Total", "Total Discounts Today",
+                                 "Clocked in Employees"};
+        const QStringList bodies{
+            "The current sales total for XXXXX is $10.01" + when + "at 10:00 AM" + trailer,
+            "The Discount Total for XXXXX today is $4.50" + when + "at 10:00 AM" + trailer,
+            "Currently clocked in at XXXXX are |" + when + "as of 10:00 AM" + trailer};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(got[i].path, QStringLiteral("/store-reports-8Kd3"));
+            QCOMPARE(got[i].header("Title"), titles[i]);
+            QCOMPARE(QString::fromUtf8(got[i].body), bodies[i]);
+            QCOMPARE(got[i].header("Authorization"), QStringLiteral("Bearer tk_store_owner"));
+        }
+        QCOMPARE(QString::fromLatin1(store.drives.readFile('c', "Tillora/TxtMsg.log")),
+                 "Text Sucessfully Sent  on " + us.toString(day, "dddd MM/dd/yyyy") +
+                     " at 10:00 AM\r\n");
 
         ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
         QVERIFY(program.waitForFinished(10000));

@@ -1,6 +1,7 @@
 #include "SmtpTestServer.h"
 
-#include <QDeadlineTimer>
+#include "TestServerProcess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -10,30 +11,7 @@
 namespace tillora::test {
 
 namespace {
-
-const QString python = QStringLiteral("/usr/bin/python3");
 const QString script = QStringLiteral(SMTP_TEST_SERVER_SCRIPT);
-
-// Reads the "READY <port>" line the script prints once it listens; 0 on failure.
-int readyPort(QProcess& process, QString& error) {
-    QByteArray output;
-    QDeadlineTimer deadline(20000);
-    while (!deadline.hasExpired()) {
-        if (!process.waitForReadyRead(int(deadline.remainingTime()))) {
-            if (process.state() != QProcess::Running)
-                break;
-            continue;
-        }
-        output += process.readAllStandardOutput();
-        const qsizetype at = output.indexOf("READY ");
-        const qsizetype end = output.indexOf('\n', at);
-        if (at >= 0 && end > at)
-            return output.mid(at + 6, end - at - 6).trimmed().toInt();
-    }
-    error = QString::fromUtf8(output + process.readAllStandardError());
-    return 0;
-}
-
 } // namespace
 
 QString ReceivedMail::header(const QString& name) const {
@@ -62,15 +40,16 @@ SmtpTestServer::SmtpTestServer(Mode mode, const QString& user, const QString& pa
     if (mode == Mode::Silent) {
         arguments << QStringLiteral("silent");
     } else {
-        if (!makeCertificate())
+        if (!makeTestCertificate(dir_.path(), error_))
             return;
-        arguments << QStringLiteral("serve") << QStringLiteral("--out") << out
-                  << QStringLiteral("--cert") << certificateFile() << QStringLiteral("--key")
+        arguments << (mode == Mode::StartTls ? QStringLiteral("starttls") : QStringLiteral("serve"))
+                  << QStringLiteral("--out") << out << QStringLiteral("--cert") << certificateFile()
+                  << QStringLiteral("--key")
                   << QDir(dir_.path()).filePath(QStringLiteral("key.pem"))
                   << QStringLiteral("--user") << user << QStringLiteral("--password") << password;
     }
     process_ = std::make_unique<QProcess>();
-    process_->start(python, arguments);
+    process_->start(TestPython, arguments);
     if (!process_->waitForStarted(10000)) {
         error_ = process_->errorString();
         return;
@@ -83,35 +62,12 @@ SmtpTestServer::~SmtpTestServer() {
 }
 
 void SmtpTestServer::stop() {
-    if (!process_ || process_->state() == QProcess::NotRunning)
-        return;
-    process_->terminate();
-    if (!process_->waitForFinished(5000)) {
-        process_->kill();
-        process_->waitForFinished(2000);
-    }
+    if (process_)
+        stopServerProcess(*process_);
 }
 
 QString SmtpTestServer::certificateFile() const {
     return QDir(dir_.path()).filePath(QStringLiteral("cert.pem"));
-}
-
-bool SmtpTestServer::makeCertificate() {
-    QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-                   QStringLiteral("3650"), QStringLiteral("-subj"), QStringLiteral("/CN=localhost"),
-                   QStringLiteral("-addext"),
-                   QStringLiteral("subjectAltName=DNS:localhost,IP:127.0.0.1"),
-                   QStringLiteral("-keyout"), QDir(dir_.path()).filePath(QStringLiteral("key.pem")),
-                   QStringLiteral("-out"), certificateFile()});
-    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
-        error_ =
-            QStringLiteral("openssl failed: ") + QString::fromUtf8(openssl.readAllStandardError());
-        return false;
-    }
-    return true;
 }
 
 QList<ReceivedMail> SmtpTestServer::received() const {
@@ -147,7 +103,7 @@ QList<ReceivedMail> SmtpTestServer::received() const {
 
 int SmtpTestServer::unusedPort() {
     QProcess process;
-    process.start(python, {script, QStringLiteral("freeport")});
+    process.start(TestPython, {script, QStringLiteral("freeport")});
     QString error;
     const int port = process.waitForStarted(10000) ? readyPort(process, error) : 0;
     process.waitForFinished(5000);

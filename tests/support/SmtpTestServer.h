@@ -28,7 +28,9 @@ struct ReceivedMail {
 // Recipients in the domain "refused.invalid" are refused. Stopped on destruction.
 class SmtpTestServer {
 public:
-    enum class Mode { Serve, Silent };
+    // Serve: implicit TLS; StartTls: plain until STARTTLS, which it requires before AUTH;
+    // Silent: accepts connections and never answers.
+    enum class Mode { Serve, StartTls, Silent };
 
     SmtpTestServer(Mode mode = Mode::Serve,
                    const QString& user = QStringLiteral("owner@store.test"),
@@ -51,7 +53,6 @@ public:
     static int unusedPort();
 
 private:
-    bool makeCertificate();
     QTemporaryDir dir_;
     std::unique_ptr<QProcess> process_;
     int port_ = 0;

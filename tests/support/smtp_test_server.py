@@ -10,6 +10,7 @@ Modes:
               busy.invalid       refused for now (451)
               busy-once.invalid  refused for now the first time, accepted after
               reject.invalid     refused for good (554)
+  starttls  as serve, but plain at first: STARTTLS is required before AUTH and mail.
   silent    accepts TCP connections and never says a word.
   freeport  prints a port nothing listens on and exits.
 
@@ -108,14 +109,17 @@ def serve(args):
     context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
     context.load_cert_chain(args.cert, args.key)
     port = free_port()
+    if args.mode == "starttls":
+        tls = dict(tls_context=context, require_starttls=True, auth_require_tls=True)
+    else:
+        tls = dict(ssl_context=context, auth_require_tls=False)
     controller = Controller(
         Recorder(args.out),
         hostname="127.0.0.1",
         port=port,
-        ssl_context=context,
         authenticator=make_authenticator(args.user, args.password),
         auth_required=True,
-        auth_require_tls=False,
+        **tls,
     )
     controller.start()
     print("READY %d" % port, flush=True)
@@ -155,7 +159,7 @@ def wait_for_end():
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("mode", choices=["serve", "silent", "freeport"])
+    parser.add_argument("mode", choices=["serve", "starttls", "silent", "freeport"])
     parser.add_argument("--out")
     parser.add_argument("--cert")
     parser.add_argument("--key")

@@ -3,6 +3,7 @@
 #include "FakePrompts.h"
 #include "FixedRecord.h"
 #include "HourlyReportCheck.h"
+#include "HttpsTestServer.h"
 #include "ManualClock.h"
 #include "ProgramValues.h"
 #include "ReportCycle.h"
@@ -35,6 +36,7 @@ struct Store {
     ManualClock clock{QDateTime(QDate(2026, 12, 7), QTime(15, 0, 40))};
     FakePrompts prompts;
     RecordingStatusPanel panel;
+    QTemporaryDir secrets;
     std::unique_ptr<TexterWindows> windows;
 
     explicit Store(int port, const QString& caFile) {
@@ -54,6 +56,9 @@ struct Store {
         windows = std::make_unique<TexterWindows>(*platform, values, clock, prompts, panel);
         windows->mail().setTimeouts(
             {std::chrono::milliseconds(3000), std::chrono::milliseconds(8000)});
+        windows->notifier().setMailTimeouts(
+            {std::chrono::milliseconds(3000), std::chrono::milliseconds(8000)});
+        windows->notifier().setSecretStore(SecretStore(secrets.path()));
         windows->setReportTiming({std::chrono::milliseconds(600), std::chrono::milliseconds(300)});
         windows->loadHidden();
         TLRAtxtMsg* t = windows->texter();
@@ -67,7 +72,35 @@ struct Store {
         t->Text6->setText(QStringLiteral("secret-pass"));
     }
     QByteArray log() const { return drives.readFile('c', "Tillora/TxtMsg.log"); }
+
+    // Push alone to `server`, as the owner sets it in Notify.ini, with its CA file.
+    void pushOnlyTo(const HttpsTestServer& server) {
+        drives.writeFile('c', "Tillora/ini/push-ca.pem", readAll(server.certificateFile()));
+        drives.writeFile(
+            'c', "Tillora/ini/Notify.ini",
+            "[Gateway]\nEnabled=false\n[Push]\nEnabled=true\nServer=" + server.url().toUtf8() +
+                "\nTopic=joes-diner-7Qx2\nCAFile=c:\\\\Tillora\\\\ini\\\\push-ca.pem\n");
+    }
+    static QByteArray readAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 };
+
+// The three reports of a cycle at 3:00 pm: subject and text.
+QList<QPair<QString, QString>> expectedReports() {
+    const QString when = QStringLiteral(" on Monday December 07 2026 ");
+    const QString trailer =
+        QStringLiteral("\r\nThis Text message sent from Tillora, The professionals Choice.");
+    return {{"Current Sales Total",
+             "The current sales total for Joe's Diner is $12.01" + when + "at 03:00 PM" + trailer},
+            {"Total Discounts Today",
+             "The Discount Total for Joe's Diner today is $4.50" + when + "at 03:00 PM" + trailer},
+            {"Clocked in Employees", "Currently clocked in at Joe's Diner are |" +
+                                         QString("Ann Baker").leftJustified(30) + "\r\n|" +
+                                         QString("Eve Fox").leftJustified(30) + "\r\n|" + when +
+                                         "as of 03:00 PM" + trailer}};
+}
 
 void settle() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -90,20 +123,10 @@ private Q_SLOTS:
 
         const QList<ReceivedMail> mails = server.received();
         QCOMPARE(mails.size(), 3);
-        const QString when = QStringLiteral(" on Monday December 07 2026 ");
-        const QString trailer =
-            QStringLiteral("\r\nThis Text message sent from Tillora, The professionals Choice.");
-        QCOMPARE(mails[0].header("Subject"), QStringLiteral("Current Sales Total"));
-        QCOMPARE(mails[0].plainPart, "The current sales total for Joe's Diner is $12.01" + when +
-                                         "at 03:00 PM" + trailer);
-        QCOMPARE(mails[1].header("Subject"), QStringLiteral("Total Discounts Today"));
-        QCOMPARE(mails[1].plainPart, "The Discount Total for Joe's Diner today is $4.50" + when +
-                                         "at 03:00 PM" + trailer);
-        QCOMPARE(mails[2].header("Subject"), QStringLiteral("Clocked in Employees"));
-        QCOMPARE(mails[2].plainPart, "Currently clocked in at Joe's Diner are |" +
-                                         QString("Ann Baker").leftJustified(30) + "\r\n|" +
-                                         QString("Eve Fox").leftJustified(30) + "\r\n|" + when +
-                                         "as of 03:00 PM" + trailer);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(mails[i].header("Subject"), expectedReports()[i].first);
+            QCOMPARE(mails[i].plainPart, expectedReports()[i].second);
+        }
         for (const ReceivedMail& mail : mails) {
             QCOMPARE(mail.rcptTos, QStringList{"5551234567@sms.store.test"});
             QCOMPARE(mail.login, QStringLiteral("owner@store.test"));
@@ -116,6 +139,56 @@ private Q_SLOTS:
         QCOMPARE(store.panel.panelStyle, 0);
         QVERIFY(store.panel.mainShown);
         QVERIFY(!store.windows->texter()); // the cycle unloads the texter window
+    }
+
+    // Push alone: the gateway is off, so the placeholder number does not stop the cycle.
+    void threeReportsArriveByPush() {
+        HttpsTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        Store store(SmtpTestServer::unusedPort(), QString());
+        store.pushOnlyTo(server);
+        QVERIFY(store.windows->notifier().savePushToken("tk_store"));
+        store.windows->texter()->Text1->setText(QStringLiteral("000-000-0000"));
+        store.windows->Work_it();
+        settle();
+
+        const QList<ReceivedRequest> got = server.received();
+        QCOMPARE(got.size(), 3);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(got[i].path, QStringLiteral("/joes-diner-7Qx2"));
+            QCOMPARE(got[i].header("Title"), expectedReports()[i].first);
+            QCOMPARE(QString::fromUtf8(got[i].body), expectedReports()[i].second);
+            QCOMPARE(got[i].header("Authorization"), QStringLiteral("Bearer tk_store"));
+        }
+        QCOMPARE(store.log(),
+                 QByteArray("Text Sucessfully Sent  on Monday 12/07/2026 at 03:00 PM\r\n"));
+        QCOMPARE(store.panel.panelStyle, 0);
+    }
+
+    // A refused token and a server that never answers are failures, each with its reason.
+    void pushFailuresAreLogged() {
+        for (const char* answer : {"401", "stall"}) {
+            HttpsTestServer server(QString::fromLatin1(answer));
+            QVERIFY2(server.started(), qPrintable(server.error()));
+            Store store(SmtpTestServer::unusedPort(), QString());
+            store.pushOnlyTo(server);
+            store.windows->notifier().setPushLimits({std::chrono::milliseconds(1000),
+                                                     std::chrono::milliseconds(1000),
+                                                     std::chrono::milliseconds(100)});
+            store.windows->texter()->Check3->setChecked(false);
+            store.windows->texter()->Check5->setChecked(false);
+            store.windows->Work_it();
+            settle();
+            const QString log = QString::fromLatin1(store.log());
+            const QString reason = qstrcmp(answer, "401") == 0
+                                       ? QStringLiteral("HTTP 401 {\"code\":40101")
+                                       : QStringLiteral("did not answer within 1 s");
+            QVERIFY2(log.startsWith("Text FAILED to Send  on Monday 12/07/2026 at 03:00 PM: "
+                                    "push: sales report: ") &&
+                         log.contains(reason),
+                     qPrintable(log));
+            QCOMPARE(store.panel.colour, 255u);
+        }
     }
 
     void missingTenderFileSendsFailed() {
@@ -156,9 +229,9 @@ private Q_SLOTS:
             settle();
             const QByteArray log = store.log();
             QVERIFY2(log.startsWith("Text FAILED to Send  on Monday 12/07/2026 at 03:00 PM: "
-                                    "sales report: "),
+                                    "gateway: sales report: "),
                      log.constData());
-            QVERIFY(store.panel.caption.startsWith("Text Message FAILED. sales report: "));
+            QVERIFY(store.panel.caption.startsWith("Text Message FAILED. gateway: sales report: "));
             QCOMPARE(store.panel.colour, 255u);
         }
     }
@@ -230,6 +303,9 @@ private Q_SLOTS:
         store.windows->mail().setTimeouts({std::chrono::milliseconds(3000),
                                            std::chrono::milliseconds(8000),
                                            std::chrono::milliseconds(300)});
+        store.windows->notifier().setMailTimeouts({std::chrono::milliseconds(3000),
+                                                   std::chrono::milliseconds(8000),
+                                                   std::chrono::milliseconds(300)});
         salesOnly(store, QStringLiteral("number@busy-once.invalid"));
         store.windows->Work_it();
         settle();

@@ -51,17 +51,23 @@ public:
     bool closed = false;
 };
 
-class FakeMail final : public MailOut {
+// Records each message with the channels it was sent on; every channel answers alike.
+class FakeNotifier final : public Notifier {
 public:
     struct Sent {
-        QString to, subject, body;
+        QString subject, body;
+        QList<Channel> channels;
     };
-    MailOutcome send(const QString& to, const QString& subject, const QString& body) override {
-        sent.append({to, subject, body});
-        if (failWith.isEmpty())
-            return {true, {}};
-        return {false, failWith};
+    QList<Channel> enabledChannels() const override { return enabled; }
+    QList<ChannelOutcome> send(const NotifyMessage& message,
+                               const QList<Channel>& channels) override {
+        sent.append({message.subject, message.text, channels});
+        QList<ChannelOutcome> outcomes;
+        for (const Channel channel : channels)
+            outcomes.append({channel, failWith.isEmpty(), failWith});
+        return outcomes;
     }
+    QList<Channel> enabled{Channel::Gateway};
     QList<Sent> sent;
     QString failWith;
 };
@@ -264,7 +270,7 @@ private Q_SLOTS:
     void cycleSendsInOrderAndLogs() {
         FakeTexter texter;
         texter.clockedIn = {"|Ann" + QString(27, ' '), "|Bob" + QString(27, ' ')};
-        FakeMail mail;
+        FakeNotifier mail;
         RecordingStatusPanel panel;
         ManualClock clock(QDateTime(QDate(2026, 12, 7), QTime(15, 0, 40)));
         ProgramValues values;
@@ -277,7 +283,7 @@ private Q_SLOTS:
         QCOMPARE(mail.sent[1].subject, QStringLiteral("Total Discounts Today"));
         QCOMPARE(mail.sent[2].subject, QStringLiteral("Clocked in Employees"));
         for (const auto& m : mail.sent) {
-            QCOMPARE(m.to, QStringLiteral("5551234567@vtext.com"));
+            QCOMPARE(m.channels, QList<Channel>{Channel::Gateway});
             QVERIFY(m.body.contains(" on Monday December 07 2026 "));
             QVERIFY(m.body.contains("03:00 PM\r\nThis Text message sent"));
         }
@@ -302,7 +308,7 @@ private Q_SLOTS:
             // Refused number: no message, no log, the refused state.
             FakeTexter texter;
             texter.number = "000-000-0000";
-            FakeMail mail;
+            FakeNotifier mail;
             RecordingStatusPanel panel;
             ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
             QVERIFY(mail.sent.isEmpty());
@@ -316,7 +322,7 @@ private Q_SLOTS:
             // No report switched on: no message, but the log line and the done state.
             FakeTexter texter;
             texter.check2 = texter.check3 = texter.check5 = false;
-            FakeMail mail;
+            FakeNotifier mail;
             RecordingStatusPanel panel;
             ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
             QVERIFY(mail.sent.isEmpty());
@@ -327,22 +333,49 @@ private Q_SLOTS:
             // Sends that fail are logged and shown as failures, with their reasons.
             FakeTexter texter;
             texter.check3 = texter.check5 = false;
-            FakeMail mail;
+            FakeNotifier mail;
             mail.failWith = "server unreachable";
             RecordingStatusPanel panel;
             ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
             const QByteArray log = drives->readFile('c', "Tillora/TxtMsg.log");
-            QVERIFY(log.endsWith("Text FAILED to Send  on Monday 12/07/2026 at 03:00 PM: sales "
-                                 "report: server unreachable\r\n"));
-            QCOMPARE(panel.caption,
-                     QStringLiteral("Text Message FAILED. sales report: server unreachable"));
+            QVERIFY(log.endsWith("Text FAILED to Send  on Monday 12/07/2026 at 03:00 PM: gateway: "
+                                 "sales report: server unreachable\r\n"));
+            QCOMPARE(panel.caption, QStringLiteral("Text Message FAILED. gateway: sales report: "
+                                                   "server unreachable"));
             QCOMPARE(panel.colour, 255u);
+        }
+        {
+            // The number gates the carrier gateway only: push goes out without one, and
+            // with the gateway also on, its refusal is the cycle's failure.
+            FakeTexter texter;
+            texter.number = "000-000-0000";
+            texter.check3 = texter.check5 = false;
+            FakeNotifier mail;
+            mail.enabled = {Channel::Push};
+            RecordingStatusPanel panel;
+            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            QCOMPARE(mail.sent.size(), 1);
+            QCOMPARE(mail.sent[0].channels, QList<Channel>{Channel::Push});
+            QCOMPARE(panel.panelStyle, 0);
+
+            mail.enabled = {Channel::Gateway, Channel::Push};
+            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            QCOMPARE(mail.sent[1].channels, QList<Channel>{Channel::Push});
+            QVERIFY(drives->readFile('c', "Tillora/TxtMsg.log")
+                        .endsWith("03:00 PM: gateway: You cannot send to 000-000-0000\r\n"));
+
+            // No channel at all: the report reaches nobody, which is no success.
+            mail.enabled.clear();
+            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            QCOMPARE(mail.sent.size(), 2);
+            QCOMPARE(panel.caption, QStringLiteral("Text Message FAILED. sales report: no delivery "
+                                                   "channel is switched on"));
         }
         {
             // Texting switched off: nothing composed, logged or shown; the window closes.
             FakeTexter texter;
             texter.check1 = false;
-            FakeMail mail;
+            FakeNotifier mail;
             RecordingStatusPanel panel;
             ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
             QVERIFY(mail.sent.isEmpty());
@@ -355,7 +388,7 @@ private Q_SLOTS:
         FakeTexter texter;
         texter.sales.clear(); // the total never arrives
         texter.check3 = texter.check5 = false;
-        FakeMail mail;
+        FakeNotifier mail;
         RecordingStatusPanel panel;
         ManualClock clock;
         ProgramValues values;

@@ -235,6 +235,23 @@ private Q_SLOTS:
         QCOMPARE(server.received().size(), 1);
     }
 
+    // A submission server on the STARTTLS port: plain at first, TLS before the login.
+    void startTlsServerTakesTheMessage() {
+        SmtpTestServer server(SmtpTestServer::Mode::StartTls);
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        MailServer starting = localServer(server);
+        starting.startTls = true;
+        const MailResult result = SmtpClient(starting).send(owner, sampleMessage());
+        QVERIFY2(result.ok(), qPrintable(result.reason));
+        QCOMPARE(server.received().size(), 1);
+        QCOMPARE(server.received().first().login, QStringLiteral("owner@store.test"));
+
+        // Its certificate is checked as on the other port.
+        starting.caFile.clear();
+        QCOMPARE(SmtpClient(starting).send(owner, sampleMessage()).failure,
+                 MailFailure::CertificateNotTrusted);
+    }
+
     void plainTextBecomesHtml_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("html");

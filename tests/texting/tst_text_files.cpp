@@ -189,6 +189,8 @@ private Q_SLOTS:
         QCOMPARE(setting.server.caFile, platform.nativePath("c:\\Tillora\\ini\\ca.pem"));
 
         QCOMPARE(parseMailServer("\"mail.store.test\"")->port, 465);
+        QVERIFY(!parseMailServer("\"mail.store.test\",465")->startTls);
+        QVERIFY(parseMailServer("\"mail.store.test\",587")->startTls);
         QCOMPARE(parseMailServer("\"mail.store.test\",notaport")->port, 465);
         QVERIFY(!parseMailServer(""));
         QVERIFY(!parseMailServer("\"\",465"));

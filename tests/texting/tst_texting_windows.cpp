@@ -167,11 +167,19 @@ private Q_SLOTS:
         Q_EMIT texter->Combo3->activated(1);
         QCOMPARE(texter->Text2->text(), QStringLiteral("AT&T"));
         QCOMPARE(texter->Text3->text(), QStringLiteral("number@txt.att.net"));
+        // That gateway is closed: a red line says so.
+        QVERIFY(!texter->Label6->isHidden());
+        QCOMPARE(texter->Label6->text(),
+                 QStringLiteral("This carrier stopped delivering e-mail texts in June 2025: use "
+                                "e-mail or push in Delivery"));
         texter->Combo3->setEditText("My Own Carrier");
         QCOMPARE(texter->Text2->text(), QStringLiteral("My Own Carrier"));
         QCOMPARE(texter->Text3->text(), QStringLiteral("number@txt.att.net")); // unchanged
         texter->Combo3->setEditText("Verizon");
         QCOMPARE(texter->Text3->text(), QStringLiteral("number@vtext.com"));
+        QVERIFY(texter->Label6->text().contains("closes on March 31, 2027"));
+        texter->Text3->setText("number@sms.example.net");
+        QVERIFY(texter->Label6->isHidden());
     }
 
     void labelClickUnlocksTheTools() {

@@ -2,6 +2,7 @@
 
 #include "CarrierFile.h"
 #include "Clock.h"
+#include "ClosedGateways.h"
 #include "ControlNames.h"
 #include "Email2.h"
 #include "Email2Factory.h"
@@ -80,6 +81,7 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
     , Label2(named(new QLabel(this), "Label2"))
     , Label4(named(new QLabel(this), "Label4"))
     , Label5(named(new QLabel(this), "Label5"))
+    , Label6(named(new QLabel(this), "Label6"))
     , MList1(named(new QTreeWidget(this), "MList1"))
     , Timer1(named(new QTimer(this), "Timer1"))
     , Label1{named(new QLabel(QStringLiteral("Gmail Email"), this), "Label1_0"),
@@ -96,6 +98,7 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
     , Command7(button(this, "Log File", "Command7"))
     , Command8(button(this, "Empty Log File", "Command8"))
     , Command9(button(this, "INI File", "Command9"))
+    , Command10(button(this, "Delivery", "Command10"))
     , SSCommand1(button(this, "Done", "SSCommand1"))
     , SSCommand3(button(this, "Edit", "SSCommand3"))
     , GatewayWarning(named(new QLabel(this), "GatewayWarning"))
@@ -114,6 +117,9 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
     Text2->setPlaceholderText(QStringLiteral("Carrier name"));
     Text3->setPlaceholderText(QStringLiteral("number@gateway domain"));
     Text6->setEchoMode(QLineEdit::Password);
+    Label6->setStyleSheet(QStringLiteral("color: red"));
+    Label6->setWordWrap(true);
+    Label6->hide();
     Timer1->setSingleShot(false);
     MList1->setHeaderLabels(
         {QStringLiteral("Date"), QStringLiteral("Time"), QStringLiteral("Volume")});
@@ -131,6 +137,8 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
     connect(Text3, &QLineEdit::textChanged, this, &TLRAtxtMsg::showGatewayProblems);
     connect(Combo3, &QComboBox::activated, this, &TLRAtxtMsg::carrierChosen);
     connect(Combo3, &QComboBox::editTextChanged, this, &TLRAtxtMsg::carrierTyped);
+    connect(Text3, &QLineEdit::textChanged, this, &TLRAtxtMsg::warnOfClosedGateway);
+    warnOfClosedGateway();
     connect(Command1, &QPushButton::clicked, this, &TLRAtxtMsg::testText);
     connect(Command2, &QPushButton::clicked, this, &TLRAtxtMsg::testEmail);
     connect(Command4, &QPushButton::clicked, this, &TLRAtxtMsg::clockedIn);
@@ -167,6 +175,7 @@ void TLRAtxtMsg::buildLayout(bool defaultServer) {
     phoneGrid->addWidget(GatewayWarning, 7, 0, 1, 3);
     GatewayWarning->setWordWrap(true);
     GatewayWarning->setStyleSheet(QStringLiteral("color: red"));
+    phoneGrid->addWidget(Label6, 8, 0, 1, 3);
 
     auto* reports = new QGroupBox(QStringLiteral("Reports"), this);
     auto* reportGrid = new QGridLayout(reports);
@@ -218,7 +227,12 @@ void TLRAtxtMsg::buildLayout(bool defaultServer) {
     grid->addWidget(email, 1, 0);
     grid->addWidget(history, 1, 1);
     grid->addWidget(tools, 2, 0);
-    grid->addWidget(SSCommand1, 2, 1, Qt::AlignRight | Qt::AlignBottom);
+    auto* closing = new QHBoxLayout;
+    closing->addStretch();
+    closing->addWidget(Command10, 0, Qt::AlignBottom);
+    closing->addWidget(SSCommand1, 0, Qt::AlignBottom);
+    grid->addLayout(closing, 2, 1);
+    Command10->setMinimumHeight(36);
     SSCommand1->setMinimumHeight(36);
 }
 
@@ -273,6 +287,14 @@ void TLRAtxtMsg::carrierTyped(const QString& text) {
     const int index = Combo3->findText(text);
     if (index >= 0 && index < Combo4->count())
         Text3->setText(Combo4->itemText(index));
+}
+
+// The mail server still takes a message for a closed gateway, so only this line tells the
+// owner that the texts never arrive. The carrier file is left as it is.
+void TLRAtxtMsg::warnOfClosedGateway() {
+    const QString warning = closedGatewayWarning(Text3->text(), clock_.now().date());
+    Label6->setText(warning);
+    Label6->setVisible(!warning.isEmpty());
 }
 
 void TLRAtxtMsg::showGatewayProblems() {

@@ -50,6 +50,7 @@ public:
     QLabel* Label2;      // sales total
     QLabel* Label4;      // discount total
     QLabel* Label5;      // clocked-in names
+    QLabel* Label6;      // red warning under the carrier: its gateway is closed or closing
     QTreeWidget* MList1; // send history: Date, Time, Volume
     QTimer* Timer1;      // the report's watchdog, idle here
     std::array<QLabel*, 4> Label1;
@@ -63,6 +64,7 @@ public:
     QPushButton* Command7;   // "Log File"
     QPushButton* Command8;   // "Empty Log File"
     QPushButton* Command9;   // "INI File"
+    QPushButton* Command10;  // "Delivery": where the reports go
     QPushButton* SSCommand1; // "Done"
     QPushButton* SSCommand3; // "Edit"
     // Says why the gateway in Text3, or a carrier of the carrier file, cannot be used.
@@ -86,6 +88,7 @@ private:
     void loadCarrierFile();
     void carrierChosen(int index);
     void carrierTyped(const QString& text);
+    void warnOfClosedGateway();
     void showGatewayProblems();
     void testText();
     void testEmail();

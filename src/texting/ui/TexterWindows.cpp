@@ -1,6 +1,7 @@
 #include "TexterWindows.h"
 
 #include "Email2.h"
+#include "NotifySettings.h"
 #include "PosTotals.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
@@ -142,25 +143,6 @@ private:
     mutable Last last_;
 };
 
-// Each report through a new hidden mail window, which unloads itself after sending.
-class TexterWindows::Mail final : public MailOut {
-public:
-    explicit Mail(Email2Factory& factory)
-        : factory_(factory) {}
-
-    MailOutcome send(const QString& to, const QString& subject, const QString& body) override {
-        Email2* window = factory_.create();
-        window->Text3->setText(to);
-        window->Text4->setText(subject);
-        window->Text5->setPlainText(body);
-        const MailResult result = window->M1();
-        return {result.ok(), result.reason};
-    }
-
-private:
-    Email2Factory& factory_;
-};
-
 TexterWindows::TexterWindows(Platform& platform, ProgramValues& values, const Clock& clock,
                              Prompts& prompts, ReportStatusPanel& panel)
     : platform_(platform)
@@ -169,8 +151,9 @@ TexterWindows::TexterWindows(Platform& platform, ProgramValues& values, const Cl
     , prompts_(prompts)
     , panel_(panel)
     , mail_(platform, values, clock, prompts)
-    , view_(std::make_unique<View>(*this))
-    , mailOut_(std::make_unique<Mail>(mail_)) {
+    , mailRoute_(platform, values)
+    , notifier_(platform, values, mailRoute_)
+    , view_(std::make_unique<View>(*this)) {
 }
 
 TexterWindows::~TexterWindows() {
@@ -197,7 +180,24 @@ TLRAtxtMsg* TexterWindows::load() {
     connect(texter->Command5, &QPushButton::clicked, this, [this] { showTotal(false); });
     connect(texter->Command9, &QPushButton::clicked, this,
             [this] { QS1::open(platform_, prompts_, values_); });
+    connect(texter->Command10, &QPushButton::clicked, this, &TexterWindows::showDeliverySettings);
+    for (QLineEdit* field : {texter->Text1, texter->Text3, texter->Text5, texter->Text6})
+        connect(field, &QLineEdit::textChanged, this, &TexterWindows::shareMailFields);
+    connect(texter, &QObject::destroyed, this, [this] {
+        if (!texter_) // not when a new texter window is loaded already
+            mailRoute_.setLiveFields(std::nullopt);
+    });
+    shareMailFields();
     return texter;
+}
+
+// The notifier may send from another thread: it gets the fields' values, never the window.
+void TexterWindows::shareMailFields() {
+    if (!texter_)
+        return;
+    mailRoute_.setLiveFields(TexterMailFields{texter_->Text1->text(),
+                                              texter_->Text3->text(),
+                                              {texter_->Text5->text(), texter_->Text6->text()}});
 }
 
 TexterView& TexterWindows::loadHidden() {
@@ -217,6 +217,10 @@ void TexterWindows::showMailWindow() {
     window->show();
 }
 
+void TexterWindows::showDeliverySettings() {
+    NotifySettings::open(notifier_, prompts_, deliverySections_);
+}
+
 void TexterWindows::Work_it() {
     // A cycle yields to the event loop while it waits, so "Work It" or the hourly check
     // could start a second one inside it: the reports would go out twice.
@@ -224,7 +228,7 @@ void TexterWindows::Work_it() {
         return;
     QPointer<TLRAtxtMsg> texter = load();
     view_->readAll();
-    ReportCycle cycle(*view_, *mailOut_, panel_, platform_, clock_, values_);
+    ReportCycle cycle(*view_, notifier_, panel_, platform_, clock_, values_);
     cycle.setTiming(timing_);
     cycleRunning_ = true;
     const bool workItEnabled = texter->Command3->isEnabled();

@@ -1,18 +1,22 @@
 #pragma once
 
+#include "ChannelNotifier.h"
 #include "Email2Factory.h"
 #include "HourlyReportCheck.h"
 #include "PosTotals.h"
 #include "ReportCycle.h"
+#include "TexterMailRoute.h"
 
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 
 namespace tillora {
 
 class Clock;
+class NotifySettings;
 class Platform;
 class Prompts;
 class TLRAtxtMsg;
@@ -20,7 +24,9 @@ struct ProgramValues;
 
 // Owns the one texter window of the program: the "Settings" button shows it, the hourly
 // check loads it hidden, and the report cycle reads its controls and closes it. Wires the
-// texter's tool buttons ("Work It", "Get Sales", "Get Discount", "INI File").
+// texter's tool buttons ("Work It", "Get Sales", "Get Discount", "INI File") and
+// "Delivery". Owns the program's notifier, whose gateway channel needs the texter's
+// number, carrier and mail account.
 class TexterWindows : public QObject, public TexterHost {
     Q_OBJECT
 
@@ -32,12 +38,19 @@ public:
     // The loaded texter window, or null.
     TLRAtxtMsg* texter() const;
     Email2Factory& mail() { return mail_; }
+    ChannelNotifier& notifier() { return notifier_; }
 
     TexterView& loadHidden() override;
     // SSCommand5 "Settings": the texter window, loaded when needed, shown modeless.
     void showSettings();
     // SSCommand6: a mail window with its default fields, shown modeless.
     void showMailWindow();
+    // "Delivery": the window "Where reports go".
+    void showDeliverySettings();
+    // Adds further sections (settings of the same file) to each new delivery window.
+    void setDeliverySections(std::function<void(NotifySettings&)> prepare) {
+        deliverySections_ = std::move(prepare);
+    }
     // Work_it on the loaded texter window (loading it hidden when needed); nothing while
     // another cycle is under way, and "Work It" is disabled for the length of a cycle.
     void Work_it();
@@ -53,9 +66,9 @@ Q_SIGNALS:
 
 private:
     class View;
-    class Mail;
 
     TLRAtxtMsg* load();
+    void shareMailFields();
     PosTotals totals() const;
     void showTotal(bool sales);
 
@@ -65,10 +78,12 @@ private:
     Prompts& prompts_;
     ReportStatusPanel& panel_;
     Email2Factory mail_;
+    TexterMailRoute mailRoute_;
+    ChannelNotifier notifier_;
     QPointer<TLRAtxtMsg> texter_;
     std::unique_ptr<View> view_;
-    std::unique_ptr<Mail> mailOut_;
     ReportCycle::Timing timing_;
+    std::function<void(NotifySettings&)> deliverySections_;
     bool cycleRunning_ = false;
 };
 

@@ -1,0 +1,122 @@
+#include "ChannelNotifier.h"
+
+#include "Platform.h"
+#include "ProgramValues.h"
+
+#include <thread>
+
+namespace tillora {
+
+namespace {
+
+const QString TokenKey = QStringLiteral("Push/Token");
+
+ChannelOutcome outcome(Channel channel, bool sent, const QString& reason) {
+    return {channel, sent, sent ? QString() : reason};
+}
+
+} // namespace
+
+QList<Channel> enabledChannelsOf(const DeliverySettings& settings) {
+    QList<Channel> channels;
+    if (settings.gatewayEnabled)
+        channels.append(Channel::Gateway);
+    if (settings.emailEnabled)
+        channels.append(Channel::Email);
+    if (settings.pushEnabled)
+        channels.append(Channel::Push);
+    return channels;
+}
+
+ChannelNotifier::ChannelNotifier(const Platform& platform, const ProgramValues& values,
+                                 const SmtpRouteSource& smtp, SecretStore secrets)
+    : platform_(platform)
+    , values_(values)
+    , smtp_(smtp)
+    , secrets_(std::move(secrets)) {
+}
+
+QString ChannelNotifier::settingsFile() const {
+    return platform_.nativePath(deliverySettingsPath(values_));
+}
+
+DeliverySettings ChannelNotifier::settings() const {
+    return readDeliverySettings(settingsFile());
+}
+
+SaveResult ChannelNotifier::saveSettings(const DeliverySettings& settings) const {
+    return writeDeliverySettings(settingsFile(), settings);
+}
+
+QString ChannelNotifier::pushToken() const {
+    return secrets_.value(TokenKey);
+}
+
+SaveResult ChannelNotifier::savePushToken(const QString& token) {
+    if (token == pushToken())
+        return {true, {}};
+    return secrets_.setValue(TokenKey, token);
+}
+
+QList<Channel> ChannelNotifier::enabledChannels() const {
+    return enabledChannelsOf(settings());
+}
+
+QList<ChannelOutcome> ChannelNotifier::send(const NotifyMessage& message,
+                                            const QList<Channel>& channels) {
+    return sendWith(settings(), pushToken(), message, channels);
+}
+
+QList<ChannelOutcome> ChannelNotifier::sendWith(const DeliverySettings& settings,
+                                                const QString& token, const NotifyMessage& message,
+                                                const QList<Channel>& channels) const {
+    const QList<Channel> wanted = channels.isEmpty() ? enabledChannelsOf(settings) : channels;
+    QList<ChannelOutcome> outcomes;
+    for (const Channel channel : {Channel::Gateway, Channel::Email, Channel::Push}) {
+        if (!wanted.contains(channel))
+            continue;
+        switch (channel) {
+        case Channel::Gateway: {
+            const SmtpRoute route = smtp_.smtpRoute();
+            if (route.gatewayAddress.isEmpty())
+                outcomes.append(outcome(channel, false, route.gatewayProblem));
+            else
+                outcomes.append(sendMail(channel, route, route.gatewayAddress, message));
+            break;
+        }
+        case Channel::Email:
+            // A damaged address is refused, never guessed at.
+            if (const QString problem = emailAddressProblem(settings.emailTo); !problem.isEmpty())
+                outcomes.append(outcome(channel, false, problem));
+            else
+                outcomes.append(sendMail(channel, smtp_.smtpRoute(), settings.emailTo, message));
+            break;
+        case Channel::Push:
+            outcomes.append(sendPush(settings, token, message));
+            break;
+        }
+    }
+    return outcomes;
+}
+
+ChannelOutcome ChannelNotifier::sendMail(Channel channel, const SmtpRoute& route, const QString& to,
+                                         const NotifyMessage& message) const {
+    const MailMessage mail{to, route.account.user, message.subject, message.text, {}};
+    const SmtpClient client(route.server, mailTimeouts_);
+    // This runs on the sending thread (see Notifier): sleeping through the wait costs no CPU.
+    const MailResult result = retryOnceIfTemporary(
+        [&] { return client.send(route.account, mail); }, mailTimeouts_.retryAfter,
+        [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); });
+    return outcome(channel, result.ok(), result.reason);
+}
+
+ChannelOutcome ChannelNotifier::sendPush(const DeliverySettings& settings, const QString& token,
+                                         const NotifyMessage& message) const {
+    const QString caFile =
+        settings.pushCaFile.isEmpty() ? QString() : platform_.nativePath(settings.pushCaFile);
+    const PushResult result =
+        postToPush({settings.pushServer, settings.pushTopic, token, caFile}, message, pushLimits_);
+    return outcome(Channel::Push, result.sent, result.reason);
+}
+
+} // namespace tillora

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "DeliverySettings.h"
+#include "Notifier.h"
+#include "PushClient.h"
+#include "SecretStore.h"
+#include "SmtpClient.h"
+
+namespace tillora {
+
+class Platform;
+struct ProgramValues;
+
+// What the two mail channels need from the side that keeps the mail account and the
+// phone's number: the account and server every message is submitted through, and the
+// address of the phone's e-mail-to-SMS gateway.
+struct SmtpRoute {
+    MailServer server;
+    MailAccount account;
+    QString gatewayAddress; // "5551234567@carrier.example"; empty when there is none
+    QString gatewayProblem; // why there is no gateway address
+};
+
+class SmtpRouteSource {
+public:
+    virtual ~SmtpRouteSource() = default;
+    // Called on the thread that sends: implementations must be safe on any thread.
+    virtual SmtpRoute smtpRoute() const = 0;
+};
+
+// The program's notifier: the carrier gateway and an e-mail address over SMTP, and push
+// over HTTPS, as set in Notify.ini (read afresh for every message) with the push token
+// from the secret store.
+class ChannelNotifier final : public Notifier {
+public:
+    ChannelNotifier(const Platform& platform, const ProgramValues& values,
+                    const SmtpRouteSource& smtp, SecretStore secrets = SecretStore());
+
+    void setSecretStore(SecretStore secrets) { secrets_ = std::move(secrets); }
+    void setPushLimits(const PushLimits& limits) { pushLimits_ = limits; }
+    void setMailTimeouts(const MailTimeouts& timeouts) { mailTimeouts_ = timeouts; }
+
+    // Notify.ini as a native path.
+    QString settingsFile() const;
+    DeliverySettings settings() const;
+    SaveResult saveSettings(const DeliverySettings& settings) const;
+    QString pushToken() const;
+    SaveResult savePushToken(const QString& token);
+
+    QList<Channel> enabledChannels() const override;
+    QList<ChannelOutcome> send(const NotifyMessage& message,
+                               const QList<Channel>& channels = {}) override;
+
+    // Sends with the given settings instead of the stored ones (a test of what the owner
+    // typed before saving it); `channels` empty means the enabled ones.
+    QList<ChannelOutcome> sendWith(const DeliverySettings& settings, const QString& token,
+                                   const NotifyMessage& message,
+                                   const QList<Channel>& channels) const;
+
+private:
+    ChannelOutcome sendMail(Channel channel, const SmtpRoute& route, const QString& to,
+                            const NotifyMessage& message) const;
+    ChannelOutcome sendPush(const DeliverySettings& settings, const QString& token,
+                            const NotifyMessage& message) const;
+
+    const Platform& platform_;
+    const ProgramValues& values_;
+    const SmtpRouteSource& smtp_;
+    SecretStore secrets_;
+    PushLimits pushLimits_;
+    MailTimeouts mailTimeouts_;
+};
+
+// The channels switched on in `settings`, in the order of the enum.
+QList<Channel> enabledChannelsOf(const DeliverySettings& settings);
+
+} // namespace tillora
