@@ -7,7 +7,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libqt6printsupport6 libqt6test6
           libcurl4-openssl-dev libxkbcommon-dev ca-certificates)
 if [[ "${1:-}" == "test" ]]; then
-    packages+=(python3-aiosmtpd openssl faketime rsync) # rsync: scripts/bench-backup.sh
+    # rsync: scripts/bench-backup.sh. restic and rclone: the off-site copy's tests run
+    # real restic against an append-only REST server (rclone serve restic) on 127.0.0.1.
+    packages+=(python3-aiosmtpd openssl faketime rsync restic rclone)
 fi
 # "windows" adds the cross compiler and Wine that the Win32 layer's tests run with.
 if [[ " $* " == *" windows "* ]]; then

@@ -27,6 +27,11 @@ void BackupAlertService::runFinished(const BackupRunResult& result) {
         dispatcher_.dispatch(*message);
 }
 
+void BackupAlertService::offsiteFinished(const BackupRunResult& result) {
+    if (auto message = rules_.afterOffsite(result))
+        dispatcher_.dispatch(*message);
+}
+
 void BackupAlertService::checkTime() {
     for (const NotifyMessage& message : rules_.dueAt(clock_.now()))
         dispatcher_.dispatch(message);

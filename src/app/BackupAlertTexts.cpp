@@ -74,6 +74,19 @@ NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& comp
     return {subject, text, true};
 }
 
+NotifyMessage offsiteNotCompleted(const BackupRunResult& result, const QString& company) {
+    const bool incomplete =
+        result.offsite && result.offsite->outcome == OffsiteSummary::Outcome::Incomplete;
+    const QString subject = incomplete ? QStringLiteral("Off-site copy INCOMPLETE")
+                                       : QStringLiteral("Off-site copy FAILED");
+    QString text = subject + atStore(company) + QStringLiteral(" after the backup of ") +
+                   moment(result.started);
+    if (result.offsite && !result.offsite->reason.isEmpty())
+        text += QStringLiteral(": ") + result.offsite->reason;
+    text += QLatin1Char('.');
+    return {subject, text, true};
+}
+
 NotifyMessage noBackupFor(int days, const QDateTime& lastBackup, const QString& company) {
     const QString subject = QStringLiteral("No backup for %1 days").arg(days);
     return {subject,

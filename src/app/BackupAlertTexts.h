@@ -24,6 +24,8 @@ QString outcomeInWords(RunOutcome outcome);
 // "Backup FAILED" or "Backup INCOMPLETE", with the store, the time, the outcome and the
 // first files not copied.
 NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& company);
+// "Off-site copy FAILED" or "Off-site copy INCOMPLETE", with restic's own reason.
+NotifyMessage offsiteNotCompleted(const BackupRunResult& result, const QString& company);
 // "No backup for N days".
 NotifyMessage noBackupFor(int days, const QDateTime& lastBackup, const QString& company);
 // "Backups this week".

@@ -30,6 +30,14 @@ std::optional<NotifyMessage> BackupAlerts::afterRun(const BackupRunResult& resul
     return alert::runNotCompleted(result, sources_.companyName());
 }
 
+std::optional<NotifyMessage> BackupAlerts::afterOffsite(const BackupRunResult& result) const {
+    if (!result.offsite || result.offsite->outcome == OffsiteSummary::Outcome::Completed)
+        return std::nullopt;
+    if (!sources_.alertSettings().backupFailed)
+        return std::nullopt;
+    return alert::offsiteNotCompleted(result, sources_.companyName());
+}
+
 QList<NotifyMessage> BackupAlerts::dueAt(const QDateTime& now) {
     QList<NotifyMessage> due;
     const QDate today = now.date();

@@ -47,6 +47,8 @@ public:
     // The alert a finished run calls for: a scheduled or catch-up run that did not
     // complete. The operator's own "Backup Now" sees its outcome on the screen.
     std::optional<NotifyMessage> afterRun(const BackupRunResult& result) const;
+    // The off-site step of a night that did not complete; the local run was told apart.
+    std::optional<NotifyMessage> afterOffsite(const BackupRunResult& result) const;
 
     // The alerts due at `now`, called at least once a minute: the stale-backup warning
     // in the first full hour after the backup minute, the weekly summary on Monday in the

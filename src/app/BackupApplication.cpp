@@ -14,8 +14,11 @@
 #include "HourlyReportCheck.h"
 #include "NetReconnect.h"
 #include "NotifySettings.h"
+#include "OffsiteSettings.h"
+#include "OffsiteStep.h"
 #include "ReportCycle.h"
 #include "RunSummary.h"
+#include "SecretStore.h"
 #include "TLRAconnect.h"
 #include "TerminationRequests.h"
 #include "TextSettingsFile.h"
@@ -95,6 +98,7 @@ void BackupApplication::wire() {
     });
     connect(form, &Form1::endRequested, this, [this] {
         ending_ = true;
+        offsite_->stop();
         endProgram();
     });
     connect(terminationRequests_, &TerminationRequests::requested, this,
@@ -107,6 +111,7 @@ void BackupApplication::wire() {
 
     wireBackup();
     wireTexting();
+    wireOffsite();
     wireCatchUp();
 }
 
@@ -160,6 +165,55 @@ void BackupApplication::showDeliverySettings() {
     texting_->showDeliverySettings();
 }
 
+void BackupApplication::wireOffsite() {
+    Form1* form = form_.get();
+    secrets_ = std::make_unique<SecretStore>();
+    offsite_ = new OffsiteStep(*form, platform_, clock_, values_, *secrets_, this);
+    connect(offsite_, &OffsiteStep::started, form, [form] { form->showOffsiteProgress(0); });
+    connect(offsite_, &OffsiteStep::progress, form, [form](const ResticProgress& now) {
+        form->showOffsiteProgress(int(now.fraction * 100));
+    });
+    connect(offsite_, &OffsiteStep::finished, this, &BackupApplication::offsiteEnded);
+    connect(form->SSCommand7, &QPushButton::clicked, this,
+            [this] { offsiteWindow().showWindow(); });
+}
+
+OffsiteSettings& BackupApplication::offsiteWindow() {
+    if (!offsiteWindow_) {
+        offsiteWindow_ =
+            new OffsiteSettings(*form_, platform_, values_, prompts_, *secrets_, form_.get());
+        // restic lists no sizes; our own history knows the nights we copied.
+        offsiteWindow_->historyOf =
+            [this](const QString& shortId) -> std::optional<OffsiteSummary> {
+            for (const HistoryEntry& entry : history_.runs()) {
+                if (entry.run.offsite && !shortId.isEmpty() &&
+                    entry.run.offsite->snapshotId == shortId)
+                    return entry.run.offsite;
+            }
+            return std::nullopt;
+        };
+    }
+    return *offsiteWindow_;
+}
+
+void BackupApplication::offsiteEnded(const BackupRunResult& result) {
+    if (!offsite_->running())
+        form_->showOffsiteProgress(std::nullopt);
+    // The night's record gets the copy's summary: same start time, so it is replaced.
+    recordHistory(result);
+    const RunSummary summary = summarize(result);
+    form_->showLastRun(summary.line, summary.attention);
+    if (result.offsite->outcome != OffsiteSummary::Outcome::Completed) {
+        const bool failed = result.offsite->outcome == OffsiteSummary::Outcome::Failed;
+        form_->announceRun(failed ? QStringLiteral("Off-site copy FAILED")
+                                  : QStringLiteral("Off-site copy INCOMPLETE"),
+                           result.offsite->reason, true);
+    }
+    if (alerts_)
+        alerts_->offsiteFinished(result);
+    Q_EMIT offsiteResult(result);
+}
+
 void BackupApplication::wireCatchUp() {
     // Made up once, a while after start-up, when the PC was off at the backup minute.
     catchUpTimer_ = new QTimer(this);
@@ -207,6 +261,11 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
         form_->announceRun(QStringLiteral("Backup Now"), summary.line, summary.attention);
     if (alerts_)
         alerts_->runFinished(result);
+    Q_EMIT backupResult(result);
+    // The copy elsewhere runs beside the event loop: the tick that started the backup
+    // ends now, and the first upload of hours holds neither the next tick nor the window.
+    if (offsite_->follows(result))
+        offsite_->start(result);
 }
 
 void BackupApplication::enableAlerts(Notifier& notifier) {
@@ -329,6 +388,7 @@ void BackupApplication::terminate() {
         return;
     ending_ = true;
     form_->Terminate();
+    offsite_->stop();
     endProgram();
 }
 

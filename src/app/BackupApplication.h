@@ -28,8 +28,11 @@ class DriveInfoPopup;
 class Form1;
 class HourlyReportCheck;
 class NetReconnect;
+class OffsiteSettings;
+class OffsiteStep;
 class Notifier;
 class ReportStatusPanel;
+class SecretStore;
 class TerminationRequests;
 class TexterWindows;
 
@@ -56,6 +59,9 @@ public:
     BackupScheduler& scheduler() { return *scheduler_; }
     TexterWindows& texting() { return *texting_; }
     HourlyReportCheck& hourlyReport() { return *hourlyReport_; }
+    OffsiteStep& offsite() { return *offsite_; }
+    // The off-site copy's window, made on first use.
+    OffsiteSettings& offsiteWindow();
     // The program's one notifier: every message to the owner goes through it.
     Notifier& notifier();
     // The window "Where reports go", from wherever the program offers it.
@@ -88,11 +94,19 @@ public:
 Q_SIGNALS:
     // Timer2 ticked: the program sits in the notification area.
     void resident();
+    // Every backup run's result, as the local run ends.
+    void backupResult(const BackupRunResult& result);
+    // A nightly run's result again once its off-site copy has ended: the same run (same
+    // start time) with `offsite` filled in. The history replaces the night's record with
+    // it; its alert is about the off-site copy only, the local run's came before.
+    void offsiteResult(const BackupRunResult& result);
 
 private:
     void wire();
     void wireBackup();
     void wireTexting();
+    void wireOffsite();
+    void offsiteEnded(const BackupRunResult& result);
     void wireCatchUp();
     void finishRun(const BackupRunResult& result);
     void recordHistory(const BackupRunResult& result);
@@ -111,6 +125,9 @@ private:
     DriveInfoPopup* driveInfo_;
     std::unique_ptr<NetReconnect> netReconnect_;
     std::unique_ptr<BackupEngine> engine_;
+    std::unique_ptr<SecretStore> secrets_;
+    OffsiteStep* offsite_ = nullptr;
+    OffsiteSettings* offsiteWindow_ = nullptr;
     BackupScheduler* scheduler_ = nullptr; // Timer1 of the main window
     std::unique_ptr<ReportStatusPanel> statusPanel_;
     std::unique_ptr<TexterWindows> texting_;

@@ -189,6 +189,15 @@ void Form1::buildControls() {
 
     Command1 = new QPushButton(QStringLiteral("Check Map"), this);
     resize_->place(Command1, {390, 322, 140, 28});
+    SSCommand7 = new QPushButton(QStringLiteral("Off-site Copy"), this);
+    SSCommand7->setToolTip(QStringLiteral("An encrypted copy kept elsewhere, made after each "
+                                          "nightly backup"));
+    resize_->place(SSCommand7, {540, 322, 150, 28});
+    OffsiteProgress = new QProgressBar(this);
+    OffsiteProgress->setObjectName(QStringLiteral("OffsiteProgress"));
+    OffsiteProgress->setFormat(QStringLiteral("Off-site %p%"));
+    OffsiteProgress->setVisible(false);
+    resize_->place(OffsiteProgress, {390, 356, 300, 24});
 
     SSPanel6 = new ClickablePanel(QString(), this);
     SSPanel6->setObjectName(QStringLiteral("SSPanel6"));
@@ -215,7 +224,7 @@ void Form1::buildControls() {
     for (int i = 0; i < 4; ++i)
         resize_->place(row[i], {10 + i * 172, 482, 162, 38});
 
-    const std::array<std::pair<QPushButton*, const char*>, 7> names2 = {{
+    const std::array<std::pair<QPushButton*, const char*>, 8> names2 = {{
         {SSCommand1, "SSCommand1"},
         {SSCommand2, "SSCommand2"},
         {SSCommand3, "SSCommand3"},
@@ -223,6 +232,7 @@ void Form1::buildControls() {
         {SSCommand5, "SSCommand5"},
         {SSCommand6, "SSCommand6"},
         {Command1, "Command1"},
+        {SSCommand7, "SSCommand7"},
     }};
     for (const auto& [button, name] : names2)
         button->setObjectName(QString::fromLatin1(name));
@@ -426,6 +436,12 @@ void Form1::setSettingsButtonColour(unsigned int colour) {
     SSCommand5->setStyleSheet(
         QStringLiteral("QPushButton#SSCommand5 { background-color: %1; color: white; }")
             .arg(toQColor(colour).name()));
+}
+
+void Form1::showOffsiteProgress(std::optional<int> percent) {
+    OffsiteProgress->setVisible(percent.has_value());
+    if (percent)
+        OffsiteProgress->setValue(std::clamp(*percent, 0, 100));
 }
 
 void Form1::showLastRun(const QString& line, bool attention) {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QCalendarWidget;
 class QCheckBox;
@@ -82,6 +83,8 @@ public:
     void setStatusCaption(const QString& caption);
     // The "Settings" button's back colour: red while texting is off, green while on.
     void setSettingsButtonColour(unsigned int colour);
+    // The off-site copy's progress beside the last backup date; nothing hides it.
+    void showOffsiteProgress(std::optional<int> percent);
 
     // The last run's result under the last backup date, red when it needs attention.
     void showLastRun(const QString& line, bool attention);
@@ -130,6 +133,8 @@ public:
     QPushButton* SSCommand5; // Settings (Text to Mobile)
     QPushButton* SSCommand6; // mail
     QPushButton* Command1;   // Check Map
+    QPushButton* SSCommand7; // Off-site Copy
+    QProgressBar* OffsiteProgress;
     QGroupBox* TextToMobile;
     QTimer* Timer2;
     QCheckBox* StartWithSession = nullptr; // only where the session has autostart entries

@@ -44,6 +44,19 @@ QString completedInWords(const BackupRunResult& run) {
         .arg(filesInWords(run.filesCopied), QLocale().toString(run.filesUnchanged), size, time);
 }
 
+// The copy elsewhere, after the night's own words.
+QString offsiteInWords(const OffsiteSummary& offsite) {
+    switch (offsite.outcome) {
+    case OffsiteSummary::Outcome::Completed:
+        return QStringLiteral("off-site copy made, %1 added").arg(sizeInWords(offsite.bytesAdded));
+    case OffsiteSummary::Outcome::Incomplete:
+        return QStringLiteral("off-site copy INCOMPLETE");
+    case OffsiteSummary::Outcome::Failed:
+        return QStringLiteral("off-site copy FAILED");
+    }
+    return {};
+}
+
 } // namespace
 
 RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied) {
@@ -53,6 +66,11 @@ RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied) {
     const QString what =
         run.outcome == RunOutcome::Completed ? completedInWords(run) : summary.outcome;
     summary.line = QStringLiteral("%1: %2").arg(timeOfDayInWords(run.started.time()), what);
+    if (run.offsite) {
+        summary.line += QStringLiteral("; ") + offsiteInWords(*run.offsite);
+        summary.attention =
+            summary.attention || run.offsite->outcome != OffsiteSummary::Outcome::Completed;
+    }
     return summary;
 }
 

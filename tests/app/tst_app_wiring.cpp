@@ -13,7 +13,10 @@
 #include "HourlyReportCheck.h"
 #include "ManualClock.h"
 #include "Notifier.h"
+#include "OffsiteStep.h"
 #include "RecordingNotifier.h"
+#include "ResticRunner.h"
+#include "SecretStore.h"
 #include "SmtpTestServer.h"
 #include "TLRAtxtMsg.h"
 #include "TempDrives.h"
@@ -23,6 +26,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -127,6 +131,51 @@ private Q_SLOTS:
                  QByteArray("more sales"));
         QCOMPARE(p.form().Text2->text(), QStringLiteral("12/8/2026"));
         QVERIFY(p.prompts.asked.isEmpty());
+    }
+
+    // Backup Now stays local; the scheduled night is copied off-site beside the event loop
+    // and its result comes again with the copy's summary.
+    void aNightlyRunIsCopiedOffsiteAndItsResultComesAgain() {
+        QTemporaryDir userSettings, repository;
+        qputenv("XDG_CONFIG_HOME", userSettings.path().toUtf8());
+        Program p;
+        p.start();
+        OffsiteOptions options;
+        options.enabled = true;
+        options.repository = repository.filePath("repo");
+        QVERIFY(options.save(p.platform, p.app->values()).ok);
+        SecretStore secrets;
+        QVERIFY(secrets.setValue("Offsite/Password", "pw").ok);
+        ResticRunner init;
+        QSignalSpy initialised(&init, &ResticRunner::finished);
+        init.start(ResticCommands(options, OffsiteSecrets::load(secrets)).init(), {});
+        QVERIFY(initialised.wait(30000));
+
+        QSignalSpy results(p.app.get(), &BackupApplication::backupResult);
+        QSignalSpy copies(p.app.get(), &BackupApplication::offsiteResult);
+        p.form().SSCommand3->click();
+        QCOMPARE(results.size(), 1);
+        QVERIFY(!p.app->offsite().running());
+
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 0, 20)));
+        p.app->scheduler().SchedulerTick();
+        QCOMPARE(results.size(), 2);
+        QVERIFY(p.app->offsite().running()); // the tick has ended, the copy goes on
+        QVERIFY(p.form().OffsiteProgress->isVisible());
+        QVERIFY(copies.wait(60000));
+        QCOMPARE(copies.size(), 1);
+        const auto night = results.at(1).first().value<BackupRunResult>();
+        const auto copied = copies.first().first().value<BackupRunResult>();
+        QCOMPARE(copied.started, night.started);
+        QVERIFY(copied.offsite && copied.offsite->outcome == OffsiteSummary::Outcome::Completed);
+        QVERIFY(copied.offsite->filesNew >= 1 && !copied.offsite->snapshotId.isEmpty());
+        QVERIFY(!p.form().OffsiteProgress->isVisible());
+        // The night's record in the history now carries the copy, and the line says so.
+        const QList<HistoryEntry> runs = p.app->history().runs();
+        QCOMPARE(runs.size(), 2);
+        QCOMPARE(runs.last().run.offsite->snapshotId, copied.offsite->snapshotId);
+        QVERIFY(p.form().LastRunLabel->text().contains("off-site copy made"));
+        qunsetenv("XDG_CONFIG_HOME");
     }
 
     void fullHourTickSendsTheReportAndShowsItsOutcome() {

@@ -1,0 +1,123 @@
+#include "OffsiteFiles.h"
+
+#include "DirectorySet.h"
+#include "Platform.h"
+#include "ProgramValues.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+namespace tillora {
+
+namespace {
+
+void addFilesOf(const QString& nativeFolder, QStringList& files, QSet<QString>& seen) {
+    const QDir folder(nativeFolder);
+    // Hidden and system files are data too, as in the local copy.
+    for (const QFileInfo& entry :
+         folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        // Only regular files: restic would wait forever on a pipe or a device.
+        if (!entry.isFile())
+            continue;
+        const QString path = entry.absoluteFilePath();
+        if (!seen.contains(path)) {
+            seen.insert(path);
+            files.append(path);
+        }
+    }
+}
+
+// The path with symbolic links resolved as far as it exists (drive letters are links on
+// this side of the platform seam), so two spellings of one folder compare equal.
+QString resolved(const QString& nativePath) {
+    QString existing = QDir::cleanPath(QFileInfo(nativePath).absoluteFilePath());
+    QString rest;
+    while (!QFileInfo::exists(existing)) {
+        const qsizetype slash = existing.lastIndexOf(u'/');
+        if (slash <= 0)
+            return QDir::cleanPath(nativePath);
+        rest = existing.mid(slash) + rest;
+        existing.truncate(slash);
+    }
+    return QDir::cleanPath(QFileInfo(existing).canonicalFilePath() + rest);
+}
+
+bool inside(const QString& path, const QString& folder) {
+    // Compared without regard to case: on Windows both spellings are one folder, and
+    // elsewhere refusing one folder too many loses nothing.
+    if (path.compare(folder, Qt::CaseInsensitive) == 0)
+        return true;
+    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    return path.startsWith(prefix, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+QStringList directorySetFiles(const BackupControls& controls, const Platform& platform) {
+    const BackupPaths paths(controls);
+    QStringList files;
+    QSet<QString> seen;
+    for (int row = FirstProductRow; row <= LastProductRow; ++row) {
+        if (!controls.folderEnabled(row))
+            continue;
+        for (const BackupStep& step : BackupDirectorySet()) {
+            if (step.row == row)
+                addFilesOf(platform.nativePath(paths.sourceFolder(step)), files, seen);
+        }
+        if (row == LastProductRow)
+            addFilesOf(platform.nativePath(paydexHistorySource()), files, seen);
+    }
+    return files;
+}
+
+QByteArray nulSeparated(const QStringList& nativePaths) {
+    QByteArray bytes;
+    // restic reads the names as UTF-8 on every system, and wants the system's separators.
+    for (const QString& path : nativePaths) {
+        bytes += QDir::toNativeSeparators(path).toUtf8();
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+QStringList liveDataFolders(const BackupControls& controls, const Platform& platform,
+                            const ProgramValues& values) {
+    QStringList folders;
+    for (const QString& folder : {values.DataDIR, values.RemoteDIR, values.ShiftraDIR})
+        folders.append(platform.nativePath(folder));
+    const QString drive = driveOfSelector(controls.sourceDriveText());
+    for (int row = FirstProductRow; row <= LastProductRow; ++row) {
+        // An empty name would make the whole source drive "live".
+        if (!controls.folderName(row).trimmed().isEmpty())
+            folders.append(platform.nativePath(drive + u'\\' + controls.folderName(row)));
+    }
+    folders.append(platform.nativePath(paydexHistorySource()));
+    return folders;
+}
+
+std::optional<QString> restoreTargetProblem(const QString& nativeTarget,
+                                            const QStringList& liveFolders) {
+    if (nativeTarget.trimmed().isEmpty())
+        return QStringLiteral("Please choose a folder to restore into.");
+    const QString target = resolved(nativeTarget);
+    for (const QString& live : liveFolders) {
+        if (inside(target, resolved(live))) {
+            return QStringLiteral("%1 is inside the store's data folder %2. A restore never "
+                                  "goes into the live data: choose another folder, then copy "
+                                  "back what you need with the store's programs closed.")
+                .arg(QDir::toNativeSeparators(nativeTarget), QDir::toNativeSeparators(live));
+        }
+    }
+    const QFileInfo info(target);
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("%1 is a file, not a folder.").arg(nativeTarget);
+    if (info.isDir() && !QDir(target).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                              QDir::NoDotAndDotDot))
+        return QStringLiteral("%1 is not empty. Please choose a new or empty folder, so that no "
+                              "file in it is overwritten.")
+            .arg(QDir::toNativeSeparators(nativeTarget));
+    return std::nullopt;
+}
+
+} // namespace tillora

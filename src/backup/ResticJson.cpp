@@ -1,0 +1,83 @@
+#include "ResticJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace tillora {
+
+namespace {
+
+qint64 count(const QJsonObject& object, const char* name) {
+    return qint64(object.value(QLatin1String(name)).toDouble());
+}
+
+QString errorText(const QJsonValue& error) {
+    // restic writes an error as a string or as an object with a message, by version.
+    if (error.isString())
+        return error.toString();
+    return error.toObject().value(QLatin1String("message")).toString();
+}
+
+} // namespace
+
+std::optional<ResticProgress> ResticBackupOutput::addLine(const QByteArray& line) {
+    const QJsonObject object = QJsonDocument::fromJson(line).object();
+    const QString type = object.value(QLatin1String("message_type")).toString();
+    if (type == QLatin1String("status")) {
+        return ResticProgress{object.value(QLatin1String("percent_done")).toDouble(),
+                              count(object, "files_done"), count(object, "total_files"),
+                              count(object, "bytes_done"), count(object, "total_bytes")};
+    }
+    if (type == QLatin1String("summary")) {
+        summary_ = ResticSummary{count(object, "files_new"),
+                                 count(object, "files_changed"),
+                                 count(object, "files_unmodified"),
+                                 count(object, "data_added"),
+                                 object.value(QLatin1String("total_duration")).toDouble(),
+                                 object.value(QLatin1String("snapshot_id")).toString()};
+    } else if (type == QLatin1String("error")) {
+        const QString item = object.value(QLatin1String("item")).toString();
+        const QString what = errorText(object.value(QLatin1String("error")));
+        unreadable_.append(what.isEmpty() ? item : item + QStringLiteral(": ") + what);
+    }
+    return std::nullopt;
+}
+
+std::optional<QList<ResticSnapshot>> parseResticSnapshots(const QByteArray& json) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return std::nullopt;
+    QList<ResticSnapshot> snapshots;
+    for (const QJsonValue& value : document.array()) {
+        const QJsonObject object = value.toObject();
+        ResticSnapshot snapshot;
+        snapshot.time = QDateTime::fromString(object.value(QLatin1String("time")).toString(),
+                                              Qt::ISODateWithMs);
+        snapshot.hostname = object.value(QLatin1String("hostname")).toString();
+        for (const QJsonValue& tag : object.value(QLatin1String("tags")).toArray())
+            snapshot.tags.append(tag.toString());
+        snapshot.id = object.value(QLatin1String("id")).toString();
+        snapshot.shortId = object.value(QLatin1String("short_id")).toString();
+        if (snapshot.shortId.isEmpty())
+            snapshot.shortId = snapshot.id.left(8);
+        snapshots.append(snapshot);
+    }
+    return snapshots;
+}
+
+QString resticReason(const QByteArray& errorOutput) {
+    const QStringList lines = QString::fromUtf8(errorOutput).split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& line : lines) {
+        if (line.startsWith(QLatin1String("Fatal: ")))
+            return line.mid(7).trimmed();
+    }
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        if (!it->trimmed().isEmpty())
+            return it->trimmed();
+    }
+    return {};
+}
+
+} // namespace tillora

@@ -1,0 +1,129 @@
+#include "ResticRunner.h"
+
+#include "ResticJson.h"
+
+namespace tillora {
+
+namespace {
+
+// restic's error output is kept to its last part: the reason is at the end, and a run
+// over thousands of unreadable files must not grow without bound.
+constexpr qsizetype ErrorOutputLimit = 64 * 1024;
+
+} // namespace
+
+ResticRunner::ResticRunner(QObject* parent)
+    : QObject(parent) {
+}
+
+ResticRunner::~ResticRunner() {
+    if (process_) {
+        process_->disconnect(this);
+        process_->kill();
+        process_->waitForFinished(5000);
+    }
+}
+
+bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, bool keepOutput) {
+    if (process_)
+        return false;
+    pending_.clear();
+    output_.clear();
+    errors_.clear();
+    secrets_ = secrets;
+    program_ = call.program;
+    keepOutput_ = keepOutput;
+
+    process_ = std::make_unique<QProcess>();
+    process_->setProgram(call.program);
+    process_->setArguments(call.arguments);
+    process_->setProcessEnvironment(call.environment);
+    process_->setStandardInputFile(QProcess::nullDevice());
+    connect(process_.get(), &QProcess::readyReadStandardOutput, this, &ResticRunner::readOutput);
+    connect(process_.get(), &QProcess::readyReadStandardError, this, [this] {
+        errors_ += process_->readAllStandardError();
+        if (errors_.size() > ErrorOutputLimit)
+            errors_ = errors_.right(ErrorOutputLimit);
+    });
+    connect(process_.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return; // a crash or a kill also ends in finished()
+        finish({ResticExit::Status::NotStarted,
+                -1,
+                {},
+                {},
+                QStringLiteral("restic could not be started (%1): %2")
+                    .arg(program_, process_->errorString())});
+    });
+    connect(process_.get(), &QProcess::finished, this,
+            [this](int exitCode, QProcess::ExitStatus status) {
+                readOutput();
+                errors_ += process_->readAllStandardError();
+                if (!pending_.isEmpty()) {
+                    pending_ += '\n'; // the last line may lack its line end
+                    readOutput();
+                }
+                ResticExit exit{ResticExit::Status::Succeeded, exitCode, {}, errors_, {}};
+                if (status == QProcess::CrashExit) {
+                    exit.status = ResticExit::Status::Failed;
+                    exit.reason = QStringLiteral("restic was killed before it ended");
+                } else if (exitCode != 0) {
+                    exit.status = ResticExit::Status::Failed;
+                    exit.reason = resticReason(errors_);
+                    if (exit.reason.isEmpty())
+                        exit.reason =
+                            QStringLiteral("restic ended with exit code %1").arg(exitCode);
+                }
+                finish(exit);
+            });
+    process_->start();
+    return true;
+}
+
+void ResticRunner::stop() {
+    if (!process_)
+        return;
+    // A killed restic leaves at most a stale lock, which the next run's unlock clears.
+    process_->disconnect(this);
+    process_->kill();
+    process_->waitForFinished(3000);
+    process_.reset();
+}
+
+void ResticRunner::readOutput() {
+    if (!process_)
+        return;
+    pending_ += process_->readAllStandardOutput();
+    qsizetype start = 0;
+    for (qsizetype end = pending_.indexOf('\n'); end >= 0; end = pending_.indexOf('\n', start)) {
+        const QByteArray line = pending_.mid(start, end - start);
+        if (keepOutput_)
+            output_ += line + '\n';
+        Q_EMIT outputLine(line);
+        start = end + 1;
+    }
+    pending_.remove(0, start);
+}
+
+void ResticRunner::finish(ResticExit exit) {
+    if (keepOutput_)
+        exit.output = std::exchange(output_, {});
+    exit.reason = clean(exit.reason);
+    exit.errorOutput = clean(QString::fromUtf8(exit.errorOutput)).toUtf8();
+    // The process object goes after this event: finish() runs inside its own signal.
+    QProcess* done = process_.release();
+    done->disconnect(this);
+    done->deleteLater();
+    // Always from the event loop, never from inside start(): a caller that starts the
+    // next call on `finished` is not re-entered.
+    QMetaObject::invokeMethod(
+        this, [this, exit] { Q_EMIT finished(exit); }, Qt::QueuedConnection);
+}
+
+QString ResticRunner::clean(QString text) const {
+    for (const QString& secret : secrets_)
+        text.replace(secret, QStringLiteral("***"));
+    return text;
+}
+
+} // namespace tillora
