@@ -109,11 +109,14 @@ private Q_SLOTS:
         // The history window's "Delivery..." opens it too.
         p.app->showHistory();
         p.app->historyWindow()->DeliveryButton->click();
-        QTRY_VERIFY(std::any_of(QApplication::topLevelWidgets().cbegin(),
-                                QApplication::topLevelWidgets().cend(), [](QWidget* w) {
-                                    return w->objectName() == QLatin1String("NotifySettings") &&
-                                           w->isVisible();
-                                }));
+        // One list: each call of topLevelWidgets() makes a new one.
+        const auto deliveryShown = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::any_of(windows.cbegin(), windows.cend(), [](QWidget* w) {
+                return w->objectName() == QLatin1String("NotifySettings") && w->isVisible();
+            });
+        };
+        QTRY_VERIFY(deliveryShown());
     }
 
     void backupNowAndTheScheduledMinuteRunTheEngine() {
