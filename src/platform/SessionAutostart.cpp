@@ -9,7 +9,7 @@ namespace tillora {
 
 namespace {
 
-// Characters that make an Exec argument need quotes (desktop entry specification).
+// Characters that make an Exec argument need quotes (freedesktop desktop entry rules).
 bool needsQuotes(const QString& argument) {
     static const QString reserved = QStringLiteral(" \t\"'\\><~|&;$*?#()`");
     if (argument.isEmpty())
