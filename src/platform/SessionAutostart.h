@@ -19,7 +19,7 @@ struct AutostartChange {
 };
 
 // A program's entry in the desktop session's autostart folder (the XDG autostart
-// specification: ~/.config/autostart/<name>.desktop). The entry starts the program with
+// layout: ~/.config/autostart/<name>.desktop). The entry starts the program with
 // the WINEPREFIX it runs with now, so it finds the same drives after a restart.
 class SessionAutostart {
 public:
