@@ -13,21 +13,6 @@ const QString BackupFailedKey = QStringLiteral("Alerts/BackupFailed");
 const QString StaleAfterDaysKey = QStringLiteral("Alerts/StaleAfterDays");
 const QString WeeklyKey = QStringLiteral("Alerts/Weekly");
 
-bool boolValue(const QVariantMap& values, const QString& key, bool fallback) {
-    const QString text = values.value(key).toString().trimmed().toLower();
-    if (text == QLatin1String("true"))
-        return true;
-    if (text == QLatin1String("false"))
-        return false;
-    return fallback;
-}
-
-int daysValue(const QVariantMap& values, const QString& key, int fallback) {
-    bool ok = false;
-    const int days = values.value(key).toString().trimmed().toInt(&ok);
-    return ok && days >= 0 && days <= 365 ? days : fallback;
-}
-
 } // namespace
 
 QString AlertSettings::windowsPath(const ProgramValues& values) {
@@ -37,9 +22,9 @@ QString AlertSettings::windowsPath(const ProgramValues& values) {
 AlertSettings AlertSettings::load(const Platform& platform, const ProgramValues& values) {
     const QVariantMap stored = readIniFile(platform.nativePath(windowsPath(values)));
     AlertSettings settings;
-    settings.backupFailed = boolValue(stored, BackupFailedKey, settings.backupFailed);
-    settings.staleAfterDays = daysValue(stored, StaleAfterDaysKey, settings.staleAfterDays);
-    settings.weekly = boolValue(stored, WeeklyKey, settings.weekly);
+    settings.backupFailed = iniBool(stored, BackupFailedKey, settings.backupFailed);
+    settings.staleAfterDays = iniNumber(stored, StaleAfterDaysKey, settings.staleAfterDays, 0, 365);
+    settings.weekly = iniBool(stored, WeeklyKey, settings.weekly);
     return settings;
 }
 

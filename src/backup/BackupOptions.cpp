@@ -7,25 +7,6 @@
 
 namespace tillora {
 
-namespace {
-
-bool boolValue(const QVariantMap& values, const QString& key, bool fallback) {
-    const QString text = values.value(key).toString().trimmed().toLower();
-    if (text == QLatin1String("true"))
-        return true;
-    if (text == QLatin1String("false"))
-        return false;
-    return fallback;
-}
-
-int daysValue(const QVariantMap& values, const QString& key, int fallback) {
-    bool ok = false;
-    const int days = values.value(key).toString().trimmed().toInt(&ok);
-    return ok && days >= 0 && days <= 3650 ? days : fallback;
-}
-
-} // namespace
-
 QString BackupOptions::windowsPath(const ProgramValues& values) {
     return values.DataDIR + QStringLiteral("ini\\BackupOptions.ini");
 }
@@ -34,11 +15,11 @@ BackupOptions BackupOptions::load(const Platform& platform, const ProgramValues&
     const QVariantMap stored = readIniFile(platform.nativePath(windowsPath(values)));
     BackupOptions options;
     options.skipUnchanged =
-        boolValue(stored, QStringLiteral("Backup/SkipUnchanged"), options.skipUnchanged);
-    options.keepVersionsDays =
-        daysValue(stored, QStringLiteral("Backup/KeepVersionsDays"), options.keepVersionsDays);
+        iniBool(stored, QStringLiteral("Backup/SkipUnchanged"), options.skipUnchanged);
+    options.keepVersionsDays = iniNumber(stored, QStringLiteral("Backup/KeepVersionsDays"),
+                                         options.keepVersionsDays, 0, 3650);
     options.catchUpMissedRun =
-        boolValue(stored, QStringLiteral("Backup/CatchUpMissedRun"), options.catchUpMissedRun);
+        iniBool(stored, QStringLiteral("Backup/CatchUpMissedRun"), options.catchUpMissedRun);
     return options;
 }
 

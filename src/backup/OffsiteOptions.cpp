@@ -14,15 +14,6 @@ namespace tillora {
 
 namespace {
 
-bool boolValue(const QVariantMap& values, const QString& key, bool fallback) {
-    const QString text = values.value(key).toString().trimmed().toLower();
-    if (text == QLatin1String("true"))
-        return true;
-    if (text == QLatin1String("false"))
-        return false;
-    return fallback;
-}
-
 QString key(const char* group, const char* name) {
     return QLatin1String(group) + u'/' + QLatin1String(name);
 }
@@ -61,13 +52,13 @@ QString OffsiteOptions::resticProgramOrDefault() const {
 OffsiteOptions OffsiteOptions::load(const Platform& platform, const ProgramValues& values) {
     const QVariantMap stored = readOptionsFile(platform, values);
     OffsiteOptions options;
-    options.enabled = boolValue(stored, key("Offsite", "Enabled"), options.enabled);
+    options.enabled = iniBool(stored, key("Offsite", "Enabled"), options.enabled);
     options.repository = stored.value(key("Offsite", "Repository")).toString().trimmed();
     options.resticProgram = stored.value(key("Offsite", "Restic")).toString().trimmed();
     bool ok = false;
     const int limit = stored.value(key("Offsite", "LimitUploadKiB")).toString().toInt(&ok);
     options.limitUploadKiB = ok && limit >= 0 ? limit : 0;
-    options.prune = boolValue(stored, key("Offsite", "Prune"), options.prune);
+    options.prune = iniBool(stored, key("Offsite", "Prune"), options.prune);
     return options;
 }
 

@@ -6,6 +6,22 @@
 
 namespace tillora {
 
+bool iniBool(const QVariantMap& values, const QString& key, bool fallback) {
+    const QString text = values.value(key).toString().trimmed().toLower();
+    if (text == QLatin1String("true"))
+        return true;
+    if (text == QLatin1String("false"))
+        return false;
+    return fallback;
+}
+
+int iniNumber(const QVariantMap& values, const QString& key, int fallback, int lowest,
+              int highest) {
+    bool ok = false;
+    const int number = values.value(key).toString().trimmed().toInt(&ok);
+    return ok && number >= lowest && number <= highest ? number : fallback;
+}
+
 QVariantMap readIniFile(const QString& nativePath) {
     QVariantMap values;
     if (!QFileInfo(nativePath).isFile())
