@@ -1,11 +1,10 @@
 #include "PushClient.h"
 
+#include "CurlHandles.h"
 #include "DeliverySettings.h"
 #include "SmtpClient.h"
 
 #include <QUrl>
-
-#include <curl/curl.h>
 
 #include <memory>
 #include <mutex>
@@ -17,24 +16,10 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-void initialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-struct CurlDeleter {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
-using CurlList = std::unique_ptr<curl_slist, CurlDeleter>;
-
-void append(CurlList& list, const QByteArray& line) {
-    if (curl_slist* grown = curl_slist_append(list.get(), line.constData())) {
-        (void)list.release();
-        list.reset(grown);
-    }
-}
+using curl::initialiseOnce;
+using CurlHandle = curl::Handle;
+using CurlList = curl::List;
+using curl::append;
 
 // The title as a header value: control characters blanked, non-ASCII as an encoded word.
 QByteArray titleHeader(const QString& subject) {
@@ -160,7 +145,7 @@ PushResult postToPush(const PushTarget& target, const NotifyMessage& message,
         return {false, problem};
     if (const QString problem = pushTopicProblem(target.topic); !problem.isEmpty())
         return {false, problem};
-    initialiseCurlOnce();
+    initialiseOnce();
 
     QString server = target.server;
     while (server.endsWith(u'/'))

@@ -1,13 +1,12 @@
 #include "SmtpClient.h"
 
+#include "CurlHandles.h"
 #include "MailAddress.h"
 
 #include <QEventLoop>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUuid>
-
-#include <curl/curl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -19,27 +18,11 @@ namespace tillora {
 
 namespace {
 
-void initialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-struct CurlDeleter {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-    void operator()(curl_mime* mime) const { curl_mime_free(mime); }
-};
-using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
-using CurlList = std::unique_ptr<curl_slist, CurlDeleter>;
-using CurlMime = std::unique_ptr<curl_mime, CurlDeleter>;
-
-void append(CurlList& list, const QByteArray& line) {
-    curl_slist* grown = curl_slist_append(list.get(), line.constData());
-    if (grown) {
-        (void)list.release();
-        list.reset(grown);
-    }
-}
+using curl::initialiseOnce;
+using CurlHandle = curl::Handle;
+using CurlList = curl::List;
+using CurlMime = curl::Mime;
+using curl::append;
 
 // The bare address of "Name <a@b>" or " a@b ".
 QString envelopeAddress(const QString& text) {
@@ -216,7 +199,7 @@ QString htmlFromPlainText(const QString& text) {
 SmtpClient::SmtpClient(MailServer server, MailTimeouts timeouts)
     : server_(std::move(server))
     , timeouts_(timeouts) {
-    initialiseCurlOnce();
+    initialiseOnce();
 }
 
 MailResult SmtpClient::send(const MailAccount& account, const MailMessage& message) const {

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+namespace tillora::curl {
+
+// libcurl's global set-up, once per process, before the first handle.
+inline void initialiseOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// libcurl's handles, freed on every path.
+struct Deleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_mime* mime) const { curl_mime_free(mime); }
+};
+using Handle = std::unique_ptr<CURL, Deleter>;
+using List = std::unique_ptr<curl_slist, Deleter>;
+using Mime = std::unique_ptr<curl_mime, Deleter>;
+
+// Adds a line to a header or recipient list; the list stays as it was when out of memory.
+inline void append(List& list, const QByteArray& line) {
+    if (curl_slist* grown = curl_slist_append(list.get(), line.constData())) {
+        (void)list.release();
+        list.reset(grown);
+    }
+}
+
+} // namespace tillora::curl
