@@ -44,38 +44,7 @@ generate_tree() {
     [[ -f "$root/.generated-$mb" ]] && return 0
     rm -rf "$root"
     mkdir -p "$root"
-    /usr/bin/python3 - "$root" "$mb" <<'PY'
-import os, random, sys
-root, total_mb = sys.argv[1], int(sys.argv[2])
-random.seed(7)
-tillora = ["", "ADS", "data", "Delivery", "Delivery/Delivered", "Delivery/Driver",
-           "Delivery/LastOrder", "Delivery/Out", "DriveThru", "ini", "ini/1", "ini/2",
-           "ini/3", "ini/TableGraphics", "PhoneOrders", "Sales", "Server", "Server/Sales",
-           "Table", "Table/Torder", "Table/Tseat", "Table/Tcheck", "Temp", "Table/Pcheck"]
-folders = [os.path.join("Tillora", f) for f in tillora]
-folders += ["Shiftra", "Shiftra/data", "Loyvana", "Loyvana/Loyvana/BackupData",
-            "Loyvana/Loyvana/Deleted"]
-for f in folders:
-    os.makedirs(os.path.join(root, f), exist_ok=True)
-block = os.urandom(1 << 20)
-def write(path, size):
-    with open(path, "wb") as out:
-        while size > 0:
-            n = min(size, len(block))
-            out.write(block[:n])
-            size -= n
-large = [("Tillora/Sales/SalesHistory.dat", 0.30), ("Tillora/data/Journal.dat", 0.25),
-         ("Shiftra/data/Timesheets.dat", 0.25)]
-for path, share in large:
-    write(os.path.join(root, path), int(total_mb * share) << 20)
-small_bytes = int(total_mb * 0.20) << 20
-count = 6000 - len(large)
-mean = small_bytes // count
-for i in range(count):
-    folder = folders[i % len(folders)]
-    size = random.randint(1, 2 * mean)
-    write(os.path.join(root, folder, "T%05d.dat" % i), size)
-PY
+    "$here/scripts/bench-tree.py" "$root" "$mb"
     touch "$root/.generated-$mb"
 }
 
