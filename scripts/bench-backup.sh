@@ -11,7 +11,8 @@
 #      changed (the earlier copies go to TLRAversions) vs  cp of that one file
 #   4. the peak memory of a first run on a 5 GB tree (when the disk has room for it)
 #
-# Each of 1 to 3 is timed three times; the median is shown.
+# Each of 1 to 3 is timed in five pairs (see `pair` below); the medians are shown, with
+# the median of the pairs' ratios.
 #
 #   scripts/bench-backup.sh [work folder] [total MB] [large tree MB, 0 to leave out]
 #
@@ -58,7 +59,11 @@ make_drives() {
 now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", b - a}'; }
 median() { printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf (b > 0 ? "%.2fx" : "n/a"), a / b}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf (b > 0 ? "%.2f" : "n/a"), a / b}'; }
+
+# Waits for the disk to settle after deleting a large copy (the drive may trim the freed
+# blocks in the background), so one side does not pay for the other's clean-up.
+settle() { sync; sleep 1; }
 
 # Runs a command and then `sync`; prints the seconds of both together.
 timed() {
@@ -86,75 +91,99 @@ backup_run() {
 }
 figure() { awk -v key="$1" '$1 == key {print $2}' "$work/last-run"; }
 
+# The machine's speed drifts from one minute to the next (a virtual disk, other guests),
+# so each figure is a pair run back to back, the two sides in turn first, and the ratio
+# shown is the median of the pairs' ratios: $pairs of each.
+pairs=5
+backup_times=() other_times=() ratios=() flushes=() all_gaps=()
+# pair <backup preparation> <other preparation> <other side as a command...>: one backup
+# run and one run of the other side, each after its untimed preparation; appends to the
+# arrays above.
+pair() {
+    local prepare_backup=$1 prepare_other=$2 b o
+    shift 2
+    if (( ${#ratios[@]} % 2 == 0 )); then
+        "$prepare_backup"; b=$(backup_run "$store"); "$prepare_other"; o=$(timed "$@")
+    else
+        "$prepare_other"; o=$(timed "$@"); "$prepare_backup"; b=$(backup_run "$store")
+    fi
+    backup_times+=("$b") other_times+=("$o") ratios+=("$(ratio "$b" "$o")")
+    flushes+=("$(figure flush_seconds)") gaps+=("$(figure longest_event_gap_ms)")
+    all_gaps+=("$(figure longest_event_gap_ms)")
+}
+reset_pairs() { backup_times=() other_times=() ratios=() flushes=() gaps=(); }
+summary() {
+    echo "backup $(median "${backup_times[@]}") s (its flush $(median "${flushes[@]}") s)," \
+         "$1 $(median "${other_times[@]}") s: $(median "${ratios[@]}")x" \
+         "[pairs: $(paste -d/ <(printf '%s\n' "${backup_times[@]}") \
+                                <(printf '%s\n' "${other_times[@]}") | tr '\n' ' ')s;" \
+         "event gaps ${gaps[*]} ms]"
+}
+
 store=$work/store
 make_drives "$store"
 generate_tree "$store/drive_c" "$total_mb"
 sources=("$store/drive_c/Tillora" "$store/drive_c/Shiftra" "$store/drive_c/Loyvana")
 echo "Tree: $(du -sm --exclude='.generated-*' "$store/drive_c" | cut -f1) MB in" \
-     "$(find "$store/drive_c" -type f ! -name '.generated-*' | wc -l) files"
-sync
+     "$(find "$store/drive_c" -type f ! -name '.generated-*' | wc -l) files; $pairs pairs each"
 
-# 1. First run.
-cp_times=() first_times=() first_flush=() gaps=()
-for _ in 1 2 3; do
-    rm -rf "$store/drive_e/cpcopy"; mkdir -p "$store/drive_e/cpcopy"; sync
-    cp_times+=("$(timed cp -r "${sources[@]}" "$store/drive_e/cpcopy/")")
-    rm -rf "$store/drive_e/TLRAbackup" "$store/drive_e/TLRAversions"; sync
-    first_times+=("$(backup_run "$store")")
-    first_flush+=("$(figure flush_seconds)")
-    gaps+=("$(figure longest_event_gap_ms)")
+# 1. First run, against cp -r into an empty folder.
+empty_backup() { rm -rf "$store/drive_e/TLRAbackup" "$store/drive_e/TLRAversions"; settle; }
+empty_cpcopy() { rm -rf "$store/drive_e/cpcopy"; mkdir -p "$store/drive_e/cpcopy"; settle; }
+reset_pairs
+for _ in $(seq $pairs); do
+    pair empty_backup empty_cpcopy cp -r "${sources[@]}" "$store/drive_e/cpcopy/"
 done
-rm -rf "$store/drive_e/cpcopy"
-first=$(median "${first_times[@]}") cp_first=$(median "${cp_times[@]}")
-echo "first run:      backup $first s (its flush $(median "${first_flush[@]}") s)," \
-     "cp -r + sync $cp_first s: $(ratio "$first" "$cp_first") of cp" \
+rm -rf "$store/drive_e/cpcopy"; settle
+first=$(median "${backup_times[@]}")
+echo "first run:      $(summary "cp -r + sync") of cp" \
      "[$(figure files_copied) files, $(figure bytes_copied) bytes]"
 
 # 2. Unchanged run, against rsync -a over a copy it made before.
 rm -rf "$store/drive_e/rsynccopy"; mkdir -p "$store/drive_e/rsynccopy"
-rsync -a "${sources[@]}" "$store/drive_e/rsynccopy/"; sync
-rsync_times=() same_times=() same_flush=()
-for _ in 1 2 3; do
-    rsync_times+=("$(timed rsync -a "${sources[@]}" "$store/drive_e/rsynccopy/")")
-    same_times+=("$(backup_run "$store")")
-    same_flush+=("$(figure flush_seconds)")
-    gaps+=("$(figure longest_event_gap_ms)")
+rsync -a "${sources[@]}" "$store/drive_e/rsynccopy/"; settle
+nothing() { :; }
+reset_pairs
+for _ in $(seq $pairs); do
+    pair nothing nothing rsync -a "${sources[@]}" "$store/drive_e/rsynccopy/"
 done
-rm -rf "$store/drive_e/rsynccopy"
-same=$(median "${same_times[@]}") rsync_same=$(median "${rsync_times[@]}")
-echo "unchanged run:  backup $same s (its flush $(median "${same_flush[@]}") s)," \
-     "rsync -a + sync $rsync_same s: $(ratio "$same" "$rsync_same") of rsync," \
-     "$(ratio "$same" "$first") of the first run [$(figure files_unchanged) files skipped]"
+rm -rf "$store/drive_e/rsynccopy"; settle
+echo "unchanged run:  $(summary "rsync -a + sync") of rsync," \
+     "$(ratio "$(median "${backup_times[@]}")" "$first")x of the first run" \
+     "[$(figure files_unchanged) files skipped]"
 
-# 3. One 300 MB file and ten small ones changed.
+# 3. One 300 MB file and ten small ones changed, against cp of that one file.
 big=$store/drive_c/Tillora/Sales/SalesHistory.dat
+mapfile -t smalls < <(find "$store/drive_c/Tillora/data" -name 'T*.dat' | sort)
 change_files() {
     # A file rewritten at the same size within 2 s of its last copy looks unchanged (the
     # times of FAT drives are that coarse): the change comes later than that.
     sleep 3
     dd if=/dev/urandom of="$big" bs=1M count=1 conv=notrunc status=none
-    find "$store/drive_c/Tillora/data" -name 'T*.dat' | sort | head -n 10 |
-        while read -r small; do echo "changed $RANDOM" >>"$small"; done
-    sync
+    for small in "${smalls[@]:0:10}"; do echo "changed $RANDOM" >>"$small"; done
+    settle
 }
-one_times=() changed_times=() changed_flush=() versions_kept=()
-for _ in 1 2 3; do
-    rm -f "$store/drive_e/one.dat"; sync
-    one_times+=("$(timed cp "$big" "$store/drive_e/one.dat")")
-    change_files
-    changed_times+=("$(backup_run "$store")")
-    changed_flush+=("$(figure flush_seconds)")
-    versions_kept+=("$(figure versions_kept)")
-    gaps+=("$(figure longest_event_gap_ms)")
+no_one() { rm -f "$store/drive_e/one.dat"; settle; }
+# As at night: the first change of the day moves the earlier copies to TLRAversions.
+new_day() { rm -rf "$store/drive_e/TLRAversions"; change_files; }
+reset_pairs; versions=()
+for _ in $(seq $pairs); do
+    pair new_day no_one cp "$big" "$store/drive_e/one.dat"
+    versions+=("$(figure versions_kept)")
+done
+size_mb=$(( $(stat -c %s "$big") >> 20 ))
+echo "changed run:    $(summary "cp of the $size_mb MB file + sync") of that copy" \
+     "[$(figure files_copied) files copied, versions kept: ${versions[*]}]"
+# A second change the same day: the first version of the day stays, the copy is replaced.
+reset_pairs; versions=()
+for _ in $(seq $pairs); do
+    pair change_files no_one cp "$big" "$store/drive_e/one.dat"
+    versions+=("$(figure versions_kept)")
 done
 rm -f "$store/drive_e/one.dat"
-changed=$(median "${changed_times[@]}") cp_one=$(median "${one_times[@]}")
-echo "changed run:    backup $changed s (its flush $(median "${changed_flush[@]}") s)," \
-     "cp of the $(( $(stat -c %s "$big") >> 20 )) MB file + sync $cp_one s:" \
-     "$(ratio "$changed" "$cp_one") of that copy [$(figure files_copied) files;" \
-     "versions kept ${versions_kept[*]}: the first run of the day moves the earlier" \
-     "copies aside, later ones keep that first version]"
-echo "longest gap between processed events: $(printf '%s\n' "${gaps[@]}" | sort -n | tail -n1) ms;" \
+echo "same day again: $(summary "cp of the $size_mb MB file + sync") of that copy" \
+     "[versions kept: ${versions[*]}: the first version of the day stays]"
+echo "longest gap between processed events: $(printf '%s\n' "${all_gaps[@]}" | sort -n | tail -n1) ms;" \
      "peak memory of the 1 GB runs: $(figure peak_memory)"
 
 # 4. Peak memory on a large tree.

@@ -161,6 +161,10 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
             return abandon(reason);
         if (got == 0)
             break;
+        // The disk starts on each chunk at once rather than at the flush that ends the
+        // run: writing overlaps copying, the flush finds little left to do, and the
+        // system's cache does not fill up with a night's worth of unwritten data.
+        startWriteBack(out.handle(), written, got);
         written += got;
         notify(CopyStage::ChunkWritten);
         if (betweenChunks_)

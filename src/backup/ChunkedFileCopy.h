@@ -40,7 +40,7 @@ enum class CopyStage {
 // always write it, so the next run can replace it). `betweenChunks` runs after every
 // chunk so the caller can keep its window alive during a large file. Memory use is one
 // chunk, whatever the file size; on Linux the system copies each chunk itself where it
-// can (copy_file_range), as `cp` does.
+// can (copy_file_range), as `cp` does, and starts writing it to the disk at once.
 class ChunkedFileCopy {
 public:
     static constexpr qsizetype DefaultChunkBytes = 512 * 1024;

@@ -149,6 +149,16 @@ qint64 copyInSystem(int in, int out, qint64 bytes, bool& unsupported) {
 #endif
 }
 
+void startWriteBack(int fd, qint64 offset, qint64 bytes) {
+#ifdef _WIN32
+    Q_UNUSED(fd);
+    Q_UNUSED(offset);
+    Q_UNUSED(bytes);
+#else
+    (void)::sync_file_range(fd, off64_t(offset), off64_t(bytes), SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 void setPermissions(int fd, unsigned permissions) {
 #ifdef _WIN32
     Q_UNUSED(fd);

@@ -58,6 +58,10 @@ int createNewFile(const std::filesystem::path& path);
 // files; the caller then reads and writes itself.
 qint64 copyInSystem(int in, int out, qint64 bytes, bool& unsupported);
 
+// Starts writing `bytes` of `fd` from `offset` to the disk without waiting for them
+// (Linux); nothing elsewhere.
+void startWriteBack(int fd, qint64 offset, qint64 bytes);
+
 // Gives a copy the permission bits `permissions` (rwx for owner, group, others) where
 // the file system keeps them; a file system without them (FAT) and Windows, where a
 // copy's access comes from its folder, leave the file as it is.
