@@ -15,6 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Replacing a backup copy at least this large frees it off the window's thread.
+constexpr qint64 LargeCopyBytes = 16 << 20;
+
 // FAT and exFAT keep modification times in even seconds, rounded up.
 constexpr auto TimeTolerance = std::chrono::seconds(2);
 
@@ -200,8 +203,16 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
         } // else the first version of the day is kept, and this copy is replaced
     }
 
+    // Renaming over a large copy frees its space and its cached pages inside the rename,
+    // a tenth of a second for a few hundred MB that the window would wait; holding the
+    // replaced copy open leaves that work to its last close, made on another thread.
+    const bool replacesLargeCopy =
+        targetExists && !result.earlierCopyKept && targetFacts.size >= LargeCopyBytes;
+    const int heldEarlier = replacesLargeCopy ? holdOpenForRelease(target) : -1;
     QString reason;
-    if (!replaceFile(temporary.path, target, &reason)) {
+    const bool replaced = replaceFile(temporary.path, target, &reason);
+    closeInBackground(heldEarlier);
+    if (!replaced) {
         std::error_code ignored;
         fs::remove(temporary.path, ignored);
         // The earlier copy goes back where it was rather than stay only among the versions.

@@ -83,6 +83,18 @@ void writeRaw(const QByteArray& path, const QByteArray& bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+// How many of this process's open files are (or were, before a removal) named `name`.
+int openFilesNamed(const QString& name) {
+    int count = 0;
+    for (const QFileInfo& fd :
+         QDir(QStringLiteral("/proc/self/fd"))
+             .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (fd.symLinkTarget().contains(QLatin1Char('/') + name))
+            ++count;
+    }
+    return count;
+}
+
 qint64 bytesBelow(const QString& folder) {
     qint64 total = 0;
     QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -233,14 +245,21 @@ private slots:
         QVERIFY(!store.drives.exists('e', "TLRAversions/2026-12-02"));
         QVERIFY(store.drives.exists('e', "TLRAversions/2026-12-16"));
 
-        // Keeping no versions: the copy is replaced as it stands, and the folders go.
+        // Keeping no versions: the copy is replaced as it stands, and the folders go. A
+        // large copy replaced is freed off the run's thread, and freed all the same.
         tilloraOnly(store, true, 0);
         store.drives.writeFile('c', "Tillora/b.dat", "b, third");
+        store.drives.writeFile('c', "Tillora/large.dat", QByteArray(17 << 20, 'x'));
         result = runOn(store, QDate(2026, 12, 18));
         QCOMPARE(result.versionsKept, 0);
         QCOMPARE(result.versionsPruned, 1);
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/b.dat"), "b, third");
         QCOMPARE(store.tree('e', "TLRAversions"), QStringList({"notes/", "notes/mine.txt"}));
+        store.drives.writeFile('c', "Tillora/large.dat", QByteArray(18 << 20, 'y'));
+        QCOMPARE(runOn(store, QDate(2026, 12, 18)).filesCopied, 1);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/large.dat"),
+                 QByteArray(18 << 20, 'y'));
+        QTRY_COMPARE(openFilesNamed("large.dat"), 0);
     }
 
     void makesRoomByRemovingTheOldestVersionsFirst() {
