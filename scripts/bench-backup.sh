@@ -11,7 +11,7 @@
 #      changed (the earlier copies go to TLRAversions) vs  cp of that one file
 #   4. the peak memory of a first run on a 5 GB tree (when the disk has room for it)
 #
-# Each of 1 to 3 is timed in five pairs (see `pair` below); the medians are shown, with
+# Each of 1 to 3 is timed in seven pairs (PAIRS=n to change) (see `pair` below); the medians are shown, with
 # the median of the pairs' ratios.
 #
 #   scripts/bench-backup.sh [work folder] [total MB] [large tree MB, 0 to leave out]
@@ -94,7 +94,7 @@ figure() { awk -v key="$1" '$1 == key {print $2}' "$work/last-run"; }
 # The machine's speed drifts from one minute to the next (a virtual disk, other guests),
 # so each figure is a pair run back to back, the two sides in turn first, and the ratio
 # shown is the median of the pairs' ratios: $pairs of each.
-pairs=5
+pairs=${PAIRS:-7}
 backup_times=() other_times=() ratios=() flushes=() all_gaps=()
 # pair <backup preparation> <other preparation> <other side as a command...>: one backup
 # run and one run of the other side, each after its untimed preparation; appends to the
