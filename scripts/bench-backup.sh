@@ -11,8 +11,8 @@
 #      changed (the earlier copies go to TLRAversions) vs  cp of that one file
 #   4. the peak memory of a first run on a 5 GB tree (when the disk has room for it)
 #
-# Each of 1 to 3 is timed in seven pairs (PAIRS=n to change) (see `pair` below); the medians are shown, with
-# the median of the pairs' ratios.
+# Each of 1 to 3 is timed in seven pairs (see `pair` below; PAIRS=n for another number);
+# the medians are shown, with the median of the pairs' ratios.
 #
 #   scripts/bench-backup.sh [work folder] [total MB] [large tree MB, 0 to leave out]
 #
