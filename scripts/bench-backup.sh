@@ -9,6 +9,8 @@
 #   2. a second run over the unchanged store           vs  rsync -a over an existing copy
 #   3. a run after one 300 MB file and ten small ones
 #      changed (the earlier copies go to TLRAversions) vs  cp of that one file
+#      and a second such run the same day (the copies
+#      are replaced; the first version of the day stays) vs  cp of that one file
 #   4. the peak memory of a first run on a 5 GB tree (when the disk has room for it)
 #
 # Each of 1 to 3 is timed in seven pairs (see `pair` below; PAIRS=n for another number);
