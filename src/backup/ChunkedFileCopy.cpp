@@ -203,16 +203,12 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
         } // else the first version of the day is kept, and this copy is replaced
     }
 
-    // Renaming over a large copy frees its space and its cached pages inside the rename,
-    // a tenth of a second for a few hundred MB that the window would wait; holding the
-    // replaced copy open leaves that work to its last close, made on another thread.
+    // A large copy replaced is freed without the window waiting for it.
     const bool replacesLargeCopy =
         targetExists && !result.earlierCopyKept && targetFacts.size >= LargeCopyBytes;
-    const int heldEarlier = replacesLargeCopy ? holdOpenForRelease(target) : -1;
     QString reason;
-    const bool replaced = replaceFile(temporary.path, target, &reason);
-    closeInBackground(heldEarlier);
-    if (!replaced) {
+    if (!(replacesLargeCopy ? replaceFileFreeingLater(temporary.path, target, &reason)
+                            : replaceFile(temporary.path, target, &reason))) {
         std::error_code ignored;
         fs::remove(temporary.path, ignored);
         // The earlier copy goes back where it was rather than stay only among the versions.

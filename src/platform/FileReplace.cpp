@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <thread>
+#include <unistd.h>
 #endif
 
 namespace tillora {
@@ -60,6 +62,21 @@ bool replaceFile(const std::filesystem::path& from, const std::filesystem::path&
         return true;
     return failedWithErrno(reason);
 #endif
+}
+
+bool replaceFileFreeingLater(const std::filesystem::path& from, const std::filesystem::path& to,
+                             QString* reason) {
+#ifndef _WIN32
+    const int held = ::open(to.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (held >= 0) {
+        if (::rename(from.c_str(), to.c_str()) == 0) {
+            std::thread([held] { ::close(held); }).detach();
+            return true;
+        }
+        ::close(held); // a network drive may refuse while it is open: once more, not held
+    }
+#endif
+    return replaceFile(from, to, reason);
 }
 
 bool moveFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to,

@@ -15,6 +15,14 @@ bool replaceFile(const QString& nativeFrom, const QString& nativeTo, QString* re
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
                  QString* reason = nullptr);
 
+// replaceFile for a large `to`: on Linux the rename would free the replaced file's space
+// and cached pages before it returns (a tenth of a second for a few hundred MB); holding
+// that file open across the rename leaves the work to its last close, made on a thread
+// of its own. Elsewhere, or where the drive refuses to replace an open file, the same
+// as replaceFile.
+bool replaceFileFreeingLater(const std::filesystem::path& from, const std::filesystem::path& to,
+                             QString* reason = nullptr);
+
 // Renames `from` to `to` on the same drive, never replacing a file already at `to`.
 bool moveFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to,
                        QString* reason = nullptr);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -147,24 +146,6 @@ qint64 copyInSystem(int in, int out, qint64 bytes, bool& unsupported) {
         return 0;
     }
     return -1;
-#endif
-}
-
-int holdOpenForRelease(const fs::path& path) {
-#ifdef _WIN32
-    Q_UNUSED(path);
-    return -1;
-#else
-    return openForReading(path);
-#endif
-}
-
-void closeInBackground(int fd) {
-#ifdef _WIN32
-    Q_UNUSED(fd); // never held there
-#else
-    if (fd >= 0)
-        std::thread([fd] { ::close(fd); }).detach();
 #endif
 }
 

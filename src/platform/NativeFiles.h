@@ -58,14 +58,6 @@ int createNewFile(const std::filesystem::path& path);
 // files; the caller then reads and writes itself.
 qint64 copyInSystem(int in, int out, qint64 bytes, bool& unsupported);
 
-// Opens a file only so that, renamed over or removed, it is freed at the close rather
-// than at once (Linux); -1 where holding it open would stop the rename (Windows) or it
-// cannot be opened.
-int holdOpenForRelease(const std::filesystem::path& path);
-// Closes `fd` (when it is not -1) on a thread of its own, so the freeing of a large
-// file's space and cached pages does not hold the caller.
-void closeInBackground(int fd);
-
 // Starts writing `bytes` of `fd` from `offset` to the disk without waiting for them
 // (Linux); nothing elsewhere.
 void startWriteBack(int fd, qint64 offset, qint64 bytes);
