@@ -363,11 +363,15 @@ void BackupEngine::CopyFolderFiles(const QString& source, const QString& destina
         std::nullopt};
     ChunkedFileCopy copier(&platform_, [this] { keepWindowAlive(); });
     copier.setObserver(copyObserver_);
+    const OpenFolder sourceFiles(sourceFolder);
+    const OpenFolder backupFiles(destinationFolder);
     for (qsizetype i = 0; i < count; ++i) {
         const fs::path& name = files[std::size_t(i)];
-        const bool wrote =
-            copyOneFile(copier, source, name, sourceFolder / name,
-                        destinationFolder / present.spellingOf(name), versions, result);
+        const fs::path backupName = present.spellingOf(name);
+        const bool wrote = copyOneFile(
+            copier, source, name, {sourceFolder / name, sourceFiles.factsOf(name, true)},
+            {destinationFolder / backupName, backupFiles.factsOf(backupName, false)}, versions,
+            result);
         view_.setProgressValue(int(i));
         if (wrote)
             processEventsNow();
@@ -380,13 +384,13 @@ void BackupEngine::CopyFolderFiles(const QString& source, const QString& destina
 // written. Every file that could not be copied is a problem of the run; its earlier
 // backup stays as it was.
 bool BackupEngine::copyOneFile(ChunkedFileCopy& copier, const QString& sourceFolder,
-                               const fs::path& name, const fs::path& source, const fs::path& target,
+                               const fs::path& name, const FileAt& source, const FileAt& target,
                                StepVersions& versions, BackupRunResult& result) {
-    const FileFacts sourceFacts = fileFacts(source, true);
-    const FileFacts targetFacts = fileFacts(target, false);
+    const FileFacts& sourceFacts = source.facts;
+    const FileFacts& targetFacts = target.facts;
     const bool unchanged = ChunkedFileCopy::looksUnchanged(sourceFacts, targetFacts);
     if (unchanged && run_.options.skipUnchanged) {
-        ChunkedFileCopy::matchPermissions(sourceFacts, targetFacts, target);
+        ChunkedFileCopy::matchPermissions(sourceFacts, targetFacts, target.path);
         ++result.filesUnchanged;
         return false;
     }
@@ -394,8 +398,9 @@ bool BackupEngine::copyOneFile(ChunkedFileCopy& copier, const QString& sourceFol
         makeRoomFor(sourceFacts.size, result);
     // Only a backup copy that differs from the source is worth keeping as a version.
     const fs::path keepAt =
-        targetFacts.isFile() && !unchanged ? versions.pathFor(target.filename()) : fs::path();
-    const CopyResult copied = copier.copy(source, sourceFacts, target, targetFacts, keepAt);
+        targetFacts.isFile() && !unchanged ? versions.pathFor(target.path.filename()) : fs::path();
+    const CopyResult copied =
+        copier.copy(source.path, sourceFacts, target.path, targetFacts, keepAt);
     const QString path = windowsFilePath(sourceFolder, name);
     if (!copied) {
         result.problems.append({path, copied.reason});

@@ -74,10 +74,14 @@ private:
     void copyStep(const QString& source, const QString& destination, BackupRunResult& result);
     void CopyFolderFiles(const QString& source, const QString& destination,
                          BackupRunResult& result);
+    // A file by its full path, with what a look at it found.
+    struct FileAt {
+        std::filesystem::path path;
+        FileFacts facts;
+    };
     bool copyOneFile(ChunkedFileCopy& copier, const QString& sourceFolder,
-                     const std::filesystem::path& name, const std::filesystem::path& source,
-                     const std::filesystem::path& target, StepVersions& versions,
-                     BackupRunResult& result);
+                     const std::filesystem::path& name, const FileAt& source, const FileAt& target,
+                     StepVersions& versions, BackupRunResult& result);
     void makeRoomFor(qint64 bytes, BackupRunResult& result);
     void pruneVersions(BackupRunResult& result);
     bool flushDestination(BackupRunResult& result);

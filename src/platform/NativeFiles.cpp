@@ -43,9 +43,31 @@ bool nameIsText(const fs::path& name) {
 #endif
 }
 
-FileFacts fileFacts(const fs::path& path, bool followLinks) {
+#ifndef _WIN32
+namespace {
+
+FileFacts factsFromStat(int result, const struct stat& info) {
     FileFacts facts;
+    if (result != 0) {
+        facts.error = errno;
+        return facts;
+    }
+    facts.kind = S_ISREG(info.st_mode)   ? FileFacts::Kind::File
+                 : S_ISDIR(info.st_mode) ? FileFacts::Kind::Folder
+                                         : FileFacts::Kind::Other;
+    facts.size = qint64(info.st_size);
+    facts.modified =
+        std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+    facts.permissions = unsigned(info.st_mode & 0777);
+    return facts;
+}
+
+} // namespace
+#endif
+
+FileFacts fileFacts(const fs::path& path, bool followLinks) {
 #ifdef _WIN32
+    FileFacts facts;
     std::error_code error;
     const fs::file_status status =
         followLinks ? fs::status(path, error) : fs::symlink_status(path, error);
@@ -62,22 +84,38 @@ FileFacts fileFacts(const fs::path& path, bool followLinks) {
             fs::last_write_time(path, error).time_since_epoch());
     }
     facts.permissions = unsigned(status.permissions() & fs::perms::all);
+    return facts;
 #else
     struct stat info {};
     const int result = followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
-    if (result != 0) {
-        facts.error = errno;
-        return facts;
-    }
-    facts.kind = S_ISREG(info.st_mode)   ? FileFacts::Kind::File
-                 : S_ISDIR(info.st_mode) ? FileFacts::Kind::Folder
-                                         : FileFacts::Kind::Other;
-    facts.size = qint64(info.st_size);
-    facts.modified =
-        std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
-    facts.permissions = unsigned(info.st_mode & 0777);
+    return factsFromStat(result, info);
 #endif
-    return facts;
+}
+
+OpenFolder::OpenFolder(fs::path folder)
+    : folder_(std::move(folder)) {
+#ifndef _WIN32
+    fd_ = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#endif
+}
+
+OpenFolder::~OpenFolder() {
+#ifndef _WIN32
+    if (fd_ >= 0)
+        ::close(fd_);
+#endif
+}
+
+FileFacts OpenFolder::factsOf(const fs::path& name, bool followLinks) const {
+#ifndef _WIN32
+    if (fd_ >= 0) {
+        struct stat info {};
+        const int result =
+            ::fstatat(fd_, name.c_str(), &info, followLinks ? 0 : AT_SYMLINK_NOFOLLOW);
+        return factsFromStat(result, info);
+    }
+#endif
+    return fileFacts(folder_ / name, followLinks);
 }
 
 FolderListing listFolder(const fs::path& folder) {

@@ -36,6 +36,23 @@ struct FileFacts {
 // `followLinks` looks at what a link leads to (a source file), else at the link itself.
 FileFacts fileFacts(const std::filesystem::path& path, bool followLinks);
 
+// A folder held open, so that each of its files is looked at by its name alone rather
+// than by a full path the system walks again for every file (Linux); elsewhere, or when
+// the folder cannot be opened, the same as fileFacts on the full path.
+class OpenFolder {
+public:
+    explicit OpenFolder(std::filesystem::path folder);
+    ~OpenFolder();
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    FileFacts factsOf(const std::filesystem::path& name, bool followLinks) const;
+
+private:
+    std::filesystem::path folder_;
+    int fd_ = -1;
+};
+
 // The names in a folder, sorted: files (and anything else that is no folder, so that a
 // link to nothing or a pipe is accounted for) and folders apart.
 struct FolderListing {
