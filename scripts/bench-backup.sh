@@ -13,8 +13,8 @@
 #      are replaced; the first version of the day stays) vs  cp of that one file
 #   4. the peak memory of a first run on a 5 GB tree (when the disk has room for it)
 #
-# Each of 1 to 3 is timed in seven pairs (see `pair` below; PAIRS=n for another number);
-# the medians are shown, with the median of the pairs' ratios.
+# Each of 1 to 3 is timed in eight pairs (see `pair` below; PAIRS=n for another even
+# number): the medians of the times, and the geometric mean of the pairs' ratios.
 #
 #   scripts/bench-backup.sh [work folder] [total MB] [large tree MB, 0 to leave out]
 #
@@ -61,7 +61,8 @@ make_drives() {
 now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", b - a}'; }
 median() { printf '%s\n' "$@" | sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf (b > 0 ? "%.2f" : "n/a"), a / b}'; }
+geomean() { printf '%s\n' "$@" | awk '{s += log($1)} END {printf "%.2f", exp(s / NR)}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf (b > 0 ? "%.3f" : "n/a"), a / b}'; }
 
 # Waits for the disk to settle after deleting a large copy (the drive may trim the freed
 # blocks in the background), so one side does not pay for the other's clean-up.
@@ -95,8 +96,11 @@ figure() { awk -v key="$1" '$1 == key {print $2}' "$work/last-run"; }
 
 # The machine's speed drifts from one minute to the next (a virtual disk, other guests),
 # so each figure is a pair run back to back, the two sides in turn first, and the ratio
-# shown is the median of the pairs' ratios: $pairs of each.
-pairs=${PAIRS:-7}
+# shown is the geometric mean of the pairs' ratios. With as many pairs of each order, a
+# run that is slower for coming first (or second) in its pair counts as often on either
+# side, and the mean cancels it; the medians of the times are shown beside it.
+pairs=${PAIRS:-8}
+(( pairs % 2 == 0 )) || pairs=$(( pairs + 1 ))
 backup_times=() other_times=() ratios=() flushes=() all_gaps=()
 # pair <backup preparation> <other preparation> <other side as a command...>: one backup
 # run and one run of the other side, each after its untimed preparation; appends to the
@@ -116,7 +120,7 @@ pair() {
 reset_pairs() { backup_times=() other_times=() ratios=() flushes=() gaps=(); }
 summary() {
     echo "backup $(median "${backup_times[@]}") s (its flush $(median "${flushes[@]}") s)," \
-         "$1 $(median "${other_times[@]}") s: $(median "${ratios[@]}")x" \
+         "$1 $(median "${other_times[@]}") s: $(geomean "${ratios[@]}")x" \
          "[pairs: $(paste -d/ <(printf '%s\n' "${backup_times[@]}") \
                                 <(printf '%s\n' "${other_times[@]}") | tr '\n' ' ')s;" \
          "event gaps ${gaps[*]} ms]"
