@@ -33,6 +33,23 @@ QLabel* note(const QString& text, QWidget* parent) {
     return label;
 }
 
+// One channel's box: its switch and test button, its fields (when it has any), a note,
+// and the line that tells what the last test did.
+QGroupBox* channelBox(const QString& title, QWidget* enabled, QWidget* test, QLayout* fields,
+                      const QString& noteText, QWidget* result, QWidget* parent) {
+    auto* box = new QGroupBox(title, parent);
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(enabled, 0, 0);
+    grid->addWidget(test, 0, 1);
+    int row = 1;
+    if (fields)
+        grid->addLayout(fields, row++, 0, 1, 2);
+    grid->addWidget(note(noteText, box), row++, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->addWidget(result, row, 0, 1, 2);
+    return box;
+}
+
 QLabel* resultLabel(const char* name, QWidget* parent) {
     auto* label = named(new QLabel(parent), name);
     label->setWordWrap(true);
@@ -113,36 +130,20 @@ NotifySettings* NotifySettings::open(QPointer<NotifySettings>& window, ChannelNo
 }
 
 void NotifySettings::buildLayout() {
-    auto* gateway = new QGroupBox(QStringLiteral("Carrier gateway"), this);
-    auto* gatewayBox = new QGridLayout(gateway);
-    gatewayBox->addWidget(gatewayEnabled, 0, 0);
-    gatewayBox->addWidget(gatewayTest, 0, 1);
-    gatewayBox->addWidget(note(QStringLiteral("The mobile number and carrier of the Moblie Texter "
-                                              "window, through its e-mail account."),
-                               gateway),
-                          1, 0, 1, 2);
-    gatewayBox->setColumnStretch(0, 1);
-    gatewayBox->addWidget(gatewayResult, 2, 0, 1, 2);
+    QGroupBox* gateway =
+        channelBox(QStringLiteral("Carrier gateway"), gatewayEnabled, gatewayTest, nullptr,
+                   QStringLiteral("The mobile number and carrier of the Moblie Texter window, "
+                                  "through its e-mail account."),
+                   gatewayResult, this);
 
-    auto* email = new QGroupBox(QStringLiteral("E-mail"), this);
-    auto* emailBox = new QGridLayout(email);
-    emailBox->addWidget(emailEnabled, 0, 0);
-    emailBox->addWidget(emailTest, 0, 1);
     auto* emailForm = new QFormLayout;
     emailForm->addRow(QStringLiteral("E-mail address"), emailTo);
-    emailBox->addLayout(emailForm, 1, 0, 1, 2);
-    emailBox->addWidget(
-        note(QStringLiteral("Sent through the same e-mail account; a phone can tell you when "
-                            "it arrives."),
-             email),
-        2, 0, 1, 2);
-    emailBox->setColumnStretch(0, 1);
-    emailBox->addWidget(emailResult, 3, 0, 1, 2);
+    QGroupBox* email = channelBox(
+        QStringLiteral("E-mail"), emailEnabled, emailTest, emailForm,
+        QStringLiteral("Sent through the same e-mail account; a phone can tell you when it "
+                       "arrives."),
+        emailResult, this);
 
-    auto* push = new QGroupBox(QStringLiteral("Push message (ntfy)"), this);
-    auto* pushBox = new QGridLayout(push);
-    pushBox->addWidget(pushEnabled, 0, 0);
-    pushBox->addWidget(pushTest, 0, 1);
     auto* topicRow = new QHBoxLayout;
     topicRow->addWidget(pushTopic, 1);
     topicRow->addWidget(newTopic);
@@ -151,14 +152,11 @@ void NotifySettings::buildLayout() {
     pushForm->addRow(QStringLiteral("Topic"), topicRow);
     pushForm->addRow(QStringLiteral("Token"), pushToken);
     pushForm->addRow(QStringLiteral("CA file"), pushCaFile);
-    pushBox->addLayout(pushForm, 1, 0, 1, 2);
-    pushBox->addWidget(
-        note(QStringLiteral("Anyone who knows a topic on a public server can read it: keep the "
-                            "random topic to yourself, or use your own server with a token."),
-             push),
-        2, 0, 1, 2);
-    pushBox->setColumnStretch(0, 1);
-    pushBox->addWidget(pushResult, 3, 0, 1, 2);
+    QGroupBox* push = channelBox(
+        QStringLiteral("Push message (ntfy)"), pushEnabled, pushTest, pushForm,
+        QStringLiteral("Anyone who knows a topic on a public server can read it: keep the "
+                       "random topic to yourself, or use your own server with a token."),
+        pushResult, this);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(saveResult, 1);
