@@ -74,6 +74,14 @@ struct Program {
     }
 };
 
+// The owner's texting settings, sending through the local test server.
+void textThrough(Program& p, const SmtpTestServer& server) {
+    p.drives.writeFile('c', "Tillora/ini/MobileText.dat", mobileTextFile());
+    p.drives.writeFile('c', "Tillora/ini/MailServer.dat",
+                       "\"127.0.0.1\"," + QByteArray::number(server.port()) + ",\"" +
+                           server.certificateFile().toUtf8() + "\"\r\n");
+}
+
 } // namespace
 
 class TestAppWiring : public QObject {
@@ -183,12 +191,9 @@ private Q_SLOTS:
 
     void fullHourTickSendsTheReportAndShowsItsOutcome() {
         Program p;
-        p.drives.writeFile('c', "Tillora/ini/MobileText.dat", mobileTextFile());
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
-        p.drives.writeFile('c', "Tillora/ini/MailServer.dat",
-                           "\"127.0.0.1\"," + QByteArray::number(server.port()) + ",\"" +
-                               server.certificateFile().toUtf8() + "\"\r\n");
+        textThrough(p, server);
         p.drives.writeFile('c', "Tillora/TDTenders.daT",
                            "\"T\",\"CASH\",7.5,1,\"\",\"\",0,0,0,0,0,\"\",\"\",1\r\n");
         p.start();
@@ -212,12 +217,9 @@ private Q_SLOTS:
 
     void aNightTickAfterTheRunAsksNothingAndTheNextHourStillReports() {
         Program p;
-        p.drives.writeFile('c', "Tillora/ini/MobileText.dat", mobileTextFile());
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
-        p.drives.writeFile('c', "Tillora/ini/MailServer.dat",
-                           "\"127.0.0.1\"," + QByteArray::number(server.port()) + ",\"" +
-                               server.certificateFile().toUtf8() + "\"\r\n");
+        textThrough(p, server);
         QByteArray settings = p.drives.readFile('c', "Tillora/ini/Autobackup.dat");
         p.drives.writeFile('c', "Tillora/ini/Autobackup.dat",
                            settings.replace("\"3:00 am\"", "\"9:00 am\""));
