@@ -64,7 +64,6 @@ Attempt postOnce(const QByteArray& url, const PushTarget& target, const NotifyMe
     }
     char errorBuffer[CURL_ERROR_SIZE] = {};
     const QByteArray body = message.text.toUtf8();
-    const QByteArray caFile = target.caFile.toLocal8Bit();
     SteadyClock::time_point deadline = SteadyClock::now() + limits.whole;
 
     CurlList headers;
@@ -81,10 +80,7 @@ Attempt postOnce(const QByteArray& url, const PushTarget& target, const NotifyMe
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "https,http");
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L); // safe on a worker thread
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!caFile.isEmpty())
-        curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
+    curl::checkCertificates(c, target.caFile.toLocal8Bit());
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connect.count()));
     curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(limits.whole.count()));
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);

@@ -33,4 +33,13 @@ inline void append(List& list, const QByteArray& line) {
     }
 }
 
+// Certificates are always checked, chain and host name, against the system's store or
+// the given CA file (libcurl keeps its own copy of the name).
+inline void checkCertificates(CURL* handle, const QByteArray& caFile) {
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!caFile.isEmpty())
+        curl_easy_setopt(handle, CURLOPT_CAINFO, caFile.constData());
+}
+
 } // namespace tillora::curl

@@ -231,7 +231,6 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
     const QByteArray userBytes = user.toUtf8();
     const QByteArray passwordBytes = account.password.toUtf8();
     const QByteArray mailFrom = '<' + envelopeAddress(headerSafe(user)).toUtf8() + '>';
-    const QByteArray caFile = server_.caFile.toLocal8Bit();
 
     CURL* c = curl.get();
     curl_easy_setopt(c, CURLOPT_URL, url.constData());
@@ -241,10 +240,7 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
     curl_easy_setopt(c, CURLOPT_PASSWORD, passwordBytes.constData());
     if (server_.startTls)
         curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL)); // never on in the clear
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-    if (!caFile.isEmpty())
-        curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
+    curl::checkCertificates(c, server_.caFile.toLocal8Bit());
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(timeouts_.connect.count()));
     curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(timeouts_.whole.count()));
     // libcurl's own wait for a reply (120 s) outlasts the whole-exchange limit when the
