@@ -1,6 +1,6 @@
 #include "FileReplace.h"
 
-#include <QFile>
+#include "NativeFiles.h"
 
 #include <cstring>
 
@@ -41,16 +41,7 @@ QString systemErrorText(int error) {
 }
 
 bool replaceFile(const QString& nativeFrom, const QString& nativeTo, QString* reason) {
-#ifdef _WIN32
-    return moveWithFlags(reinterpret_cast<const wchar_t*>(nativeFrom.utf16()),
-                         reinterpret_cast<const wchar_t*>(nativeTo.utf16()),
-                         MOVEFILE_REPLACE_EXISTING, reason);
-#else
-    if (::rename(QFile::encodeName(nativeFrom).constData(),
-                 QFile::encodeName(nativeTo).constData()) == 0)
-        return true;
-    return failedWithErrno(reason);
-#endif
+    return replaceFile(toFsPath(nativeFrom), toFsPath(nativeTo), reason);
 }
 
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
