@@ -92,7 +92,6 @@ void BackupApplication::wire() {
                                                    : "minimised: no notification area");
         Q_EMIT resident();
     });
-    // Form1 has saved the backup settings by the time it asks to end.
     connect(form, &Form1::endRequested, this, &BackupApplication::endNow);
     connect(terminationRequests_, &TerminationRequests::requested, this,
             &BackupApplication::terminate);
@@ -374,6 +373,9 @@ void BackupApplication::endNow() {
         texting_->cancelSends();
     offsite_->stop();
     stopBackupWork();
+    // The settings are saved once the backup can change them no more ("End" has saved
+    // them already; a second save does nothing).
+    form_->Terminate();
     // Waits for the alert under way, cut short a moment ago, and writes what it did.
     alerts_.reset();
     endProgram();
@@ -398,9 +400,6 @@ void BackupApplication::endProcessNow() {
 }
 
 void BackupApplication::terminate() {
-    if (ending_)
-        return;
-    form_->Terminate();
     endNow();
 }
 
