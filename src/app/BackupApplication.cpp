@@ -35,10 +35,6 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
-#include <QThread>
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace tillora {
 
@@ -96,11 +92,7 @@ void BackupApplication::wire() {
                                                    : "minimised: no notification area");
         Q_EMIT resident();
     });
-    connect(form, &Form1::endRequested, this, [this] {
-        ending_ = true;
-        offsite_->stop();
-        endProgram();
-    });
+    connect(form, &Form1::endRequested, this, &BackupApplication::endNow);
     connect(terminationRequests_, &TerminationRequests::requested, this,
             &BackupApplication::terminate);
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -365,31 +357,50 @@ void BackupApplication::start() {
     scheduler_->start();
     catchUpTimer_->start(catchUpDelay);
     started_ = true;
+    if (exitOnceStarted_) // queued: runs as the main loop's first event
+        QMetaObject::invokeMethod(
+            this, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
-void BackupApplication::endProcessNow() {
-    QApplication::closeAllWindows();
-    // Outside the main loop (start-up, a message box, the wait of a running backup) the
-    // program must not carry on with the interrupted work once it is told to end: the
-    // settings are saved by now, so leave without unwinding into it. A backup that is
-    // copying, like a report cycle between its waits, yields through single event passes,
-    // which no loop level shows.
-    const bool insideWork =
-        (engine_ && engine_->running()) || (texting_ && texting_->cycleRunning());
-    if (!started_ || insideWork || QThread::currentThread()->loopLevel() > 1) {
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
-    QCoreApplication::exit(0);
-}
-
-void BackupApplication::terminate() {
+// "End" and a termination request end here, within 5 s whatever is in flight: sends give
+// up at once (an alert cut short stays in the outbox for the next start), the backup work
+// stops, and the outbox has its last word before the program leaves.
+void BackupApplication::endNow() {
     if (ending_)
         return;
     ending_ = true;
-    form_->Terminate();
+    if (texting_)
+        texting_->cancelSends();
     offsite_->stop();
+    stopBackupWork();
+    // The settings are saved once the backup can change them no more ("End" has saved
+    // them already; a second save does nothing).
+    form_->Terminate();
+    // Waits for the alert under way, cut short a moment ago, and writes what it did.
+    alerts_.reset();
     endProgram();
+}
+
+void BackupApplication::stopBackupWork() {
+    // The one place where the backup run is told to stop; the call that ends it between
+    // files and waits at most 5 s for its thread goes here.
+}
+
+// The program's only way out: leave the main loop, so main() returns and every object
+// goes in order, the single-instance lock last. Nothing else calls exit(): a process that
+// left from inside other work would skip the saves and leave sends unrecorded. From inside
+// a nested loop (a message box) exit() ends that loop too and the main loop after it;
+// before the main loop runs (a request during start-up) the exit waits for it.
+void BackupApplication::endProcessNow() {
+    QApplication::closeAllWindows();
+    if (started_)
+        QCoreApplication::exit(0);
+    else
+        exitOnceStarted_ = true;
+}
+
+void BackupApplication::terminate() {
+    endNow();
 }
 
 } // namespace tillora

@@ -87,8 +87,8 @@ public:
     // then, and a network drive has had time to come up.
     std::chrono::milliseconds catchUpDelay{std::chrono::minutes(2)};
 
-    // How the program ends; tests replace it. The default closes every window and leaves
-    // the main loop, or the process itself when called from inside other work.
+    // How the program ends once everything is saved; tests replace it. The default closes
+    // every window and leaves the main loop.
     std::function<void()> endProgram;
 
 Q_SIGNALS:
@@ -114,6 +114,8 @@ private:
     CatchUpRule catchUpRule() const;
     void saveCatchUpOption(bool on);
     void mobileTextStartupChecks();
+    void endNow();
+    void stopBackupWork();
     void endProcessNow();
 
     Platform& platform_;
@@ -141,6 +143,7 @@ private:
     std::unique_ptr<BackupAlertService> alerts_;
     bool ending_ = false;
     bool started_ = false; // start() has finished: main() runs the main loop next
+    bool exitOnceStarted_ = false;
 };
 
 } // namespace tillora

@@ -33,5 +33,6 @@ int main(int argc, char* argv[]) {
     tillora::ShowRequests showRequests(*platform, QStringLiteral("tillora-backup"));
     QObject::connect(&showRequests, &tillora::ShowRequests::showRequested, &program.form(),
                      &tillora::Form1::showMainWindow);
+    // The program's one way out: the end path leaves this loop (BackupApplication::endProcessNow).
     return QApplication::exec();
 }

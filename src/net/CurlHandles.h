@@ -1,9 +1,12 @@
 #pragma once
 
+#include "CancelFlag.h"
+
 #include <QByteArray>
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 
@@ -40,6 +43,35 @@ inline void checkCertificates(CURL* handle, const QByteArray& caFile) {
     curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!caFile.isEmpty())
         curl_easy_setopt(handle, CURLOPT_CAINFO, caFile.constData());
+}
+
+// The two ends of a transfer besides libcurl's own limits: our deadline, which libcurl
+// does not apply to every wait of every protocol, and the program's end.
+struct Watch {
+    std::chrono::steady_clock::time_point deadline;
+    const CancelFlag* cancel = nullptr;
+    bool deadlinePassed = false;
+    bool cancelled = false;
+};
+
+// libcurl calls this at least once a second, also while it waits for a reply: a transfer
+// ends within a second of its deadline or of the program's end, however the server stalls.
+inline int checkWatch(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* watch = static_cast<Watch*>(data);
+    if (watch->cancel && watch->cancel->cancelled()) {
+        watch->cancelled = true;
+        return 1;
+    }
+    if (std::chrono::steady_clock::now() < watch->deadline)
+        return 0;
+    watch->deadlinePassed = true;
+    return 1;
+}
+
+inline void watchProgress(CURL* handle, Watch& watch) {
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, checkWatch);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &watch);
 }
 
 } // namespace tillora::curl

@@ -1,17 +1,15 @@
 #include "SmtpClient.h"
 
+#include "CancelFlag.h"
 #include "CurlHandles.h"
+#include "HeaderSafety.h"
 #include "MailAddress.h"
 
-#include <QEventLoop>
 #include <QRegularExpression>
-#include <QTimer>
 #include <QUuid>
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <thread>
 
 namespace tillora {
@@ -44,25 +42,8 @@ QStringList recipients(const QString& to) {
     return list;
 }
 
-bool isAscii(const QString& text) {
-    for (const QChar c : text) {
-        if (c.unicode() > 0x7e)
-            return false;
-    }
-    return true;
-}
-
-// A header value as it goes on the wire: control characters blanked, non-ASCII text as an
-// encoded word.
-QByteArray headerValue(const QString& value) {
-    const QString safe = headerSafe(value);
-    if (isAscii(safe))
-        return safe.toLatin1();
-    return "=?UTF-8?B?" + safe.toUtf8().toBase64() + "?=";
-}
-
 QByteArray header(const char* name, const QString& value) {
-    return QByteArray(name) + ": " + headerValue(value);
+    return QByteArray(name) + ": " + encodedHeaderValue(value);
 }
 
 QString messageIdDomain(const QString& from) {
@@ -77,22 +58,12 @@ MailResult failure(MailFailure kind, const QString& reason, bool temporary = fal
     return {kind, reason, temporary};
 }
 
-// What the exchange saw: the server's last refusal, and whether our own deadline ended it.
+// What the exchange saw: the server's last refusal, and whether our own deadline or the
+// program's end ended it.
 struct Exchange {
-    std::chrono::steady_clock::time_point deadline;
-    bool deadlinePassed = false;
+    curl::Watch watch;
     QString refusal; // the server's last 4xx or 5xx reply line, as received
 };
-
-// libcurl calls this at least once a second, also while it waits for a reply: the one
-// place that keeps the whole exchange inside its limit, however the server stalls.
-int checkDeadline(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    auto* exchange = static_cast<Exchange*>(data);
-    if (std::chrono::steady_clock::now() < exchange->deadline)
-        return 0;
-    exchange->deadlinePassed = true;
-    return 1;
-}
 
 // Keeps the server's reply lines: a refusal is remembered until a later positive reply
 // (other than the 221 farewell to QUIT, which follows a failure) supersedes it.
@@ -119,6 +90,9 @@ MailResult resultOf(CURLcode code, const char* errorBuffer, const Exchange& exch
                     const QString& to) {
     if (code == CURLE_OK)
         return {};
+    if (exchange.watch.cancelled)
+        return failure(MailFailure::Cancelled,
+                       QStringLiteral("The program ended before the message was sent."));
     QString detail = QString::fromUtf8(errorBuffer).trimmed();
     if (detail.isEmpty())
         detail = QString::fromUtf8(curl_easy_strerror(code));
@@ -143,7 +117,7 @@ MailResult resultOf(CURLcode code, const char* errorBuffer, const Exchange& exch
     default:
         break;
     }
-    if (exchange.deadlinePassed)
+    if (exchange.watch.deadlinePassed)
         return failure(MailFailure::TimedOut,
                        QStringLiteral("The mail server %1 did not answer in time (no end to the "
                                       "exchange within %2 s).")
@@ -172,16 +146,6 @@ MailResult resultOf(CURLcode code, const char* errorBuffer, const Exchange& exch
 
 } // namespace
 
-QString headerSafe(const QString& value) {
-    QString safe = value;
-    for (QChar& c : safe) {
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
-            c == QChar::ParagraphSeparator)
-            c = u' ';
-    }
-    return safe;
-}
-
 QString withCrLf(const QString& text) {
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -196,9 +160,10 @@ QString htmlFromPlainText(const QString& text) {
     return html;
 }
 
-SmtpClient::SmtpClient(MailServer server, MailTimeouts timeouts)
+SmtpClient::SmtpClient(MailServer server, MailTimeouts timeouts, const CancelFlag* cancel)
     : server_(std::move(server))
-    , timeouts_(timeouts) {
+    , timeouts_(timeouts)
+    , cancel_(cancel) {
     initialiseOnce();
 }
 
@@ -246,13 +211,11 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
     // libcurl's own wait for a reply (120 s) outlasts the whole-exchange limit when the
     // server stalls after the message: bound it, and end the exchange at the deadline.
     Exchange exchange;
-    exchange.deadline = std::chrono::steady_clock::now() + timeouts_.whole;
+    exchange.watch = {std::chrono::steady_clock::now() + timeouts_.whole, cancel_};
     const auto wholeSeconds = std::chrono::duration_cast<std::chrono::seconds>(timeouts_.whole);
     curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT,
                      long(std::max<std::int64_t>(1, wholeSeconds.count() - 1)));
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, checkDeadline);
-    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &exchange);
+    curl::watchProgress(c, exchange.watch);
     // The server's reply lines, for a readable failure; what we send (the login) is not kept.
     curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, watchReplies);
     curl_easy_setopt(c, CURLOPT_DEBUGDATA, &exchange);
@@ -298,25 +261,6 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
                     to.join(QStringLiteral(", ")));
 }
 
-namespace {
-
-MailResult sendOnWorker(const SmtpClient& client, const MailAccount& account,
-                        const MailMessage& message) {
-    MailResult result;
-    QEventLoop loop;
-    std::thread worker([&] {
-        result = client.send(account, message);
-        // Queued to the waiting thread: quits the loop even when posted before exec().
-        QMetaObject::invokeMethod(
-            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-    });
-    loop.exec();
-    worker.join();
-    return result;
-}
-
-} // namespace
-
 MailResult retryOnceIfTemporary(const std::function<MailResult()>& attempt,
                                 std::chrono::milliseconds retryAfter,
                                 const std::function<void(std::chrono::milliseconds)>& wait) {
@@ -331,14 +275,16 @@ MailResult retryOnceIfTemporary(const std::function<MailResult()>& attempt,
     return second;
 }
 
-MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount& account,
-                                     const MailMessage& message) {
-    return retryOnceIfTemporary([&] { return sendOnWorker(client, account, message); },
-                                client.timeouts().retryAfter,
-                                [](std::chrono::milliseconds pause) {
-                                    QEventLoop wait;
-                                    QTimer::singleShot(pause, &wait, &QEventLoop::quit);
-                                    wait.exec();
+MailResult SmtpClient::sendRetryingOnce(const MailAccount& account,
+                                        const MailMessage& message) const {
+    // This runs off the window's thread: sleeping through the wait costs no CPU, and the
+    // program's end cuts it short.
+    return retryOnceIfTemporary([&] { return send(account, message); }, timeouts_.retryAfter,
+                                [this](std::chrono::milliseconds pause) {
+                                    if (cancel_)
+                                        cancel_->sleepFor(pause);
+                                    else
+                                        std::this_thread::sleep_for(pause);
                                 });
 }
 

@@ -8,6 +8,8 @@
 
 namespace tillora {
 
+class CancelFlag;
+
 // The SMTP server messages are submitted to: SSL from the first byte (port 465 style), or
 // a plain connection that must switch to TLS with STARTTLS before anything else is said
 // (submission on port 587).
@@ -52,6 +54,7 @@ enum class MailFailure {
     InvalidRecipient,
     MessageRefused,
     TimedOut,
+    Cancelled, // the program ended first
     Other,
 };
 
@@ -64,13 +67,18 @@ struct MailResult {
 };
 
 // Submits one message, blocking the calling thread until the exchange ends, at the latest
-// when the whole-exchange limit is up. Certificate checking is always on. Every recipient
-// must be one plain address; a failure names the server's own reply where there is one.
+// when the whole-exchange limit is up or the cancel flag is set. Certificate checking is
+// always on. Every recipient must be one plain address; a failure names the server's own
+// reply where there is one. Runs off the window's thread.
 class SmtpClient {
 public:
-    explicit SmtpClient(MailServer server, MailTimeouts timeouts = {});
+    explicit SmtpClient(MailServer server, MailTimeouts timeouts = {},
+                        const CancelFlag* cancel = nullptr);
 
     MailResult send(const MailAccount& account, const MailMessage& message) const;
+    // `send`, and once more after the retry wait when the server refused for the moment;
+    // when that fails too, the reason says it was retried.
+    MailResult sendRetryingOnce(const MailAccount& account, const MailMessage& message) const;
 
     const MailServer& server() const { return server_; }
     const MailTimeouts& timeouts() const { return timeouts_; }
@@ -78,6 +86,7 @@ public:
 private:
     MailServer server_;
     MailTimeouts timeouts_;
+    const CancelFlag* cancel_;
 };
 
 // Runs `attempt`, and once more after `retryAfter` (spent in `wait`) when it met a
@@ -86,16 +95,6 @@ MailResult retryOnceIfTemporary(const std::function<MailResult()>& attempt,
                                 std::chrono::milliseconds retryAfter,
                                 const std::function<void(std::chrono::milliseconds)>& wait);
 
-// Runs `client.send` on a worker thread while this thread keeps running its event loop,
-// so windows stay responsive for the whole exchange. A temporary refusal is sent once
-// more after the client's retry wait, spent in the event loop; when that fails too, the
-// reason says it was retried.
-MailResult sendWhileProcessingEvents(const SmtpClient& client, const MailAccount& account,
-                                     const MailMessage& message);
-
-// A header value with every control character (CR, LF, tab, ...) replaced by a blank,
-// so no value can start a header of its own.
-QString headerSafe(const QString& value);
 // The plain text as HTML: special characters escaped, each line end a <br>.
 QString htmlFromPlainText(const QString& text);
 // Every line end (CR LF, lone CR, lone LF) as CR LF.

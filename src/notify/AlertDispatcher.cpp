@@ -1,8 +1,7 @@
 #include "AlertDispatcher.h"
 
+#include "AsyncTask.h"
 #include "Clock.h"
-
-#include <QMetaObject>
 
 #include <utility>
 
@@ -21,7 +20,8 @@ AlertDispatcher::AlertDispatcher(Notifier& notifier, const Clock& clock, const Q
 
 AlertDispatcher::~AlertDispatcher() {
     // Sends not yet begun stay in the outbox for the next start; the one under way is
-    // waited for and recorded, so a channel that took it is not sent it again.
+    // waited for and recorded, so a channel that took it is not sent it again. At the
+    // program's end the notifier's sends are cancelled first, so this takes a second.
     worker_.clear();
     worker_.waitForDone();
     for (const Finished& send : takeFinished())
@@ -30,6 +30,9 @@ AlertDispatcher::~AlertDispatcher() {
 
 void AlertDispatcher::start() {
     retryTimer_.start();
+    // What an earlier run of the program left unsent goes out now, not minutes later;
+    // queued, so start-up does not wait for it.
+    QMetaObject::invokeMethod(this, &AlertDispatcher::retryOutbox, Qt::QueuedConnection);
 }
 
 void AlertDispatcher::setRetryInterval(std::chrono::milliseconds interval) {
@@ -74,15 +77,17 @@ void AlertDispatcher::sendEntry(const OutboxEntry& entry, const QList<Channel>& 
 }
 
 void AlertDispatcher::runOnWorker(Finished job, const QList<Channel>& channels) {
-    worker_.start([this, job = std::move(job), channels]() mutable {
-        job.outcomes = notifier_.send(job.message, channels);
-        {
+    // The finished send is kept here, not only handed to the callback: the destructor
+    // records one whose callback it no longer gets. It waits for this job, so `this` is
+    // alive while the job runs.
+    runInBackground(
+        this,
+        [this, job = std::move(job), channels]() mutable {
+            job.outcomes = notifier_.send(job.message, channels);
             const std::lock_guard lock(finishedLock_);
             finished_.append(std::move(job));
-        }
-        // The destructor waits for this job, so `this` is alive here.
-        QMetaObject::invokeMethod(this, &AlertDispatcher::takeInFinished, Qt::QueuedConnection);
-    });
+        },
+        [this] { takeInFinished(); }, worker_);
 }
 
 QList<AlertDispatcher::Finished> AlertDispatcher::takeFinished() {

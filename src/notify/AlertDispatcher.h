@@ -31,7 +31,7 @@ public:
     // Waits for a send in progress: the worker uses the notifier.
     ~AlertDispatcher() override;
 
-    // Arms the outbox retry.
+    // Sends what waits in the outbox, and arms its retry.
     void start();
     void setRetryInterval(std::chrono::milliseconds interval);
 

@@ -3,8 +3,6 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 
-#include <thread>
-
 namespace tillora {
 
 namespace {
@@ -36,6 +34,27 @@ ChannelNotifier::ChannelNotifier(const Platform& platform, const ProgramValues& 
     , secrets_(std::move(secrets)) {
 }
 
+ChannelNotifier::~ChannelNotifier() {
+    // A send on another thread uses this object: end it and wait until it has let go. A
+    // cancelled transfer ends within a second (and any transfer within its own limits).
+    cancel_.cancel();
+    std::unique_lock lock(sendsLock_);
+    sendsEnded_.wait(lock, [this] { return sendsUnderWay_ == 0; });
+}
+
+void ChannelNotifier::beginSend() const {
+    const std::lock_guard lock(sendsLock_);
+    ++sendsUnderWay_;
+}
+
+void ChannelNotifier::endSend() const {
+    {
+        const std::lock_guard lock(sendsLock_);
+        --sendsUnderWay_;
+    }
+    sendsEnded_.notify_all();
+}
+
 QString ChannelNotifier::settingsFile() const {
     return platform_.nativePath(deliverySettingsPath(values_));
 }
@@ -64,12 +83,16 @@ QList<Channel> ChannelNotifier::enabledChannels() const {
 
 QList<ChannelOutcome> ChannelNotifier::send(const NotifyMessage& message,
                                             const QList<Channel>& channels) {
-    return sendWith(settings(), pushToken(), message, channels);
+    beginSend(); // the settings are read on the sending thread too
+    QList<ChannelOutcome> outcomes = sendWith(settings(), pushToken(), message, channels);
+    endSend();
+    return outcomes;
 }
 
 QList<ChannelOutcome> ChannelNotifier::sendWith(const DeliverySettings& settings,
                                                 const QString& token, const NotifyMessage& message,
                                                 const QList<Channel>& channels) const {
+    beginSend();
     const QList<Channel> wanted = channels.isEmpty() ? enabledChannelsOf(settings) : channels;
     QList<ChannelOutcome> outcomes;
     for (const Channel channel : {Channel::Gateway, Channel::Email, Channel::Push}) {
@@ -96,17 +119,15 @@ QList<ChannelOutcome> ChannelNotifier::sendWith(const DeliverySettings& settings
             break;
         }
     }
+    endSend();
     return outcomes;
 }
 
 ChannelOutcome ChannelNotifier::sendMail(Channel channel, const SmtpRoute& route, const QString& to,
                                          const NotifyMessage& message) const {
     const MailMessage mail{to, route.account.user, message.subject, message.text, {}};
-    const SmtpClient client(route.server, mailTimeouts_);
-    // This runs on the sending thread (see Notifier): sleeping through the wait costs no CPU.
-    const MailResult result = retryOnceIfTemporary(
-        [&] { return client.send(route.account, mail); }, mailTimeouts_.retryAfter,
-        [](std::chrono::milliseconds pause) { std::this_thread::sleep_for(pause); });
+    const MailResult result =
+        SmtpClient(route.server, mailTimeouts_, &cancel_).sendRetryingOnce(route.account, mail);
     return outcome(channel, result.ok(), result.reason);
 }
 
@@ -114,8 +135,8 @@ ChannelOutcome ChannelNotifier::sendPush(const DeliverySettings& settings, const
                                          const NotifyMessage& message) const {
     const QString caFile =
         settings.pushCaFile.isEmpty() ? QString() : platform_.nativePath(settings.pushCaFile);
-    const PushResult result =
-        postToPush({settings.pushServer, settings.pushTopic, token, caFile}, message, pushLimits_);
+    const PushResult result = postToPush({settings.pushServer, settings.pushTopic, token, caFile},
+                                         message, pushLimits_, &cancel_);
     return outcome(Channel::Push, result.sent, result.reason);
 }
 

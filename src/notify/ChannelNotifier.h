@@ -1,10 +1,14 @@
 #pragma once
 
+#include "CancelFlag.h"
 #include "DeliverySettings.h"
 #include "Notifier.h"
 #include "PushClient.h"
 #include "SecretStore.h"
 #include "SmtpClient.h"
+
+#include <condition_variable>
+#include <mutex>
 
 namespace tillora {
 
@@ -30,11 +34,16 @@ public:
 
 // The program's notifier: the carrier gateway and an e-mail address over SMTP, and push
 // over HTTPS, as set in Notify.ini (read afresh for every message) with the push token
-// from the secret store.
+// from the secret store. Sends run on other threads; the program's end cancels them, and
+// the notifier waits for those still under way (a second or so) before it goes.
 class ChannelNotifier final : public Notifier {
 public:
     ChannelNotifier(const Platform& platform, const ProgramValues& values,
                     const SmtpRouteSource& smtp, SecretStore secrets = SecretStore());
+    ~ChannelNotifier() override;
+
+    // Ends every send under way and every later one at once: the program is ending.
+    void cancelSends() override { cancel_.cancel(); }
 
     void setSecretStore(SecretStore secrets) { secrets_ = std::move(secrets); }
     void setPushLimits(const PushLimits& limits) { pushLimits_ = limits; }
@@ -62,6 +71,9 @@ private:
                             const NotifyMessage& message) const;
     ChannelOutcome sendPush(const DeliverySettings& settings, const QString& token,
                             const NotifyMessage& message) const;
+    // Counts the sends under way, so the destructor can wait for them.
+    void beginSend() const;
+    void endSend() const;
 
     const Platform& platform_;
     const ProgramValues& values_;
@@ -69,6 +81,10 @@ private:
     SecretStore secrets_;
     PushLimits pushLimits_;
     MailTimeouts mailTimeouts_;
+    CancelFlag cancel_;
+    mutable std::mutex sendsLock_;
+    mutable std::condition_variable sendsEnded_;
+    mutable int sendsUnderWay_ = 0;
 };
 
 // The channels switched on in `settings`, in the order of the enum.

@@ -24,8 +24,8 @@ struct ChannelOutcome {
 
 // Sends a message to the owner on every enabled channel. `send` blocks until each channel
 // has answered or given up (within its time limits), so callers run it off the window's
-// thread or while processing events; it reads the settings afresh on every call and may
-// be called from any thread.
+// thread (runInBackground); it reads the settings afresh on every call and may be called
+// from any thread.
 class Notifier {
 public:
     virtual ~Notifier() = default;
@@ -37,6 +37,9 @@ public:
     // outcome per channel tried, in the order of the enum.
     virtual QList<ChannelOutcome> send(const NotifyMessage& message,
                                        const QList<Channel>& channels = {}) = 0;
+
+    // The program is ending: sends under way give up at once, and so does every later one.
+    virtual void cancelSends() {}
 };
 
 // "gateway", "e-mail", "push": the channel's name in logs and failure reasons.

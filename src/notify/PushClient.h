@@ -1,10 +1,13 @@
 #pragma once
 
+#include "HttpsRequest.h"
 #include "Notifier.h"
 
 #include <chrono>
 
 namespace tillora {
+
+class CancelFlag;
 
 // Where a push message goes: a server speaking the ntfy publishing format.
 struct PushTarget {
@@ -27,10 +30,10 @@ struct PushResult {
 };
 
 // POST <server>/<topic> with the text as the body and the subject as its title; blocks
-// the calling thread until the server answers or a limit passes. Certificates are always
-// checked. A 2xx answer is sent; anything else is a failure with the status and the first
-// line of the answer.
+// the calling thread until the server answers, a limit passes or `cancel` is set.
+// Certificates are always checked. A 2xx answer is sent; anything else is a failure with
+// the status and the first line of the answer.
 PushResult postToPush(const PushTarget& target, const NotifyMessage& message,
-                      const PushLimits& limits = {});
+                      const PushLimits& limits = {}, const CancelFlag* cancel = nullptr);
 
 } // namespace tillora

@@ -3,9 +3,6 @@
 #include "Clock.h"
 #include "ReportCycle.h"
 #include "ReportTexts.h"
-#include "Waiting.h"
-
-#include <QCoreApplication>
 
 namespace tillora {
 
@@ -21,7 +18,6 @@ bool HourlyReportCheck::run(const QString& now) {
     if (!isFullHour(now))
         return false;
     TexterView& texter = host_.loadHidden();
-    QCoreApplication::processEvents();
     if (!texter.featureOn())
         return false;
     const QDateTime moment = clock_.now();
@@ -33,8 +29,6 @@ bool HourlyReportCheck::run(const QString& now) {
     lastCycleHour_ = hour;
     panel_.setReportCaption(report::SendingCaption);
     runCycle_(texter);
-    QCoreApplication::processEvents();
-    pause(pause_);
     return true;
 }
 

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QString>
 
-#include <chrono>
 #include <functional>
 
 namespace tillora {
@@ -22,8 +21,9 @@ public:
 };
 
 // Runs after each scheduler tick that starts no backup: at a full hour inside the report
-// window, with texting switched on, it runs the report cycle and then pauses. One cycle
-// an hour, and none while another cycle is under way.
+// window, with texting switched on, it starts the report cycle, which runs on by itself.
+// One cycle an hour (the hour is remembered, so a second tick in the same minute sends
+// nothing), and none while another cycle is under way.
 class HourlyReportCheck {
 public:
     using CycleRunner = std::function<void(TexterView&)>;
@@ -31,9 +31,7 @@ public:
     HourlyReportCheck(TexterHost& host, ReportStatusPanel& panel, const Clock& clock,
                       CycleRunner runCycle);
 
-    void setPauseAfterReport(std::chrono::milliseconds pause) { pause_ = pause; }
-
-    // `now` is the tick's "HH:MM ampm" text. Returns true when a cycle ran.
+    // `now` is the tick's "HH:MM ampm" text. Returns true when a cycle started.
     bool run(const QString& now);
 
 private:
@@ -41,7 +39,6 @@ private:
     ReportStatusPanel& panel_;
     const Clock& clock_;
     CycleRunner runCycle_;
-    std::chrono::milliseconds pause_{15000};
     QDateTime lastCycleHour_; // a second tick in the same "00" minute sends nothing
 };
 

@@ -1,5 +1,6 @@
 #include "ReportCycle.h"
 
+#include "AsyncTask.h"
 #include "Clock.h"
 #include "CodePage.h"
 #include "Colors.h"
@@ -8,11 +9,6 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "ReportTexts.h"
-#include "SendInBackground.h"
-#include "Waiting.h"
-
-#include <QCoreApplication>
-#include <QTimer>
 
 namespace tillora {
 
@@ -23,51 +19,142 @@ const QString kFailed = QStringLiteral("FAILED");
 } // namespace
 
 ReportCycle::ReportCycle(TexterView& texter, Notifier& notifier, ReportStatusPanel& panel,
-                         Platform& platform, const Clock& clock, const ProgramValues& values)
-    : texter_(texter)
+                         Platform& platform, const Clock& clock, const ProgramValues& values,
+                         QObject* parent)
+    : QObject(parent)
+    , texter_(texter)
     , notifier_(notifier)
     , panel_(panel)
     , platform_(platform)
     , clock_(clock)
     , values_(values) {
+    watchdog_.setSingleShot(true);
 }
 
-QString ReportCycle::awaitTotal(void (TexterView::*run)(), QString (TexterView::*label)() const,
-                                void (TexterView::*setLabel)(const QString&),
-                                std::chrono::milliseconds watchdog) {
-    // Timer1 of the texter window: its first tick marks the awaited total as failed.
-    QTimer timer;
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        if ((texter_.*label)().isEmpty())
-            (texter_.*setLabel)(kFailed);
-    });
-    timer.start(watchdog);
+void ReportCycle::Work_it() {
+    if (step_ != Step::Idle)
+        return;
+    if (!texter_.featureOn()) {
+        finish();
+        return;
+    }
+    moment_ = clock_.now();
+    runReports();
+}
+
+void ReportCycle::runReports() {
+    number_ = texter_.mobileNumber();
+    channels_ = notifier_.enabledChannels();
+    // The number matters to the carrier gateway only: the other channels go on without it.
+    if (channels_.contains(Channel::Gateway) && checkMobileNumber(number_) != NumberCheck::Ok) {
+        channels_.removeAll(Channel::Gateway);
+        if (channels_.isEmpty()) {
+            panel_.showReportStatus(report::refusedCaption(number_), colour::Red, kFailedStyle);
+            finish();
+            return;
+        }
+        failures_.append(channelName(Channel::Gateway) + QStringLiteral(": You cannot send to ") +
+                         number_);
+    }
+    next(Step::Sales);
+}
+
+void ReportCycle::next(Step step) {
+    step_ = step;
+    const QString date = report::reportDate(moment_);
+    const QString time = report::reportTime(moment_);
+    switch (step) {
+    case Step::Sales:
+        if (!texter_.salesReport())
+            return next(Step::Discount);
+        awaitTotal(&TexterView::runSalesTotal, &TexterView::salesLabel, &TexterView::setSalesLabel,
+                   timing_.salesWatchdog, [this, date, time](const QString& sales) {
+                       sendReport(QStringLiteral("sales"), report::SalesSubject,
+                                  report::salesBody(values_.CompanyName, sales, date, time),
+                                  [this, sales] {
+                                      texter_.addHistoryRow(
+                                          report::historyRow(clock_.now(), sales, number_));
+                                      next(Step::Discount);
+                                  });
+                   });
+        return;
+    case Step::Discount:
+        if (!texter_.discountReport())
+            return next(Step::ClockedIn);
+        awaitTotal(&TexterView::runDiscountTotal, &TexterView::discountLabel,
+                   &TexterView::setDiscountLabel, timing_.discountWatchdog,
+                   [this, date, time](const QString& discounts) {
+                       sendReport(QStringLiteral("discount"), report::DiscountSubject,
+                                  report::discountBody(values_.CompanyName, discounts, date, time),
+                                  [this] { next(Step::ClockedIn); });
+                   });
+        return;
+    case Step::ClockedIn: {
+        if (!texter_.clockedInReport())
+            return next(Step::Outcome);
+        texter_.setClockedInLabel(QString());
+        const QString names = report::nameList(texter_.reloadClockedIn());
+        texter_.setClockedInLabel(names);
+        sendReport(QStringLiteral("clocked-in"), report::ClockedInSubject,
+                   report::clockedInBody(values_.CompanyName, names, date, time),
+                   [this] { next(Step::Outcome); });
+        return;
+    }
+    case Step::Outcome:
+        showOutcome();
+        finish();
+        return;
+    case Step::Idle:
+    case Step::Done:
+        return;
+    }
+}
+
+void ReportCycle::awaitTotal(void (TexterView::*run)(), QString (TexterView::*label)() const,
+                             void (TexterView::*setLabel)(const QString&),
+                             std::chrono::milliseconds watchdog,
+                             std::function<void(QString)> then) {
     (texter_.*setLabel)(QString());
     (texter_.*run)();
-    waitUntil([&] { return !(texter_.*label)().isEmpty(); }, watchdog + std::chrono::seconds(1));
-    timer.stop();
-    if ((texter_.*label)().isEmpty())
-        (texter_.*setLabel)(kFailed);
-    return (texter_.*label)();
+    if (const QString total = (texter_.*label)(); !total.isEmpty()) {
+        then(total);
+        return;
+    }
+    // Timer1 of the texter window: its tick marks the awaited total as failed.
+    disconnect(watchdogAction_);
+    watchdogAction_ = connect(&watchdog_, &QTimer::timeout, this,
+                              [this, label, setLabel, then = std::move(then)] {
+                                  if ((texter_.*label)().isEmpty())
+                                      (texter_.*setLabel)(kFailed);
+                                  then((texter_.*label)());
+                              });
+    watchdog_.start(watchdog);
 }
 
 void ReportCycle::sendReport(const QString& name, const QString& subject, const QString& body,
-                             const QList<Channel>& channels, QStringList& failures) {
+                             std::function<void()> then) {
     const QString report = name + QStringLiteral(" report: ");
-    if (channels.isEmpty()) {
+    if (channels_.isEmpty()) {
         // Nothing would reach the owner: that is no success.
-        failures.append(report + QStringLiteral("no delivery channel is switched on"));
+        failures_.append(report + QStringLiteral("no delivery channel is switched on"));
+        then();
         return;
     }
-    const QList<ChannelOutcome> outcomes =
-        sendWhileProcessingEvents(notifier_, {subject, body, false}, channels);
-    QCoreApplication::processEvents();
-    for (const ChannelOutcome& outcome : outcomes) {
-        if (!outcome.sent)
-            failures.append(channelName(outcome.channel) + QStringLiteral(": ") + report +
-                            outcome.reason);
-    }
+    // The notifier outlives the cycle and waits for its sends before it goes.
+    Notifier& notifier = notifier_;
+    runInBackground(
+        this,
+        [&notifier, message = NotifyMessage{subject, body, false}, channels = channels_] {
+            return notifier.send(message, channels);
+        },
+        [this, report, then = std::move(then)](const QList<ChannelOutcome>& outcomes) {
+            for (const ChannelOutcome& outcome : outcomes) {
+                if (!outcome.sent)
+                    failures_.append(channelName(outcome.channel) + QStringLiteral(": ") + report +
+                                     outcome.reason);
+            }
+            then();
+        });
 }
 
 void ReportCycle::writeLog(const QString& line) {
@@ -75,75 +162,27 @@ void ReportCycle::writeLog(const QString& line) {
     appendToFile(log, toCodePage(line));
 }
 
-void ReportCycle::Work_it() {
-    if (texter_.featureOn())
-        runReports(clock_.now());
-    panel_.showMainWindow();
-    texter_.closeWindow();
-}
-
-void ReportCycle::runReports(const QDateTime& moment) {
-    const QString number = texter_.mobileNumber();
-    QList<Channel> channels = notifier_.enabledChannels();
-    QStringList failures;
-    // The number matters to the carrier gateway only: the other channels go on without it.
-    if (channels.contains(Channel::Gateway) && checkMobileNumber(number) != NumberCheck::Ok) {
-        channels.removeAll(Channel::Gateway);
-        if (channels.isEmpty()) {
-            panel_.showReportStatus(report::refusedCaption(number), colour::Red, kFailedStyle);
-            return;
-        }
-        failures.append(channelName(Channel::Gateway) + QStringLiteral(": You cannot send to ") +
-                        number);
-    }
-    sendReports(moment, number, channels, failures);
-    showOutcome(failures);
-}
-
-void ReportCycle::sendReports(const QDateTime& moment, const QString& number,
-                              const QList<Channel>& channels, QStringList& failures) {
-    const QString date = report::reportDate(moment);
-    const QString time = report::reportTime(moment);
-    if (texter_.salesReport()) {
-        const QString sales = awaitTotal(&TexterView::runSalesTotal, &TexterView::salesLabel,
-                                         &TexterView::setSalesLabel, timing_.salesWatchdog);
-        sendReport(QStringLiteral("sales"), report::SalesSubject,
-                   report::salesBody(values_.CompanyName, sales, date, time), channels, failures);
-        texter_.addHistoryRow(report::historyRow(clock_.now(), sales, number));
-    }
-    if (texter_.discountReport()) {
-        const QString discounts =
-            awaitTotal(&TexterView::runDiscountTotal, &TexterView::discountLabel,
-                       &TexterView::setDiscountLabel, timing_.discountWatchdog);
-        sendReport(QStringLiteral("discount"), report::DiscountSubject,
-                   report::discountBody(values_.CompanyName, discounts, date, time), channels,
-                   failures);
-    }
-    if (texter_.clockedInReport()) {
-        texter_.setClockedInLabel(QString());
-        const QString names = report::nameList(texter_.reloadClockedIn());
-        QCoreApplication::processEvents();
-        texter_.setClockedInLabel(names);
-        sendReport(QStringLiteral("clocked-in"), report::ClockedInSubject,
-                   report::clockedInBody(values_.CompanyName, names, date, time), channels,
-                   failures);
-    }
-}
-
 // The log line and the status panel: sent only when every channel took every report.
-void ReportCycle::showOutcome(const QStringList& failures) {
+void ReportCycle::showOutcome() {
     const QDateTime logMoment = clock_.now();
     const QString logDate = report::logDate(logMoment);
     const QString logTime = report::logTime(logMoment);
-    if (failures.isEmpty()) {
+    if (failures_.isEmpty()) {
         writeLog(report::successLogLine(logDate, logTime));
         panel_.showReportStatus(report::doneCaption(logDate, logTime), colour::ButtonText,
                                 kDoneStyle);
     } else {
-        const QString reasons = failures.join(QStringLiteral("; "));
+        const QString reasons = failures_.join(QStringLiteral("; "));
         writeLog(report::failureLogLine(logDate, logTime, reasons));
         panel_.showReportStatus(report::failedCaption(reasons), colour::Red, kFailedStyle);
     }
+}
+
+void ReportCycle::finish() {
+    step_ = Step::Done;
+    panel_.showMainWindow();
+    texter_.closeWindow();
+    Q_EMIT finished();
 }
 
 } // namespace tillora

@@ -3,10 +3,13 @@
 #include "Notifier.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <chrono>
+#include <functional>
 
 namespace tillora {
 
@@ -58,8 +61,12 @@ public:
     virtual void showMainWindow() = 0;
 };
 
-// Work_it: one report cycle of the texter window.
-class ReportCycle {
+// Work_it: one report cycle of the texter window, as a short sequence on the event loop:
+// each chosen report waits for its total (a watchdog timer marks a total that does not
+// come as "FAILED"), is sent off the window's thread, and the next step starts when the
+// send has ended. The outcome is shown once every report is out; `finished` follows.
+class ReportCycle : public QObject {
+    Q_OBJECT
 public:
     struct Timing {
         std::chrono::milliseconds salesWatchdog{10000};
@@ -67,24 +74,35 @@ public:
     };
 
     ReportCycle(TexterView& texter, Notifier& notifier, ReportStatusPanel& panel,
-                Platform& platform, const Clock& clock, const ProgramValues& values);
+                Platform& platform, const Clock& clock, const ProgramValues& values,
+                QObject* parent = nullptr);
 
     void setTiming(Timing timing) { timing_ = timing; }
 
+    // Starts the cycle once; it runs on after this returns.
     void Work_it();
+    bool running() const { return step_ != Step::Idle && step_ != Step::Done; }
+
+Q_SIGNALS:
+    // The outcome is shown and the texter window closed.
+    void finished();
 
 private:
-    void runReports(const QDateTime& moment);
-    void sendReports(const QDateTime& moment, const QString& number, const QList<Channel>& channels,
-                     QStringList& failures);
-    void showOutcome(const QStringList& failures);
-    // Starts a total, waits for its label (the watchdog writes "FAILED" when the time is up).
-    QString awaitTotal(void (TexterView::*run)(), QString (TexterView::*label)() const,
-                       void (TexterView::*setLabel)(const QString&),
-                       std::chrono::milliseconds watchdog);
-    // Sends one report on `channels`; each channel that did not take it adds a failure.
+    enum class Step { Idle, Sales, Discount, ClockedIn, Outcome, Done };
+
+    void runReports();
+    // Runs `step` when it is chosen, else the one after it.
+    void next(Step step);
+    // Starts a total; `then` gets its label once written, or "FAILED" from the watchdog.
+    void awaitTotal(void (TexterView::*run)(), QString (TexterView::*label)() const,
+                    void (TexterView::*setLabel)(const QString&),
+                    std::chrono::milliseconds watchdog, std::function<void(QString)> then);
+    // Sends one report on the cycle's channels off this thread; each channel that did not
+    // take it adds a failure, then `then` runs.
     void sendReport(const QString& name, const QString& subject, const QString& body,
-                    const QList<Channel>& channels, QStringList& failures);
+                    std::function<void()> then);
+    void showOutcome();
+    void finish();
     void writeLog(const QString& line);
 
     TexterView& texter_;
@@ -94,6 +112,15 @@ private:
     const Clock& clock_;
     const ProgramValues& values_;
     Timing timing_;
+
+    // What the cycle works with, read as it starts.
+    Step step_ = Step::Idle;
+    QDateTime moment_;
+    QString number_;
+    QList<Channel> channels_;
+    QStringList failures_;
+    QTimer watchdog_; // Timer1 of the texter window
+    QMetaObject::Connection watchdogAction_;
 };
 
 } // namespace tillora

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace tillora;
@@ -96,12 +97,15 @@ private Q_SLOTS:
         QVERIFY2(server.started(), qPrintable(server.error()));
         f.typePush(server);
         w.pushTopic->setText("typed-topic");
+        QSignalSpy tested(&w, &NotifySettings::testFinished);
         w.pushTest->click();
+        QVERIFY(tested.wait(10000));
         QCOMPARE(w.pushResult->text(), QStringLiteral("Sent."));
         QCOMPARE(server.received().size(), 1);
         QCOMPARE(server.received()[0].path, QStringLiteral("/typed-topic"));
 
         w.gatewayTest->click();
+        QVERIFY(tested.wait(10000));
         QCOMPARE(w.gatewayResult->text(),
                  QStringLiteral("Not sent: You cannot send to 000-000-0000"));
 
@@ -116,6 +120,7 @@ private Q_SLOTS:
         connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
         ticker.start(100);
         w.pushTest->click();
+        QVERIFY(tested.wait(10000));
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
         QVERIFY2(w.pushResult->text().startsWith("Not sent: the push server 127.0.0.1:"),
                  qPrintable(w.pushResult->text()));

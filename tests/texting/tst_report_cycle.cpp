@@ -119,6 +119,7 @@ private Q_SLOTS:
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store(server.port(), server.certificateFile());
         store.windows->Work_it();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
         settle();
 
         const QList<ReceivedMail> mails = server.received();
@@ -150,6 +151,7 @@ private Q_SLOTS:
         QVERIFY(store.windows->notifier().savePushToken("tk_store"));
         store.windows->texter()->Text1->setText(QStringLiteral("000-000-0000"));
         store.windows->Work_it();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
         settle();
 
         const QList<ReceivedRequest> got = server.received();
@@ -178,6 +180,7 @@ private Q_SLOTS:
             store.windows->texter()->Check3->setChecked(false);
             store.windows->texter()->Check5->setChecked(false);
             store.windows->Work_it();
+            QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
             settle();
             const QString log = QString::fromLatin1(store.log());
             const QString reason = qstrcmp(answer, "401") == 0
@@ -201,6 +204,7 @@ private Q_SLOTS:
         QElapsedTimer timer;
         timer.start();
         store.windows->Work_it();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
         settle();
         QVERIFY(timer.elapsed() >= 550); // the watchdog's time, scaled down for the test
         const QList<ReceivedMail> mails = server.received();
@@ -215,6 +219,7 @@ private Q_SLOTS:
             Store store(SmtpTestServer::unusedPort(), QString());
             store.windows->texter()->Text1->setText(QStringLiteral("123-4567"));
             store.windows->Work_it();
+            QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
             settle();
             QCOMPARE(store.log(), QByteArray());
             QCOMPARE(store.panel.caption,
@@ -226,6 +231,7 @@ private Q_SLOTS:
             store.windows->texter()->Check3->setChecked(false);
             store.windows->texter()->Check5->setChecked(false);
             store.windows->Work_it();
+            QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
             settle();
             const QByteArray log = store.log();
             QVERIFY2(log.startsWith("Text FAILED to Send  on Monday 12/07/2026 at 03:00 PM: "
@@ -249,6 +255,7 @@ private Q_SLOTS:
         t->Check5->setChecked(false);
         QTimer::singleShot(100, t, [t] { t->SSCommand1->click(); });
         store.windows->Work_it();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
         settle();
         const QList<ReceivedMail> mails = server.received();
         QCOMPARE(mails.size(), 1);
@@ -268,7 +275,6 @@ private Q_SLOTS:
         bool cycleRan = false;
         HourlyReportCheck check(*store.windows, store.panel, store.clock,
                                 [&](TexterView&) { cycleRan = true; });
-        check.setPauseAfterReport(std::chrono::milliseconds(0));
         QVERIFY(!check.run(QStringLiteral("03:05 PM")));
         QVERIFY(t->isVisible());
         QVERIFY(!check.run(QStringLiteral("03:00 PM")));
@@ -292,6 +298,7 @@ private Q_SLOTS:
             Store store(server.port(), server.certificateFile());
             salesOnly(store, QStringLiteral("number@sms.store.test,other@example.org"));
             store.windows->Work_it();
+            QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
             settle();
             QCOMPARE(server.received().size(), 0);
             QVERIFY2(store.log().contains(": sales report: The carrier gateway "
@@ -308,6 +315,7 @@ private Q_SLOTS:
                                                    std::chrono::milliseconds(300)});
         salesOnly(store, QStringLiteral("number@busy-once.invalid"));
         store.windows->Work_it();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
         settle();
         QCOMPARE(server.received().size(), 1);
         QCOMPARE(store.log(),
@@ -321,6 +329,7 @@ private Q_SLOTS:
         t->Check3->setChecked(false);
         t->Check5->setChecked(false);
         store.windows->Work_it();
+        QTRY_VERIFY_WITH_TIMEOUT(!store.windows->cycleRunning(), 20000);
         settle();
         QCOMPARE(store.log(),
                  QByteArray("Text Sucessfully Sent  on Monday 12/07/2026 at 03:00 PM\r\n"));

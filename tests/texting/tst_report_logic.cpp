@@ -10,6 +10,7 @@
 #include "TempDrives.h"
 #include "TextingTestData.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 using namespace tillora;
@@ -87,6 +88,19 @@ public:
 private:
     FakeTexter& texter_;
 };
+
+// Runs one cycle to its end: its sends come back through the event loop.
+void runCycle(ReportCycle& cycle) {
+    QSignalSpy done(&cycle, &ReportCycle::finished);
+    cycle.Work_it();
+    QVERIFY(!done.isEmpty() || done.wait(20000));
+}
+
+void runCycle(TexterView& texter, Notifier& notifier, ReportStatusPanel& panel, Platform& platform,
+              const Clock& clock, const ProgramValues& values) {
+    ReportCycle cycle(texter, notifier, panel, platform, clock, values);
+    runCycle(cycle);
+}
 
 } // namespace
 
@@ -235,7 +249,6 @@ private Q_SLOTS:
         ManualClock clock(QDateTime(QDate(2026, 12, 7), now));
         int cycles = 0;
         HourlyReportCheck check(host, panel, clock, [&](TexterView&) { ++cycles; });
-        check.setPauseAfterReport(std::chrono::milliseconds(1));
         QCOMPARE(check.run(tick), runs);
         QCOMPARE(cycles, runs ? 1 : 0);
         QCOMPARE(host.loads, tick.mid(3, 2) == "00" ? 1 : 0); // loaded hidden at every full hour
@@ -249,7 +262,6 @@ private Q_SLOTS:
         ManualClock clock(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1)));
         int cycles = 0;
         HourlyReportCheck check(host, panel, clock, [&](TexterView&) { ++cycles; });
-        check.setPauseAfterReport(std::chrono::milliseconds(1));
         host.busy = true; // "Work It" pressed just before the hour
         QVERIFY(!check.run("10:00 AM"));
         host.busy = false;
@@ -276,7 +288,7 @@ private Q_SLOTS:
         ProgramValues values;
         values.CompanyName = "Joe's Diner";
         ReportCycle cycle(texter, mail, panel, *platform, clock, values);
-        cycle.Work_it();
+        runCycle(cycle);
 
         QCOMPARE(mail.sent.size(), 3);
         QCOMPARE(mail.sent[0].subject, QStringLiteral("Current Sales Total"));
@@ -310,7 +322,7 @@ private Q_SLOTS:
             texter.number = "000-000-0000";
             FakeNotifier mail;
             RecordingStatusPanel panel;
-            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            runCycle(texter, mail, panel, *platform, clock, values);
             QVERIFY(mail.sent.isEmpty());
             QVERIFY(!drives->exists('c', "Tillora/TxtMsg.log"));
             QCOMPARE(panel.caption,
@@ -324,7 +336,7 @@ private Q_SLOTS:
             texter.check2 = texter.check3 = texter.check5 = false;
             FakeNotifier mail;
             RecordingStatusPanel panel;
-            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            runCycle(texter, mail, panel, *platform, clock, values);
             QVERIFY(mail.sent.isEmpty());
             QVERIFY(drives->readFile('c', "Tillora/TxtMsg.log").startsWith("Text Sucessfully"));
             QCOMPARE(panel.panelStyle, 0);
@@ -336,7 +348,7 @@ private Q_SLOTS:
             FakeNotifier mail;
             mail.failWith = "server unreachable";
             RecordingStatusPanel panel;
-            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            runCycle(texter, mail, panel, *platform, clock, values);
             const QByteArray log = drives->readFile('c', "Tillora/TxtMsg.log");
             QVERIFY(log.endsWith("Text FAILED to Send  on Monday 12/07/2026 at 03:00 PM: gateway: "
                                  "sales report: server unreachable\r\n"));
@@ -353,20 +365,20 @@ private Q_SLOTS:
             FakeNotifier mail;
             mail.enabled = {Channel::Push};
             RecordingStatusPanel panel;
-            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            runCycle(texter, mail, panel, *platform, clock, values);
             QCOMPARE(mail.sent.size(), 1);
             QCOMPARE(mail.sent[0].channels, QList<Channel>{Channel::Push});
             QCOMPARE(panel.panelStyle, 0);
 
             mail.enabled = {Channel::Gateway, Channel::Push};
-            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            runCycle(texter, mail, panel, *platform, clock, values);
             QCOMPARE(mail.sent[1].channels, QList<Channel>{Channel::Push});
             QVERIFY(drives->readFile('c', "Tillora/TxtMsg.log")
                         .endsWith("03:00 PM: gateway: You cannot send to 000-000-0000\r\n"));
 
             // No channel at all: the report reaches nobody, which is no success.
             mail.enabled.clear();
-            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            runCycle(texter, mail, panel, *platform, clock, values);
             QCOMPARE(mail.sent.size(), 2);
             QCOMPARE(panel.caption, QStringLiteral("Text Message FAILED. sales report: no delivery "
                                                    "channel is switched on"));
@@ -377,7 +389,7 @@ private Q_SLOTS:
             texter.check1 = false;
             FakeNotifier mail;
             RecordingStatusPanel panel;
-            ReportCycle(texter, mail, panel, *platform, clock, values).Work_it();
+            runCycle(texter, mail, panel, *platform, clock, values);
             QVERIFY(mail.sent.isEmpty());
             QCOMPARE(panel.caption, QString());
             QVERIFY(texter.closed && panel.mainShown);
@@ -396,7 +408,7 @@ private Q_SLOTS:
         cycle.setTiming({std::chrono::milliseconds(300), std::chrono::milliseconds(150)});
         QElapsedTimer timer;
         timer.start();
-        cycle.Work_it();
+        runCycle(cycle);
         QVERIFY(timer.elapsed() >= 280);
         QVERIFY(mail.sent.first().body.contains(" is FAILED on "));
     }

@@ -89,8 +89,10 @@ private Q_SLOTS:
         window->Text3->setText("5551234567@txt.example.net");
         window->Text4->setText("Current Sales Total");
         window->Text5->setPlainText("The current sales total is $10.00\r\nThis Text message");
-        const MailResult result = window->M1();
-        QVERIFY2(result.ok(), qPrintable(result.reason));
+        std::optional<MailResult> result;
+        window->M1([&](const MailResult& sent) { result = sent; });
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 10000);
+        QVERIFY2(result->ok(), qPrintable(result->reason));
         processDeferredDeletes();
         QVERIFY(!window); // unloaded after the message
 
@@ -117,8 +119,10 @@ private Q_SLOTS:
         QVERIFY(window->Text1->text().isEmpty());
         QCOMPARE(f.drives.readFile('c', "Tillora/TLRAini.DOC"), QByteArray()); // created empty
         window->Text3->setText("someone@store.test");
-        const MailResult result = window->M1();
-        QCOMPARE(result.failure, MailFailure::NoAccount);
+        std::optional<MailResult> result;
+        window->M1([&](const MailResult& sent) { result = sent; });
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 10000);
+        QCOMPARE(result->failure, MailFailure::NoAccount);
         processDeferredDeletes();
         QVERIFY(!window); // a hidden window does not linger
     }
@@ -279,7 +283,9 @@ private Q_SLOTS:
         texter->Text6->setText("secret-pass");
         texter->Text4->setText("manager@store.test");
         texter->Command1->click();
+        QTRY_VERIFY_WITH_TIMEOUT(texter->Command2->isEnabled(), 10000);
         texter->Command2->click();
+        QTRY_VERIFY_WITH_TIMEOUT(texter->Command2->isEnabled(), 10000);
         QVERIFY2(f.prompts.asked.isEmpty(), qPrintable(f.prompts.asked.value(0).text));
         processDeferredDeletes();
 
@@ -305,6 +311,7 @@ private Q_SLOTS:
         texter->Text6->setText("wrong");
         texter->Text4->setText("manager@store.test");
         texter->Command2->click();
+        QTRY_VERIFY_WITH_TIMEOUT(texter->Command2->isEnabled(), 10000);
         QCOMPARE(f.prompts.asked.size(), 1);
         QCOMPARE(f.prompts.asked[0].icon, PromptIcon::Critical);
         QVERIFY(f.prompts.asked[0].text.contains("refused the login"));
@@ -339,6 +346,7 @@ private Q_SLOTS:
         QElapsedTimer elapsed;
         elapsed.start();
         texter->Command2->click();
+        QTRY_VERIFY_WITH_TIMEOUT(texter->Command2->isEnabled(), 10000);
         QVERIFY(elapsed.elapsed() < 4000);
         QVERIFY(ticks >= 5);
         QCOMPARE(texter->lastTestResult().failure, MailFailure::TimedOut);

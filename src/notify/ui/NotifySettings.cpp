@@ -1,9 +1,9 @@
 #include "NotifySettings.h"
 
+#include "AsyncTask.h"
 #include "ChannelNotifier.h"
 #include "ControlNames.h"
 #include "Prompts.h"
-#include "SendInBackground.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -238,21 +238,23 @@ void NotifySettings::sendTest(Channel channel) {
     result->setStyleSheet({});
     result->setText(QStringLiteral("Sending..."));
 
-    // What is typed is tested, saved or not; the window stays usable meanwhile.
+    // What is typed is tested, saved or not; the window stays usable meanwhile. The
+    // notifier outlives this window and waits for its sends.
     ChannelNotifier& notifier = notifier_;
-    QPointer<NotifySettings> self(this);
-    const QList<ChannelOutcome> outcomes =
-        runWhileProcessingEvents([&notifier, settings, token, channel] {
+    runInBackground(
+        this,
+        [&notifier, settings, token, channel] {
             return notifier.sendWith(settings, token, TestMessage, {channel});
+        },
+        [this, result, channel](const QList<ChannelOutcome>& outcomes) {
+            testing_ = false;
+            for (QPushButton* button : {gatewayTest, emailTest, pushTest})
+                button->setEnabled(true);
+            const ChannelOutcome outcome =
+                outcomes.value(0, {channel, false, QStringLiteral("no answer")});
+            showResult(result, outcome.sent, outcome.reason);
+            Q_EMIT testFinished(channel, outcome.sent, outcome.reason);
         });
-    if (!self)
-        return;
-    testing_ = false;
-    for (QPushButton* button : {gatewayTest, emailTest, pushTest})
-        button->setEnabled(true);
-    const ChannelOutcome outcome = outcomes.value(0, {channel, false, QStringLiteral("no answer")});
-    showResult(result, outcome.sent, outcome.reason);
-    Q_EMIT testFinished(channel, outcome.sent, outcome.reason);
 }
 
 void NotifySettings::closeEvent(QCloseEvent* event) {

@@ -343,14 +343,12 @@ void Form2::End() {
 
 void Form2::IconMessage(int messageCode) {
     trayIcon_->handleMessage(messageCode);
-    QCoreApplication::processEvents();
 }
 
 void Form2::showWindow() {
     showNormal();
     raise();
     activateWindow();
-    QCoreApplication::processEvents();
 }
 
 void Form2::settleIntoNotificationArea() {

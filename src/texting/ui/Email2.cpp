@@ -1,5 +1,7 @@
 #include "Email2.h"
 
+#include "AsyncTask.h"
+#include "CancelFlag.h"
 #include "Clock.h"
 #include "ControlNames.h"
 #include "FileSave.h"
@@ -14,14 +16,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tillora {
 
 Email2::Email2(Platform& platform, const Clock& clock, Prompts& prompts, const MailServer& server,
-               const MailTimeouts& timeouts, const MailAccount& account, QWidget* parent)
+               const MailTimeouts& timeouts, const MailAccount& account,
+               std::shared_ptr<const CancelFlag> cancel, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , Text1(named(new QLineEdit(account.user, this), "Text1"))
     , Text2(named(new QLineEdit(account.password, this), "Text2"))
@@ -34,7 +36,8 @@ Email2::Email2(Platform& platform, const Clock& clock, Prompts& prompts, const M
     , clock_(clock)
     , prompts_(prompts)
     , server_(server)
-    , timeouts_(timeouts) {
+    , timeouts_(timeouts)
+    , cancel_(std::move(cancel)) {
     setObjectName(QStringLiteral("Email2"));
     setWindowTitle(QStringLiteral("Send Email"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -74,9 +77,12 @@ void Email2::copyPosSettingsForMail() {
                        settings.value_or(QByteArray()));
 }
 
-MailResult Email2::M1() {
-    if (sending_)
-        return {MailFailure::Other, QStringLiteral("A message is being sent already.")};
+void Email2::M1(std::function<void(const MailResult&)> done) {
+    if (sending_) {
+        if (done)
+            done({MailFailure::Other, QStringLiteral("A message is being sent already.")});
+        return;
+    }
     sending_ = true;
     Command1->setEnabled(false);
     Command2->setEnabled(false);
@@ -84,27 +90,30 @@ MailResult Email2::M1() {
     const MailAccount account{Text1->text(), Text2->text().trimmed()};
     const MailMessage message{Text3->text(), Text1->text(), Text4->text(), Text5->toPlainText(),
                               clock_.now()};
-    QPointer<Email2> self(this);
-    const MailResult result =
-        sendWhileProcessingEvents(SmtpClient(server_, timeouts_), account, message);
-    if (!self)
-        return result;
-
-    sending_ = false;
-    Command1->setEnabled(true);
-    Command2->setEnabled(true);
-    Q_EMIT sendFinished(result.ok(), result.reason);
-    if (result.ok() || !isVisible())
-        close(); // unloads: the next message starts from a new window
-    return result;
+    // The exchange gets its own copy of everything; the cancel flag lives as long as it.
+    runInBackground(
+        this,
+        [client = SmtpClient(server_, timeouts_, cancel_.get()), cancel = cancel_, account,
+         message] { return client.sendRetryingOnce(account, message); },
+        [this, done = std::move(done)](const MailResult& result) {
+            sending_ = false;
+            Command1->setEnabled(true);
+            Command2->setEnabled(true);
+            Q_EMIT sendFinished(result.ok(), result.reason);
+            if (result.ok() || !isVisible())
+                close(); // unloads: the next message starts from a new window
+            if (done)
+                done(result);
+        });
 }
 
 void Email2::sendClicked() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const MailResult result = M1();
-    QApplication::restoreOverrideCursor();
-    if (!result.ok())
-        prompts_.critical(QStringLiteral("Send Failed"), result.reason);
+    M1([this](const MailResult& result) {
+        QApplication::restoreOverrideCursor();
+        if (!result.ok())
+            prompts_.critical(QStringLiteral("Send Failed"), result.reason);
+    });
 }
 
 bool Email2::eventFilter(QObject* watched, QEvent* event) {

@@ -4,25 +4,31 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <memory>
+
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace tillora {
 
+class CancelFlag;
 class Clock;
 class Platform;
 class Prompts;
 
 // "Send Email": one message per window. A caller fills Text3 (recipient), Text4 (subject)
-// and Text5 (body) and calls M1, which sends and then unloads the window. A window shown
-// to the operator stays open after a failed send so the fields can be corrected.
+// and Text5 (body) and calls M1, which sends off the window's thread and then unloads the
+// window. A window shown to the operator stays open after a failed send so the fields can
+// be corrected.
 class Email2 : public QWidget {
     Q_OBJECT
 
 public:
     Email2(Platform& platform, const Clock& clock, Prompts& prompts, const MailServer& server,
-           const MailTimeouts& timeouts, const MailAccount& account, QWidget* parent = nullptr);
+           const MailTimeouts& timeouts, const MailAccount& account,
+           std::shared_ptr<const CancelFlag> cancel, QWidget* parent = nullptr);
 
     QLineEdit* Text1;      // sender address and user name
     QLineEdit* Text2;      // password
@@ -32,8 +38,9 @@ public:
     QPushButton* Command1; // "Send"
     QPushButton* Command2; // "Done"
 
-    // Sends one message from the fields; the window thread keeps running meanwhile.
-    MailResult M1();
+    // Sends one message from the fields; `done` gets the result once the exchange ends
+    // (not when the window was destroyed first).
+    void M1(std::function<void(const MailResult&)> done = {});
     bool sending() const { return sending_; }
 
 Q_SIGNALS:
@@ -52,6 +59,7 @@ private:
     Prompts& prompts_;
     MailServer server_;
     MailTimeouts timeouts_;
+    std::shared_ptr<const CancelFlag> cancel_; // set when the program ends
     bool sending_ = false;
 };
 

@@ -26,7 +26,7 @@ MailAccount Email2Factory::currentAccount() const {
 Email2* Email2Factory::create(QWidget* parent) const {
     const MailServerSetting server = loadMailServer(platform_, values_);
     return new Email2(platform_, clock_, prompts_, server.server, timeouts_, currentAccount(),
-                      parent);
+                      cancel_, parent);
 }
 
 void Email2Factory::setTexter(TLRAtxtMsg* texter) {

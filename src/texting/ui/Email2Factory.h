@@ -2,7 +2,11 @@
 
 #include "SmtpClient.h"
 
+#include "CancelFlag.h"
+
 #include <QPointer>
+
+#include <memory>
 
 class QWidget;
 
@@ -30,6 +34,8 @@ public:
     // A new, hidden mail window; it deletes itself when it unloads.
     Email2* create(QWidget* parent = nullptr) const;
     MailAccount currentAccount() const;
+    // The program is ending: the mail windows' exchanges give up at once.
+    void cancelSends() { cancel_->cancel(); }
 
 private:
     Platform& platform_;
@@ -38,6 +44,7 @@ private:
     Prompts& prompts_;
     QPointer<TLRAtxtMsg> texter_;
     MailTimeouts timeouts_;
+    std::shared_ptr<CancelFlag> cancel_ = std::make_shared<CancelFlag>();
 };
 
 } // namespace tillora

@@ -31,6 +31,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <memory>
+
 namespace tillora {
 
 namespace {
@@ -363,18 +365,17 @@ void TLRAtxtMsg::sendTest(const QString& to) {
     window->Text3->setText(to);
     window->Text4->setText(testSubject);
     window->Text5->setPlainText(testBody);
-    MailResult result;
-    {
-        BusyPointer busy;
-        result = window->M1();
-    }
-    if (!self)
-        return;
-    lastTest_ = result;
-    Command1->setEnabled(true);
-    Command2->setEnabled(true);
-    if (!result.ok())
-        prompts_.critical(QStringLiteral("Send Failed"), result.reason);
+    auto busy = std::make_shared<BusyPointer>();
+    window->M1([self, busy](const MailResult& result) mutable {
+        busy.reset();
+        if (!self)
+            return;
+        self->lastTest_ = result;
+        self->Command1->setEnabled(true);
+        self->Command2->setEnabled(true);
+        if (!result.ok())
+            self->prompts_.critical(QStringLiteral("Send Failed"), result.reason);
+    });
 }
 
 void TLRAtxtMsg::clockedIn() {

@@ -157,9 +157,16 @@ TexterWindows::TexterWindows(Platform& platform, ProgramValues& values, const Cl
 }
 
 TexterWindows::~TexterWindows() {
-    // The delivery window sends through this object's notifier: it goes first.
+    // The delivery window and a cycle under way send through this object's notifier and
+    // read the texter window: they go first.
     delete deliveryWindow_.data();
+    cycle_.reset();
     delete texter_.data();
+}
+
+void TexterWindows::cancelSends() {
+    notifier_.cancelSends();
+    mail_.cancelSends();
 }
 
 TLRAtxtMsg* TexterWindows::texter() const {
@@ -224,21 +231,24 @@ void TexterWindows::showDeliverySettings() {
 }
 
 void TexterWindows::Work_it() {
-    // A cycle yields to the event loop while it waits, so "Work It" or the hourly check
-    // could start a second one inside it: the reports would go out twice.
-    if (cycleRunning_)
+    // One cycle at a time: "Work It" or the hourly check during a cycle would send the
+    // reports twice.
+    if (cycle_)
         return;
     QPointer<TLRAtxtMsg> texter = load();
     view_->readAll();
-    ReportCycle cycle(*view_, notifier_, panel_, platform_, clock_, values_);
-    cycle.setTiming(timing_);
-    cycleRunning_ = true;
+    cycle_ = std::make_unique<ReportCycle>(*view_, notifier_, panel_, platform_, clock_, values_);
+    cycle_->setTiming(timing_);
     const bool workItEnabled = texter->Command3->isEnabled();
     texter->Command3->setEnabled(false);
-    cycle.Work_it();
-    cycleRunning_ = false;
-    if (texter)
-        texter->Command3->setEnabled(workItEnabled);
+    connect(cycle_.get(), &ReportCycle::finished, this, [this, texter, workItEnabled] {
+        if (texter)
+            texter->Command3->setEnabled(workItEnabled);
+        // The cycle is still inside its own signal: it goes once that has returned.
+        cycle_.release()->deleteLater();
+        Q_EMIT cycleFinished();
+    });
+    cycle_->Work_it();
 }
 
 void TexterWindows::showTotal(bool sales) {

@@ -51,11 +51,13 @@ public:
     void setDeliverySections(std::function<void(NotifySettings&)> prepare) {
         deliverySections_ = std::move(prepare);
     }
-    // Work_it on the loaded texter window (loading it hidden when needed); nothing while
-    // another cycle is under way, and "Work It" is disabled for the length of a cycle.
+    // Starts Work_it on the loaded texter window (loading it hidden when needed); nothing
+    // while another cycle is under way, and "Work It" is disabled for the length of a cycle.
     void Work_it();
-    // A report cycle is under way (it yields to the event loop while it waits and sends).
-    bool cycleRunning() const override { return cycleRunning_; }
+    // A report cycle is under way (it waits for totals and sends on the event loop).
+    bool cycleRunning() const override { return cycle_ != nullptr; }
+    // The program is ending: reports and mail under way give up at once.
+    void cancelSends();
 
     void setReportTiming(ReportCycle::Timing timing) { timing_ = timing; }
 
@@ -63,6 +65,8 @@ Q_SIGNALS:
     // The texter's "Done" saved or removed the settings: the main window recolours its
     // "Settings" button and shows itself.
     void settingsDone(bool featureOn);
+    // A report cycle has shown its outcome.
+    void cycleFinished();
 
 private:
     class View;
@@ -85,7 +89,7 @@ private:
     std::unique_ptr<View> view_;
     ReportCycle::Timing timing_;
     std::function<void(NotifySettings&)> deliverySections_;
-    bool cycleRunning_ = false;
+    std::unique_ptr<ReportCycle> cycle_;
 };
 
 } // namespace tillora

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QPromise>
+#include <QThreadPool>
+
+#include <memory>
+#include <type_traits>
+#include <utility>
+
+namespace tillora {
+
+// The program's one way of running long work (a send, a test message): `work` runs on a
+// thread of `pool` and its result goes to `done` on the thread of `context` (a `work`
+// without a result calls `done` with none). When the context is gone by then (a window
+// closed meanwhile), `done` is dropped, never called on a dead object. `work` must not
+// reach the context: it gets what it needs by value, or objects that wait for it before
+// they go (the notifier waits for its sends).
+template <typename Work, typename Done>
+void runInBackground(QObject* context, Work work, Done done,
+                     QThreadPool& pool = *QThreadPool::globalInstance()) {
+    using Result = std::invoke_result_t<Work&>;
+    auto promise = std::make_shared<QPromise<Result>>();
+    // The watcher belongs to the context: it goes with it, and so does the callback.
+    auto* watcher = new QFutureWatcher<Result>(context);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, watcher,
+                     [watcher, done = std::move(done)]() mutable {
+                         watcher->deleteLater();
+                         if (watcher->future().isCanceled()) // the pool dropped it unrun
+                             return;
+                         if constexpr (std::is_void_v<Result>)
+                             done();
+                         else if (watcher->future().resultCount() > 0)
+                             done(watcher->future().result());
+                     });
+    watcher->setFuture(promise->future());
+    promise->start();
+    pool.start([promise, work = std::move(work)]() mutable {
+        if constexpr (std::is_void_v<Result>)
+            work();
+        else
+            promise->addResult(work());
+        promise->finish();
+    });
+}
+
+} // namespace tillora
