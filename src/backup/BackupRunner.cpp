@@ -54,16 +54,21 @@ void BackupRunner::start(RunTrigger trigger) {
     Q_EMIT copyRequested(QPrivateSignal());
 }
 
-// On the run's thread.
+// On the run's thread. The end is told last, from outside the runner: whoever waits for
+// it may destroy the runner at once.
 void BackupRunner::copy() {
-    std::unique_lock lock(handover_);
-    lock.unlock();
+    {
+        const std::lock_guard lock(handover_); // the run prepare() left
+    }
     BackupRunResult result = engine_.runPrepared();
-    lock.lock();
-    result_ = std::move(result);
-    copyingEnded_.set_value();
-    lock.unlock();
+    std::promise<void> ended;
+    {
+        const std::lock_guard lock(handover_);
+        result_ = std::move(result);
+        ended = std::move(copyingEnded_);
+    }
     Q_EMIT copyEnded(QPrivateSignal());
+    ended.set_value();
 }
 
 void BackupRunner::deliver() {
