@@ -1,7 +1,7 @@
 #include "AppAlertSources.h"
 
-#include "BackupControls.h"
 #include "BackupHistoryLog.h"
+#include "BackupSetupSnapshot.h"
 #include "DatePictures.h"
 #include "ProgramValues.h"
 #include "TextSettingsFile.h"
@@ -10,13 +10,11 @@
 namespace tillora {
 
 AppAlertSources::AppAlertSources(const Platform& platform, const ProgramValues& values,
-                                 const BackupControls& controls, const BackupHistoryLog& history,
-                                 std::function<QString()> startTimeText)
+                                 const BackupSetupAccess& setup, const BackupHistoryLog& history)
     : platform_(platform)
     , values_(values)
-    , controls_(controls)
-    , history_(history)
-    , startTimeText_(std::move(startTimeText)) {
+    , setup_(setup)
+    , history_(history) {
 }
 
 AlertSettings AppAlertSources::alertSettings() const {
@@ -28,7 +26,7 @@ QString AppAlertSources::companyName() const {
 }
 
 QString AppAlertSources::backupStartTime() const {
-    return startTimeText_ ? startTimeText_() : QString();
+    return setup_.snapshot().startTime();
 }
 
 std::optional<QTime> AppAlertSources::reportWindowStart() const {
@@ -44,7 +42,7 @@ std::optional<QDateTime> AppAlertSources::lastBackup() const {
     // The last backup date of the settings counts too: a history that could not be
     // written (a full disk) must not make a good backup look stale. Its night's run
     // started at the start time.
-    if (const auto date = parseShortDate(controls_.lastBackupText())) {
+    if (const auto date = parseShortDate(setup_.snapshot().lastBackupText())) {
         const QDateTime dated(*date, parseTimeOfDay(backupStartTime()).value_or(QTime(0, 0)));
         if (!last || dated > *last)
             last = dated;

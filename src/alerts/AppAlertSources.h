@@ -2,22 +2,19 @@
 
 #include "BackupAlerts.h"
 
-#include <functional>
-
 namespace tillora {
 
-class BackupControls;
 class BackupHistoryLog;
+class BackupSetupAccess;
 class Platform;
 struct ProgramValues;
 
 // The alert rules' view of the running program: the settings files, the run history, the
-// main window's live backup controls and the program values.
+// backup settings and the program values.
 class AppAlertSources final : public AlertSources {
 public:
     AppAlertSources(const Platform& platform, const ProgramValues& values,
-                    const BackupControls& controls, const BackupHistoryLog& history,
-                    std::function<QString()> startTimeText);
+                    const BackupSetupAccess& setup, const BackupHistoryLog& history);
 
     AlertSettings alertSettings() const override;
     QString companyName() const override;
@@ -29,9 +26,8 @@ public:
 private:
     const Platform& platform_;
     const ProgramValues& values_;
-    const BackupControls& controls_;
+    const BackupSetupAccess& setup_;
     const BackupHistoryLog& history_;
-    std::function<QString()> startTimeText_;
 };
 
 } // namespace tillora

@@ -56,6 +56,8 @@ QString outcomeInWords(RunOutcome outcome) {
         return QStringLiteral("not started: a backup was already running");
     case RunOutcome::AlreadyDoneToday:
         return QStringLiteral("not started: today's backup was already done");
+    case RunOutcome::Cancelled:
+        return QStringLiteral("not done: it was cancelled at the PC");
     }
     return {};
 }

@@ -6,6 +6,8 @@
 #include "BackupEngine.h"
 #include "BackupHistory.h"
 #include "BackupOptions.h"
+#include "BackupProgressRelay.h"
+#include "BackupRunner.h"
 #include "BackupScheduler.h"
 #include "CarrierFile.h"
 #include "DatePictures.h"
@@ -65,8 +67,8 @@ BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& 
     , platform_(platform)
     , clock_(clock)
     , prompts_(prompts)
-    , settingsFile_(platform, prompts, values_)
-    , form_(std::make_unique<Form1>(platform, prompts, settingsFile_))
+    , setup_(platform, prompts, values_)
+    , form_(std::make_unique<Form1>(platform, prompts, setup_))
     , driveInfo_(new DriveInfoPopup(platform, this))
     , terminationRequests_(new TerminationRequests(this))
     , history_(platform, values_) {
@@ -74,6 +76,8 @@ BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& 
 }
 
 BackupApplication::~BackupApplication() {
+    // The run's thread uses the engine, the settings and the platform: it ends first.
+    runner_.reset();
     // An alert being sent uses the notifier, which may live in the texting part: the
     // alerts go before anything else.
     alerts_.reset();
@@ -86,7 +90,9 @@ void BackupApplication::wire() {
     Form1* form = form_.get();
     connect(form, &Form1::destinationDriveChanged, driveInfo_, &DriveInfoPopup::popUp);
     connect(form, &Form1::settled, this, [this] {
-        driveInfo_->hideWindow();
+        // A pop-up of start-up keeps its seconds; it hides by its own timer.
+        if (!driveInfo_->showingFigures())
+            driveInfo_->hideWindow();
         qInfo("tillora-backup: resident (%s)", form_->notificationAreaAvailable()
                                                    ? "icon in the notification area"
                                                    : "minimised: no notification area");
@@ -109,17 +115,29 @@ void BackupApplication::wire() {
 
 void BackupApplication::wireBackup() {
     Form1* form = form_.get();
-    netReconnect_ = std::make_unique<NetReconnect>(*form, platform_, values_,
-                                                   [form] { return openTLRAconnect(form); });
-    engine_ = std::make_unique<BackupEngine>(*form, *form, platform_, clock_, prompts_, values_,
-                                             [this] { netReconnect_->run(); });
+    netReconnect_ =
+        std::make_unique<NetReconnect>(setup_, platform_, [form] { return openTLRAconnect(form); });
+    // A failed save of a run's date is told without blocking: the run may be at night.
+    setup_.setSaveFailureNotice(
+        [form](const QString& title, const QString& text) { form->announceFailure(title, text); });
+    progress_ = new BackupProgressRelay(this);
+    connect(progress_, &BackupProgressRelay::busyChanged, form, &Form1::showBusy);
+    connect(progress_, &BackupProgressRelay::stepStarted, form, &Form1::showStep);
+    connect(progress_, &BackupProgressRelay::progressMaximum, form, &Form1::setProgressMaximum);
+    connect(progress_, &BackupProgressRelay::progressValue, form, &Form1::setProgressValue);
+    connect(progress_, &BackupProgressRelay::failed, form, &Form1::announceFailure);
+    engine_ = std::make_unique<BackupEngine>(setup_, *progress_, platform_, clock_, prompts_,
+                                             values_, [this] { return netReconnect_->run(); });
+    runner_ = std::make_unique<BackupRunner>(*engine_);
+    connect(runner_.get(), &BackupRunner::finished, this, &BackupApplication::finishRun);
+    connect(form, &Form1::cancelRequested, runner_.get(), &BackupRunner::cancel);
     connect(form->SSCommand3, &QPushButton::clicked, this,
             [this] { runBackup(RunTrigger::BackupNow); });
     connect(form->HistoryButton, &QPushButton::clicked, this, &BackupApplication::showHistory);
     connect(form->Command1, &QPushButton::clicked, this, [this] { netReconnect_->run(); });
 
     scheduler_ = new BackupScheduler(
-        clock_, [form] { return form->Combo1[0]->currentText(); },
+        clock_, [this] { return setup_.snapshot().startTime(); },
         [this] { runBackup(RunTrigger::Scheduled); }, this);
 }
 
@@ -160,7 +178,7 @@ void BackupApplication::showDeliverySettings() {
 void BackupApplication::wireOffsite() {
     Form1* form = form_.get();
     secrets_ = std::make_unique<SecretStore>();
-    offsite_ = new OffsiteStep(*form, platform_, clock_, values_, *secrets_, this);
+    offsite_ = new OffsiteStep(setup_, platform_, clock_, values_, *secrets_, this);
     connect(offsite_, &OffsiteStep::started, form, [form] { form->showOffsiteProgress(0); });
     connect(offsite_, &OffsiteStep::progress, form, [form](const ResticProgress& now) {
         form->showOffsiteProgress(int(now.fraction * 100));
@@ -173,7 +191,7 @@ void BackupApplication::wireOffsite() {
 OffsiteSettings& BackupApplication::offsiteWindow() {
     if (!offsiteWindow_) {
         offsiteWindow_ =
-            new OffsiteSettings(*form_, platform_, values_, prompts_, *secrets_, form_.get());
+            new OffsiteSettings(setup_, platform_, values_, prompts_, *secrets_, form_.get());
         // restic lists no sizes; our own history knows the nights we copied.
         offsiteWindow_->historyOf =
             [this](const QString& shortId) -> std::optional<OffsiteSummary> {
@@ -211,27 +229,27 @@ void BackupApplication::wireCatchUp() {
     catchUpTimer_ = new QTimer(this);
     catchUpTimer_->setSingleShot(true);
     connect(catchUpTimer_, &QTimer::timeout, this, [this] {
-        if (form_->CatchUpBox->isChecked() && catchUpRule().missedAtStart(clock_.now()))
+        if (setup_.snapshot().catchUpMissedRun && catchUpRule().missedAtStart(clock_.now()))
             runBackup(RunTrigger::CatchUp);
     });
     // Made up at once when the minute passed between two ticks (sleep, a clock jump, a tick
     // held by other work), but after the tick has ended and the scheduler is re-armed.
     scheduler_->setTickObserver([this](const QDateTime& previous, const QDateTime& now) {
-        if (form_->CatchUpBox->isChecked() && catchUpRule().missedBetweenTicks(previous, now))
+        if (setup_.snapshot().catchUpMissedRun && catchUpRule().missedBetweenTicks(previous, now))
             QTimer::singleShot(0, this, [this] { runBackup(RunTrigger::CatchUp); });
     });
     connect(form_->CatchUpBox, &QCheckBox::clicked, this, &BackupApplication::saveCatchUpOption);
 }
 
 CatchUpRule BackupApplication::catchUpRule() const {
-    return {parseTimeOfDay(form_->Combo1[0]->currentText()),
-            {lastBackupEnd_, parseShortDate(form_->Text2->text())}};
+    const BackupSetupSnapshot now = setup_.snapshot();
+    return {parseTimeOfDay(now.startTime()),
+            {lastBackupEnd_, parseShortDate(now.lastBackupText())}};
 }
 
-void BackupApplication::saveCatchUpOption(bool on) {
-    BackupOptions options = BackupOptions::load(platform_, values_);
-    options.catchUpMissedRun = on;
-    if (const SaveResult saved = options.save(platform_, values_); !saved) {
+// The window has put the box's state into the model already.
+void BackupApplication::saveCatchUpOption() {
+    if (const SaveResult saved = setup_.saveCatchUpOption(); !saved) {
         prompts_.notify(
             {PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("Options not saved"),
              QStringLiteral("The backup options could not be saved: %1").arg(saved.reason),
@@ -240,7 +258,11 @@ void BackupApplication::saveCatchUpOption(bool on) {
 }
 
 void BackupApplication::runBackup(RunTrigger trigger) {
-    finishRun(engine_->RunBackup(trigger));
+    runner_->start(trigger);
+}
+
+bool BackupApplication::stopBackup(std::chrono::milliseconds limit) {
+    return runner_->cancelAndWait(limit);
 }
 
 void BackupApplication::finishRun(const BackupRunResult& result) {
@@ -261,9 +283,7 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
 }
 
 void BackupApplication::enableAlerts(Notifier& notifier) {
-    Form1* form = form_.get();
-    auto sources = std::make_unique<AppAlertSources>(
-        platform_, values_, *form, history_, [form] { return form->Combo1[0]->currentText(); });
+    auto sources = std::make_unique<AppAlertSources>(platform_, values_, setup_, history_);
     alerts_ = std::make_unique<BackupAlertService>(
         std::move(sources), notifier, clock_,
         platform_.nativePath(values_.DataDIR + QStringLiteral("ini\\Outbox.dat")));
@@ -334,21 +354,17 @@ void BackupApplication::start() {
     auto splash = std::make_unique<TilloraBackup3>();
     splash->show();
     driveInfo_->keepClearOf(splash.get());
-    QCoreApplication::processEvents();
 
     form.FillTimeLists();
     if (readPosSettings(platform_, values_) == PosSettingsFile::Damaged)
         prompts_.notify({PromptIcon::Warning, PromptButtons::Ok,
                          QStringLiteral("Config file Damaged"), damagedPosSettingsMessage(),
                          PromptAnswer::Ok});
-    form.LoadBackupSettings();
+    setup_.load();
     enableAlerts(notifier());
-    form.CatchUpBox->setChecked(BackupOptions::load(platform_, values_).catchUpMissedRun);
     showLastRunOfHistory();
     form.ShowBackupStatus();
     form.AddTrayIcon();
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
     form.showMainWindow();
     splash.reset();
     form.MonthView1->setSelectedDate(clock_.now().date());
@@ -382,8 +398,9 @@ void BackupApplication::endNow() {
 }
 
 void BackupApplication::stopBackupWork() {
-    // The one place where the backup run is told to stop; the call that ends it between
-    // files and waits at most 5 s for its thread goes here.
+    // The run stops between files (every file whole) and its thread is waited for at most
+    // 5 s; the settings it used are saved after this.
+    stopBackup(BackupRunner::EndLimit);
 }
 
 // The program's only way out: leave the main loop, so main() returns and every object

@@ -2,7 +2,7 @@
 
 #include "BackupHistoryLog.h"
 #include "BackupRunResult.h"
-#include "BackupSettingsFile.h"
+#include "BackupSetup.h"
 #include "CatchUpRule.h"
 #include "Clock.h"
 #include "Platform.h"
@@ -23,6 +23,8 @@ namespace tillora {
 class BackupAlertService;
 class BackupEngine;
 class BackupHistory;
+class BackupProgressRelay;
+class BackupRunner;
 class BackupScheduler;
 class DriveInfoPopup;
 class Form1;
@@ -53,9 +55,13 @@ public:
     void terminate();
 
     Form1& form() { return *form_; }
+    // The backup settings the window shows and every part reads.
+    BackupSetup& setup() { return setup_; }
     ProgramValues& values() { return values_; }
     DriveInfoPopup& driveInfo() { return *driveInfo_; }
     BackupEngine& engine() { return *engine_; }
+    // The engine on its own thread: every run of the program goes through it.
+    BackupRunner& backupRunner() { return *runner_; }
     BackupScheduler& scheduler() { return *scheduler_; }
     TexterWindows& texting() { return *texting_; }
     HourlyReportCheck& hourlyReport() { return *hourlyReport_; }
@@ -71,8 +77,12 @@ public:
     BackupHistory* historyWindow() const;
 
     // Every run, whoever starts it (Backup Now, the scheduler, a catch-up), goes through
-    // here, so its result reaches the window, the history and the owner.
+    // here, so its result reaches the window, the history and the owner. The copying goes
+    // on on its own thread; the result comes later, through backupResult.
     void runBackup(RunTrigger trigger);
+    // Stops a backup run and waits up to `limit` for it to end; true when none goes on.
+    // The program's end calls it before anything the run uses goes away.
+    bool stopBackup(std::chrono::milliseconds limit);
     // Opens the history window (the "History" button).
     void showHistory();
     // Tells the owner through `notifier` about runs that fail and backups gone stale.
@@ -112,7 +122,7 @@ private:
     void recordHistory(const BackupRunResult& result);
     void showLastRunOfHistory();
     CatchUpRule catchUpRule() const;
-    void saveCatchUpOption(bool on);
+    void saveCatchUpOption();
     void mobileTextStartupChecks();
     void endNow();
     void stopBackupWork();
@@ -122,11 +132,13 @@ private:
     Clock& clock_;
     Prompts& prompts_;
     ProgramValues values_;
-    BackupSettingsFile settingsFile_;
+    BackupSetup setup_;
     std::unique_ptr<Form1> form_;
     DriveInfoPopup* driveInfo_;
     std::unique_ptr<NetReconnect> netReconnect_;
+    BackupProgressRelay* progress_ = nullptr;
     std::unique_ptr<BackupEngine> engine_;
+    std::unique_ptr<BackupRunner> runner_;
     std::unique_ptr<SecretStore> secrets_;
     OffsiteStep* offsite_ = nullptr;
     OffsiteSettings* offsiteWindow_ = nullptr;

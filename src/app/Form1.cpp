@@ -64,12 +64,11 @@ void ClickablePanel::mouseReleaseEvent(QMouseEvent* event) {
     Q_EMIT clicked();
 }
 
-Form1::Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsFile,
-             QWidget* parent)
+Form1::Form1(Platform& platform, Prompts& prompts, BackupSetup& setup, QWidget* parent)
     : QWidget(parent)
     , platform_(platform)
     , prompts_(prompts)
-    , settingsFile_(settingsFile) {
+    , setup_(setup) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tillora Auto Backup - keeps your store data safe"));
     // The installed icon where the desktop's theme has it; the style's drive otherwise.
@@ -106,6 +105,42 @@ Form1::Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsF
         if (!Drive2->currentData().isValid())
             Q_EMIT destinationDriveChanged(Drive2->currentText());
     });
+    connect(CancelButton, &QPushButton::clicked, this, &Form1::cancelRequested);
+    bindToSetup();
+}
+
+// Every change of a control goes into the model at once, as the owner makes it, so a
+// run reads it from its next step on; the model's changes from elsewhere (the file read,
+// a run's date) show in the controls.
+void Form1::bindToSetup() {
+    connect(Combo1[0], &QComboBox::currentTextChanged, this, &Form1::pushToSetup);
+    connect(Combo1[0], &QComboBox::editTextChanged, this, &Form1::pushToSetup);
+    for (QComboBox* selector : {Drive1, Drive2})
+        connect(selector, &QComboBox::currentIndexChanged, this, &Form1::pushToSetup);
+    for (int row = 0; row < BackupSettings::FolderCount; ++row)
+        connect(Text1[row], &QLineEdit::textChanged, this, &Form1::pushToSetup);
+    for (QCheckBox* box : SSCheck1)
+        connect(box, &QCheckBox::toggled, this, &Form1::pushToSetup);
+    connect(Text2, &QLineEdit::textChanged, this, &Form1::pushToSetup);
+    connect(CatchUpBox, &QCheckBox::clicked, &setup_, &BackupSetup::setCatchUpMissedRun);
+    connect(&setup_, &BackupSetup::changed, this, &Form1::showSetup);
+    showSetup();
+}
+
+void Form1::pushToSetup() {
+    if (!showingSetup_)
+        setup_.setSettings(settings());
+}
+
+void Form1::showSetup() {
+    const BackupSetupSnapshot now = setup_.snapshot();
+    CatchUpBox->setChecked(now.catchUpMissedRun);
+    if (settings() == now.settings)
+        return;
+    showingSetup_ = true;
+    applySettings(now.settings);
+    showingSetup_ = false;
+    ShowBackupStatus();
 }
 
 Form1::~Form1() = default;
@@ -281,6 +316,10 @@ void Form1::buildOverlay() {
     File1->setVisible(false);
     SSPanel4 = panelLabel(QStringLiteral("-Backing UP Files -"), SSPanel2);
     SSPanel4->setObjectName(QStringLiteral("SSPanel4"));
+    CancelButton = new QPushButton(QStringLiteral("Cancel"), SSPanel2);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    CancelButton->setToolTip(QStringLiteral("Stops the backup after the file being copied; "
+                                            "the last backup date stays as it was"));
     layout->addWidget(title, 0, 0, 1, 2);
     layout->addWidget(wait, 1, 0, 1, 2);
     layout->addWidget(new QLabel(QStringLiteral("From"), SSPanel2), 2, 0);
@@ -289,7 +328,8 @@ void Form1::buildOverlay() {
     layout->addWidget(Label4, 3, 1);
     layout->addWidget(ProgressBar1, 4, 0, 1, 2);
     layout->addWidget(SSPanel4, 5, 0, 1, 2);
-    layout->addWidget(File1, 6, 0, 1, 2);
+    layout->addWidget(CancelButton, 6, 0, 1, 2, Qt::AlignHCenter);
+    layout->addWidget(File1, 7, 0, 1, 2);
     layout->setColumnStretch(1, 1);
     resize_->place(SSPanel2, {20, OverlayRestingTop, 660, 260});
     SSPanel2->setVisible(false);
@@ -359,17 +399,11 @@ void Form1::applySettings(const BackupSettings& s) {
 }
 
 void Form1::LoadBackupSettings() {
-    applySettings(settingsFile_.load(settings()));
+    setup_.load();
 }
 
 bool Form1::SaveBackupSettings() {
-    return settingsFile_.save(settings());
-}
-
-bool Form1::saveBackupSettings() {
-    return settingsFile_.save(settings(), [this](const QString& title, const QString& text) {
-        announceFailure(title, text);
-    });
+    return setup_.save();
 }
 
 void Form1::ShowBackupStatus() {
@@ -399,7 +433,6 @@ void Form1::showMainWindow() {
         show();
     raise();
     activateWindow();
-    QApplication::processEvents();
 }
 
 void Form1::hideToResident() {
@@ -517,7 +550,6 @@ void Form1::Terminate() {
     terminated_ = true;
     if (trayIcon_)
         trayIcon_->remove();
-    QApplication::processEvents();
     SaveBackupSettings();
 }
 
@@ -548,30 +580,6 @@ void Form1::closeEvent(QCloseEvent* event) {
     done();
 }
 
-QString Form1::sourceDriveText() const {
-    return Drive1->currentText();
-}
-
-QString Form1::destinationDriveText() const {
-    return Drive2->currentText();
-}
-
-QString Form1::folderName(int row) const {
-    return row >= 0 && row < 6 ? Text1[row]->text() : QString();
-}
-
-bool Form1::folderEnabled(int row) const {
-    return row >= 0 && row < 6 && SSCheck1[row]->isChecked();
-}
-
-QString Form1::lastBackupText() const {
-    return Text2->text();
-}
-
-void Form1::setLastBackupText(const QString& text) {
-    Text2->setText(text);
-}
-
 void Form1::showBusy(bool busy) {
     // A new run starts with its own folders, not the last run's.
     if (busy) {
@@ -580,20 +588,20 @@ void Form1::showBusy(bool busy) {
     }
     resize_->moveTop(SSPanel2, busy ? OverlayBusyTop : OverlayRestingTop);
     SSPanel2->setVisible(busy);
-    if (busy)
+    CancelButton->setEnabled(busy);
+    if (busy) {
         SSPanel2->raise();
+        ProgressBar1->setValue(0);
+    }
     // Red while files are being copied, the plain panel text when idle.
     QPalette palette = SSPanel4->palette();
     palette.setColor(QPalette::WindowText, toQColor(busy ? colour::Red : colour::ButtonText));
     SSPanel4->setPalette(palette);
-    SSPanel2->repaint();
 }
 
 void Form1::showStep(const QString& source, const QString& destination) {
     Label3->setText(source);
     Label4->setText(destination);
-    Label3->repaint();
-    Label4->repaint();
 }
 
 void Form1::setProgressMaximum(int maximum) {

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "BackupControls.h"
-#include "BackupSettingsFile.h"
+#include "BackupSetup.h"
 #include "Colors.h"
 #include "Platform.h"
 #include "Prompts.h"
@@ -43,16 +42,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
-// The main window: the live backup settings, the status panels, the buttons that open the
-// other windows and the busy overlay of a backup run. It reads and writes its settings
-// file through BackupSettingsFile; the composition root wires the buttons whose actions
-// belong to other windows.
-class Form1 : public QWidget, public BackupControls, public BackupProgressView {
+// The main window: a view of the backup settings (BackupSetup: what the owner changes goes
+// there, what changes there shows here), the status panels, the buttons that open the
+// other windows and the busy overlay of a backup run. The composition root wires the
+// buttons whose actions belong to other windows.
+class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    Form1(Platform& platform, Prompts& prompts, BackupSettingsFile& settingsFile,
-          QWidget* parent = nullptr);
+    Form1(Platform& platform, Prompts& prompts, BackupSetup& setup, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Routines of the window.
@@ -64,7 +62,7 @@ public:
     // The terminate handler: icon removed, events processed, settings saved. Runs once.
     void Terminate();
 
-    // The settings as the controls hold them, and back.
+    // The settings as the controls hold them, and the controls set to show `settings`.
     BackupSettings settings() const;
     void applySettings(const BackupSettings& settings);
 
@@ -98,22 +96,13 @@ public:
     bool notificationAreaAvailable() const { return notificationArea_; }
     void setNotificationAreaAvailable(bool available) { notificationArea_ = available; }
 
-    // BackupControls
-    QString sourceDriveText() const override;
-    QString destinationDriveText() const override;
-    QString folderName(int row) const override;
-    bool folderEnabled(int row) const override;
-    QString lastBackupText() const override;
-    void setLastBackupText(const QString& text) override;
-    // The engine's save: a failure is told without blocking, as a run may be at night.
-    bool saveBackupSettings() override;
-
-    // BackupProgressView
-    void showBusy(bool busy) override;
-    void showStep(const QString& source, const QString& destination) override;
-    void setProgressMaximum(int maximum) override;
-    void setProgressValue(int value) override;
-    void announceFailure(const QString& title, const QString& text) override;
+    // A run's progress (BackupProgressView, reached through BackupProgressRelay).
+    void showBusy(bool busy);
+    void showStep(const QString& source, const QString& destination);
+    void setProgressMaximum(int maximum);
+    void setProgressValue(int value);
+    // A failure told without blocking, as a run may be at night.
+    void announceFailure(const QString& title, const QString& text);
 
     // Controls, by their design names.
     std::array<QComboBox*, 2> Combo1;
@@ -149,6 +138,7 @@ public:
     QLabel* Label3; // from
     QLabel* Label4; // to
     QProgressBar* ProgressBar1;
+    QPushButton* CancelButton;
     QListWidget* File1;
     QLabel* SSPanel4;
 
@@ -159,6 +149,8 @@ Q_SIGNALS:
     void settled();
     // "End" did its work; the program must end now.
     void endRequested();
+    // "Cancel" on the busy overlay: the run is to stop.
+    void cancelRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -168,6 +160,9 @@ private:
     void buildOverlay();
     void buildRunControls();
     void fillDrives();
+    void bindToSetup();
+    void pushToSetup();
+    void showSetup();
     void selectDrive(QComboBox* selector, const QString& driveText);
     void refuseQuotedName(int row);
     void refuseUnsafeName(int row);
@@ -177,7 +172,8 @@ private:
 
     Platform& platform_;
     Prompts& prompts_;
-    BackupSettingsFile& settingsFile_;
+    BackupSetup& setup_;
+    bool showingSetup_ = false; // the controls are being set from the model
     ActiveResize* resize_ = nullptr;
     TrayIcon* trayIcon_ = nullptr;
     bool notificationArea_ = false;

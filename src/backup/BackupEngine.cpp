@@ -7,14 +7,14 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
-#include "Waiting.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QHash>
 #include <QTemporaryFile>
+#include <QThread>
 
-#include <atomic>
+#include <climits>
+#include <future>
 #include <memory>
 #include <thread>
 #include <unordered_set>
@@ -25,21 +25,39 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Events are handled at least this often while a large file is copied.
-constexpr qint64 EventIntervalMs = 10;
-
 // A flush still going after this long counts as failed (a drive that stopped answering).
 constexpr auto FlushWaitLimit = std::chrono::minutes(30);
 
-// Flushes one file system on a thread of its own while the event loop keeps running:
-// after a large first run onto a slow drive that can take a minute.
-bool flushWhileAlive(Platform& platform, const QString& windowsPath) {
-    auto state = std::make_shared<std::atomic<int>>(-1); // -1 running, 0 failed, 1 flushed
-    std::thread([state, &platform, windowsPath] {
-        state->store(platform.flushFileSystem(windowsPath) ? 1 : 0);
+// How often a wait for another thread looks whether the run was cancelled.
+constexpr auto CancelLook = std::chrono::milliseconds(50);
+
+// Waits for `answer` up to `limit`, giving up early when `cancelled` turns true.
+template <typename T>
+bool waitFor(const std::future<T>& answer, std::chrono::milliseconds limit,
+             const std::atomic<bool>& cancelled) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        const auto left = end - std::chrono::steady_clock::now();
+        if (left <= left.zero())
+            return answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        if (answer.wait_for(std::min<std::chrono::steady_clock::duration>(left, CancelLook)) ==
+            std::future_status::ready)
+            return true;
+        if (cancelled.load())
+            return false;
+    }
+}
+
+// Flushes one file system on a thread of its own, so a drive that stopped answering
+// costs the run its limit, not the program: after a large first run onto a slow drive
+// the flush can take a minute.
+bool flushWithLimit(Platform& platform, const QString& windowsPath) {
+    auto flushed = std::make_shared<std::promise<bool>>();
+    std::future<bool> answer = flushed->get_future();
+    std::thread([flushed, &platform, windowsPath] {
+        flushed->set_value(platform.flushFileSystem(windowsPath));
     }).detach();
-    waitUntil([&] { return state->load() >= 0; }, FlushWaitLimit, std::chrono::milliseconds(5));
-    return state->load() == 1;
+    return answer.wait_for(FlushWaitLimit) == std::future_status::ready && answer.get();
 }
 
 // The names already in one backup folder, so a file is replaced under the spelling it
@@ -85,91 +103,113 @@ QString windowsFilePath(const QString& folder, const fs::path& name) {
     return folder.endsWith(u'\\') ? folder + displayName(name) : folder + u'\\' + displayName(name);
 }
 
-class RunningFlag {
-public:
-    explicit RunningFlag(bool& flag)
-        : flag_(flag) {
-        flag_ = true;
-    }
-    ~RunningFlag() { flag_ = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& flag_;
-};
-
 } // namespace
 
-BackupEngine::BackupEngine(BackupControls& controls, BackupProgressView& view, Platform& platform,
-                           const Clock& clock, Prompts& prompts, ProgramValues& values,
-                           std::function<void()> reconnect)
-    : safeControls_(controls)
-    , controls_(safeControls_)
+BackupEngine::BackupEngine(BackupSetupAccess& setup, BackupProgressView& view, Platform& platform,
+                           const Clock& clock, Prompts& prompts, const ProgramValues& values,
+                           std::function<NetConnectResult()> reconnect)
+    : setup_(setup)
     , view_(view)
     , platform_(platform)
     , clock_(clock)
     , prompts_(prompts)
-    , values_(values)
-    , reconnect_(std::move(reconnect))
-    , paths_(safeControls_) {
-    sinceEvents_.start();
+    , liveValues_(values)
+    , reconnect_(std::move(reconnect)) {
+    QObject::connect(
+        &remaps_, &RemapRequests::requested, &remaps_, [this] { answerRemap(); },
+        Qt::QueuedConnection);
 }
 
 BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
+    if (auto ended = prepare(trigger))
+        return *ended;
+    return runPrepared();
+}
+
+BackupRunResult BackupEngine::refusal(Trigger trigger, Outcome outcome) const {
     BackupRunResult result;
     result.trigger = trigger;
+    result.outcome = outcome;
     result.started = clock_.now();
-    result.destinationRoot = paths_.destinationRoot();
-    // Events are processed throughout a run, so "Backup Now" or a second tick can arrive
-    // in the middle of one; two runs would copy over each other's files.
-    if (running_) {
-        result.outcome = Outcome::AlreadyRunning;
-        result.finished = result.started;
-        return result;
-    }
+    result.finished = result.started;
+    result.destinationRoot = BackupPaths(setup_.snapshot()).destinationRoot();
+    return result;
+}
+
+std::optional<BackupRunResult> BackupEngine::prepare(Trigger trigger) {
+    // Two runs would copy over each other's files.
+    if (running_)
+        return refusal(trigger, Outcome::AlreadyRunning);
+    takeSetup();
     // The once-a-day question is the operator's; a tick at night that finds the night's
     // backup done just does nothing, and nothing waits for a click.
-    if (trigger == Trigger::Scheduled && doneToday()) {
-        result.outcome = Outcome::AlreadyDoneToday;
-        result.finished = result.started;
-        return result;
-    }
-    const RunningFlag flag(running_);
+    if (trigger == Trigger::Scheduled && doneToday())
+        return refusal(trigger, Outcome::AlreadyDoneToday);
+    running_ = true;
+    cancelled_ = false;
+    trigger_ = trigger;
+    values_ = liveValues_;
 
     view_.showBusy(true);
-    processEventsNow();
+    if (confirmOnceADay(trigger) && confirmSameDrive(trigger))
+        return std::nullopt;
+    BackupRunResult declined = refusal(trigger, Outcome::Declined);
+    view_.showBusy(false);
+    running_ = false;
+    return declined;
+}
 
+BackupRunResult BackupEngine::runPrepared() {
+    BackupRunResult result = copyRun();
+    view_.showBusy(false);
+    result.finished = clock_.now();
+    running_ = false;
+    return result;
+}
+
+BackupRunResult BackupEngine::copyRun() {
+    BackupRunResult result;
+    result.trigger = trigger_;
+    result.started = clock_.now();
+    takeSetup();
+    result.destinationRoot = BackupPaths(setupNow_).destinationRoot();
     result.outcome = [&] {
-        if (!confirmOnceADay(trigger) || !confirmSameDrive(trigger))
-            return Outcome::Declined;
-        if (!driveConnected(controls_.sourceDriveText(), Outcome::SourceUnavailable, result))
+        if (!driveConnected(setupNow_.sourceDriveText(), Outcome::SourceUnavailable, result))
             return Outcome::SourceUnavailable;
-        if (controls_.folderEnabled(NetworkDriveRow) && !reconnectNetworkDrive())
-            return Outcome::NetworkFailed;
+        if (setupNow_.folderEnabled(NetworkDriveRow) && !reconnectNetworkDrive())
+            return isCancelled() ? Outcome::Cancelled : Outcome::NetworkFailed;
         // Checked after the re-mapping, which is what brings a network drive back.
-        if (!driveConnected(controls_.destinationDriveText(), Outcome::DestinationUnavailable,
+        takeSetup();
+        if (!driveConnected(setupNow_.destinationDriveText(), Outcome::DestinationUnavailable,
                             result))
             return Outcome::DestinationUnavailable;
         noteRefusedFolderNames(result);
-        if (!prepareDestinationRoot(paths_.destinationRoot()))
+        const QString root = BackupPaths(setupNow_).destinationRoot();
+        if (!prepareDestinationRoot(root))
             return Outcome::DestinationUnavailable;
-        beginCopying(paths_.destinationRoot());
+        beginCopying(root);
         copyDirectorySet(result);
+        // A cancelled run leaves every file whole and the last date as it was.
+        if (isCancelled())
+            return Outcome::Cancelled;
         pruneVersions(result);
         if (!flushDestination(result))
             return Outcome::DestinationUnavailable;
         recordLastDate();
         return result.problems.isEmpty() ? Outcome::Completed : Outcome::CompletedWithProblems;
     }();
-
-    view_.showBusy(false);
-    result.finished = clock_.now();
     return result;
 }
 
+// The settings are copied afresh at every step, so a change made during a run applies
+// from the next step on.
+void BackupEngine::takeSetup() {
+    setupAsRead_ = setup_.snapshot();
+    setupNow_ = withUnsafeFoldersOff(setupAsRead_);
+}
+
 bool BackupEngine::doneToday() const {
-    const QString last = controls_.lastBackupText();
+    const QString last = setupNow_.lastBackupText();
     if (last == QLatin1String("Never"))
         return false;
     const auto date = parseShortDate(last);
@@ -190,8 +230,8 @@ bool BackupEngine::confirmOnceADay(Trigger trigger) {
 bool BackupEngine::confirmSameDrive(Trigger trigger) {
     if (trigger != Trigger::BackupNow)
         return true;
-    const QString source = driveOfSelector(controls_.sourceDriveText());
-    const QString destination = driveOfSelector(controls_.destinationDriveText());
+    const QString source = driveOfSelector(setupNow_.sourceDriveText());
+    const QString destination = driveOfSelector(setupNow_.destinationDriveText());
     if (source.compare(destination, Qt::CaseInsensitive) != 0)
         return true;
     const PromptAnswer answer = prompts_.ask(
@@ -202,17 +242,31 @@ bool BackupEngine::confirmSameDrive(Trigger trigger) {
     return answer == PromptAnswer::Yes;
 }
 
+// The re-mapping shows a window, so it runs on the engine's own thread; a run on another
+// waits for it up to its limit. A re-mapping that never reports is as good as a failed one.
 bool BackupEngine::reconnectNetworkDrive() {
-    values_.NetConnectStatus.clear();
-    if (reconnect_)
-        reconnect_();
-    else
-        values_.NetConnectStatus = QStringLiteral("FAIL");
-    waitUntil([&] { return !values_.NetConnectStatus.isEmpty(); }, networkWaitLimit_);
-    // A re-mapping that never reports is as good as a failed one.
-    if (values_.NetConnectStatus.isEmpty())
-        values_.NetConnectStatus = QStringLiteral("FAIL");
-    return values_.NetConnectStatus != QLatin1String("FAIL");
+    if (!reconnect_)
+        return false;
+    if (QThread::currentThread() == remaps_.thread())
+        return reconnect_().connected;
+    auto reported = std::make_shared<std::promise<NetConnectResult>>();
+    std::future<NetConnectResult> answer = reported->get_future();
+    {
+        const std::lock_guard lock(remapLock_);
+        pendingRemap_ = reported;
+    }
+    Q_EMIT remaps_.requested();
+    return waitFor(answer, networkWaitLimit_, cancelled_) && answer.get().connected;
+}
+
+void BackupEngine::answerRemap() {
+    std::shared_ptr<std::promise<NetConnectResult>> reported;
+    {
+        const std::lock_guard lock(remapLock_);
+        reported = std::move(pendingRemap_);
+    }
+    if (reported)
+        reported->set_value(reconnect_());
 }
 
 bool BackupEngine::driveConnected(const QString& selectorText, RunOutcome failure,
@@ -231,17 +285,17 @@ bool BackupEngine::driveConnected(const QString& selectorText, RunOutcome failur
             : QStringLiteral("The backup was not done: the backup drive %1 is not connected, so "
                              "%2 cannot be written. Please reconnect it; the backup will be tried "
                              "again at the next start time.")
-                  .arg(drive, paths_.destinationRoot());
+                  .arg(drive, BackupPaths(setupNow_).destinationRoot());
     result.reason = text;
     view_.announceFailure(QStringLiteral("Backup Failed"), text);
     return false;
 }
 
 void BackupEngine::noteRefusedFolderNames(BackupRunResult& result) const {
-    for (const int row : safeControls_.refusedRows()) {
+    for (const int row : refusedFolderRows(setupAsRead_)) {
         result.notes.append(QStringLiteral("The folder name \"%1\" of row %2 leads out of the "
                                            "backup folder; that folder was not backed up.")
-                                .arg(controls_.folderName(row))
+                                .arg(setupAsRead_.folderName(row))
                                 .arg(row + 1));
     }
 }
@@ -283,13 +337,16 @@ void BackupEngine::beginCopying(const QString& root) {
 }
 
 void BackupEngine::copyDirectorySet(BackupRunResult& result) {
-    for (int row = FirstProductRow; row <= LastProductRow; ++row) {
-        if (!controls_.folderEnabled(row))
+    for (int row = FirstProductRow; row <= LastProductRow && !isCancelled(); ++row) {
+        takeSetup();
+        if (!setupNow_.folderEnabled(row))
             continue;
         for (const BackupStep& step : BackupDirectorySet()) {
-            if (step.row != row)
+            if (step.row != row || isCancelled())
                 continue;
-            const QString source = paths_.sourceFolder(step);
+            takeSetup();
+            const BackupPaths paths(setupNow_);
+            const QString source = paths.sourceFolder(step);
             // A step folder that is missing is normal (many stores lack some); a ticked
             // product whose own folder is missing is worth a word.
             if (*step.sourceSuffix == '\0' &&
@@ -300,11 +357,14 @@ void BackupEngine::copyDirectorySet(BackupRunResult& result) {
                                    "nothing to copy from it")
                         .arg(source));
             }
-            copyStep(source, paths_.destinationFolder(step), result);
+            copyStep(source, paths.destinationFolder(step), result);
         }
         // The card-payment history has always travelled with the gift-card row.
-        if (row == LastProductRow)
-            copyStep(paydexHistorySource(), paths_.paydexHistoryDestination(), result);
+        if (row == LastProductRow && !isCancelled()) {
+            takeSetup();
+            copyStep(paydexHistorySource(), BackupPaths(setupNow_).paydexHistoryDestination(),
+                     result);
+        }
     }
 }
 
@@ -353,31 +413,50 @@ void BackupEngine::CopyFolderFiles(const QString& source, const QString& destina
     const std::vector<fs::path>& files = listing.files;
     const BackupNames present = backupNames(destinationFolder);
 
-    const auto count = qsizetype(files.size());
-    if (count - 1 >= 1)
-        view_.setProgressMaximum(int(count - 1));
+    const OpenFolder sourceFiles(sourceFolder);
+    const OpenFolder backupFiles(destinationFolder);
+    std::vector<FileFacts> facts;
+    facts.reserve(files.size());
+    qint64 stepBytes = 0;
+    for (const fs::path& name : files) {
+        facts.push_back(sourceFiles.factsOf(name, true));
+        if (facts.back().isFile())
+            stepBytes += facts.back().size;
+    }
+    // The bar counts the step's bytes, in units that fit its int range.
+    stepUnit_ = stepBytes / INT_MAX + 1;
+    stepDone_ = 0;
+    shownValue_ = -1;
+    if (!files.empty())
+        view_.setProgressMaximum(int(std::max<qint64>(1, stepBytes / stepUnit_)));
 
     StepVersions versions{
         platform_,
         run_.options.keepVersionsDays > 0 ? versionFolderFor(destination, run_.day) : QString(),
         std::nullopt};
-    ChunkedFileCopy copier(&platform_, [this] { keepWindowAlive(); });
+    ChunkedFileCopy copier(&platform_, [this](qint64 written) {
+        showProgress(stepDone_ + written);
+        return !isCancelled();
+    });
     copier.setObserver(copyObserver_);
-    const OpenFolder sourceFiles(sourceFolder);
-    const OpenFolder backupFiles(destinationFolder);
-    for (qsizetype i = 0; i < count; ++i) {
-        const fs::path& name = files[std::size_t(i)];
+    for (std::size_t i = 0; i < files.size() && !isCancelled(); ++i) {
+        const fs::path& name = files[i];
         const fs::path backupName = present.spellingOf(name);
-        const bool wrote = copyOneFile(
-            copier, source, name, {sourceFolder / name, sourceFiles.factsOf(name, true)},
-            {destinationFolder / backupName, backupFiles.factsOf(backupName, false)}, versions,
-            result);
-        view_.setProgressValue(int(i));
-        if (wrote)
-            processEventsNow();
-        else
-            keepWindowAlive();
+        copyOneFile(copier, source, name, {sourceFolder / name, facts[i]},
+                    {destinationFolder / backupName, backupFiles.factsOf(backupName, false)},
+                    versions, result);
+        if (facts[i].isFile())
+            stepDone_ += facts[i].size;
+        showProgress(stepDone_);
     }
+}
+
+void BackupEngine::showProgress(qint64 done) {
+    const int value = int(done / stepUnit_);
+    if (value == shownValue_)
+        return;
+    shownValue_ = value;
+    view_.setProgressValue(value);
 }
 
 // Copies one file unless its backup copy is already the same; false when nothing was
@@ -402,6 +481,8 @@ bool BackupEngine::copyOneFile(ChunkedFileCopy& copier, const QString& sourceFol
     const CopyResult copied =
         copier.copy(source.path, sourceFacts, target.path, targetFacts, keepAt);
     const QString path = windowsFilePath(sourceFolder, name);
+    if (copied.stopped)
+        return false; // cancelled: the backup copy is as it was, and no problem of the run
     if (!copied) {
         result.problems.append({path, copied.reason});
         return false;
@@ -455,7 +536,7 @@ void BackupEngine::pruneVersions(BackupRunResult& result) {
 bool BackupEngine::flushDestination(BackupRunResult& result) {
     for (const QString& drive : std::as_const(run_.drives)) {
         const QString root = drive + QStringLiteral("\\TLRAbackup\\");
-        if (flushWhileAlive(platform_, root))
+        if (flushWithLimit(platform_, root))
             continue;
         result.reason = QStringLiteral("the backup drive %1 reported an error while the copied "
                                        "files were written to it")
@@ -471,18 +552,7 @@ bool BackupEngine::flushDestination(BackupRunResult& result) {
 }
 
 void BackupEngine::recordLastDate() {
-    controls_.setLastBackupText(shortDate(clock_.now().date()));
-    controls_.saveBackupSettings();
-}
-
-void BackupEngine::keepWindowAlive() {
-    if (sinceEvents_.elapsed() >= EventIntervalMs)
-        processEventsNow();
-}
-
-void BackupEngine::processEventsNow() {
-    QCoreApplication::processEvents();
-    sinceEvents_.restart();
+    setup_.recordLastDate(shortDate(clock_.now().date()));
 }
 
 } // namespace tillora

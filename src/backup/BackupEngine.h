@@ -1,19 +1,26 @@
 #pragma once
 
-#include "BackupControls.h"
 #include "BackupOptions.h"
+#include "BackupProgressView.h"
 #include "BackupRunResult.h"
 #include "ChunkedFileCopy.h"
 #include "DirectorySet.h"
+#include "NetReconnect.h"
+#include "ProgramValues.h"
 
 #include <QDate>
 #include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
 #include <optional>
 
 namespace tillora {
@@ -21,24 +28,48 @@ namespace tillora {
 class Clock;
 class Platform;
 class Prompts;
-struct ProgramValues;
 
-// One backup run of the main window: the overlay, the once-a-day question, the network
-// wait, the directory set copied file by file (files unchanged since the last run are
-// skipped; a replaced backup file is kept in the dated versions folder), the data
-// flushed to the disk, and only then the last date recorded and saved.
+// Where a run on another thread asks for the network re-mapping, which shows a window and
+// so runs on the engine's own thread.
+class RemapRequests : public QObject {
+    Q_OBJECT
+Q_SIGNALS:
+    void requested();
+};
+
+// One backup run: the overlay, the once-a-day question, the network wait, the directory
+// set copied file by file (files unchanged since the last run are skipped; a replaced
+// backup file is kept in the dated versions folder), the data flushed to the disk, and
+// only then the last date recorded and saved.
+//
+// A run has two halves: prepare() on the window's thread (the refusals, the operator's
+// questions, a copy of the program values) and runPrepared(), which may run on a thread
+// of its own: from there it reads the settings only as copies, reports through the view,
+// and asks the window's thread for the network re-mapping.
 class BackupEngine {
 public:
     using Trigger = RunTrigger;
     using Outcome = RunOutcome;
 
-    // `reconnect` re-maps the network destination and sets NetConnectStatus.
-    BackupEngine(BackupControls& controls, BackupProgressView& view, Platform& platform,
-                 const Clock& clock, Prompts& prompts, ProgramValues& values,
-                 std::function<void()> reconnect);
+    // `reconnect` re-maps the network destination; it is called on the thread that made
+    // the engine.
+    BackupEngine(BackupSetupAccess& setup, BackupProgressView& view, Platform& platform,
+                 const Clock& clock, Prompts& prompts, const ProgramValues& values,
+                 std::function<NetConnectResult()> reconnect);
 
+    // Both halves on the calling thread.
     BackupRunResult RunBackup(Trigger trigger = Trigger::Scheduled);
+    // The result when the run ends before copying (refused or declined); nothing when
+    // runPrepared() is to follow.
+    std::optional<BackupRunResult> prepare(Trigger trigger);
+    BackupRunResult runPrepared();
+    // A refusal without a run, as for a second start while one runs.
+    BackupRunResult refusal(Trigger trigger, Outcome outcome) const;
+
     bool running() const { return running_; }
+    // Stops the run between two files or two chunks of a file; the file being written is
+    // left as it was before. Safe from any thread.
+    void cancel() { cancelled_ = true; }
 
     // How long a run waits for the re-mapping to report before counting it as failed.
     void setNetworkWaitLimit(std::chrono::milliseconds limit) { networkWaitLimit_ = limit; }
@@ -65,7 +96,11 @@ private:
     bool doneToday() const;
     bool confirmOnceADay(Trigger trigger);
     bool confirmSameDrive(Trigger trigger);
+    BackupRunResult copyRun();
     bool reconnectNetworkDrive();
+    void takeSetup();
+    void answerRemap();
+    bool isCancelled() const { return cancelled_.load(std::memory_order_relaxed); }
     bool driveConnected(const QString& selectorText, RunOutcome failure, BackupRunResult& result);
     void noteRefusedFolderNames(BackupRunResult& result) const;
     bool prepareDestinationRoot(const QString& root);
@@ -86,21 +121,31 @@ private:
     void pruneVersions(BackupRunResult& result);
     bool flushDestination(BackupRunResult& result);
     void recordLastDate();
-    void keepWindowAlive();
-    void processEventsNow();
+    void showProgress(qint64 done);
 
-    SafeFolderControls safeControls_; // what the run reads: unsafe folder names switched off
-    BackupControls& controls_;
+    BackupSetupAccess& setup_;
     BackupProgressView& view_;
     Platform& platform_;
     const Clock& clock_;
     Prompts& prompts_;
-    ProgramValues& values_;
-    std::function<void()> reconnect_;
-    BackupPaths paths_;
+    const ProgramValues& liveValues_;
+    std::function<NetConnectResult()> reconnect_;
+    RemapRequests remaps_; // on the engine's own thread
+    std::mutex remapLock_;
+    std::shared_ptr<std::promise<NetConnectResult>> pendingRemap_;
     std::chrono::milliseconds networkWaitLimit_{std::chrono::minutes(2)};
-    bool running_ = false;
-    QElapsedTimer sinceEvents_;
+    std::atomic<bool> running_{false};
+    std::atomic<bool> cancelled_{false};
+    Trigger trigger_ = Trigger::Scheduled;
+    ProgramValues values_; // copied when the run is prepared
+    // The settings as the current step follows them (unsafe folder names switched off),
+    // and as they were read, for the notes about refused names.
+    BackupSetupSnapshot setupNow_;
+    BackupSetupSnapshot setupAsRead_;
+    // The bar of the current step: its bytes and the unit that fits them in an int.
+    qint64 stepUnit_ = 1;
+    qint64 stepDone_ = 0;
+    int shownValue_ = -1;
     RunState run_;
     std::function<void(CopyStage)> copyObserver_;
 };

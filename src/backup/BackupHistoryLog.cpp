@@ -21,7 +21,7 @@ constexpr std::array<std::pair<RunTrigger, const char*>, 3> TriggerTokens = {{
     {RunTrigger::CatchUp, "catch-up"},
 }};
 
-constexpr std::array<std::pair<RunOutcome, const char*>, 8> OutcomeTokens = {{
+constexpr std::array<std::pair<RunOutcome, const char*>, 9> OutcomeTokens = {{
     {RunOutcome::Completed, "completed"},
     {RunOutcome::CompletedWithProblems, "completed-with-problems"},
     {RunOutcome::Declined, "declined"},
@@ -30,6 +30,7 @@ constexpr std::array<std::pair<RunOutcome, const char*>, 8> OutcomeTokens = {{
     {RunOutcome::SourceUnavailable, "source-unavailable"},
     {RunOutcome::AlreadyRunning, "already-running"},
     {RunOutcome::AlreadyDoneToday, "already-done-today"},
+    {RunOutcome::Cancelled, "cancelled"},
 }};
 
 constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 3> OffsiteTokens = {{

@@ -22,6 +22,7 @@ enum class RunOutcome {
     SourceUnavailable,      // the source drive is not there
     AlreadyRunning,         // refused: another run is in progress; not a run
     AlreadyDoneToday,       // a scheduled tick found today's backup done; not a run
+    Cancelled,              // the operator stopped it; the files copied so far are whole
 };
 
 // A file that exists in the source and could not be copied, and why.

@@ -55,7 +55,7 @@ Temporary createTemporary(const fs::path& folder) {
 
 } // namespace
 
-ChunkedFileCopy::ChunkedFileCopy(Platform* platform, std::function<void()> betweenChunks,
+ChunkedFileCopy::ChunkedFileCopy(Platform* platform, std::function<bool(qint64)> betweenChunks,
                                  qsizetype chunkBytes)
     : platform_(platform)
     , betweenChunks_(std::move(betweenChunks))
@@ -170,8 +170,11 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
         startWriteBack(out.handle(), written, got);
         written += got;
         notify(CopyStage::ChunkWritten);
-        if (betweenChunks_)
-            betweenChunks_();
+        if (betweenChunks_ && !betweenChunks_(written)) {
+            CopyResult stopped = abandon(QStringLiteral("stopped"));
+            stopped.stopped = true;
+            return stopped;
+        }
     }
     in.close();
     setPermissions(temporary.fd, wantedPermissions(sourceFacts));

@@ -18,6 +18,7 @@ struct CopyResult {
     QString reason;               // empty on success
     qint64 bytes = 0;             // bytes written
     bool earlierCopyKept = false; // the earlier backup file went to the versions folder
+    bool stopped = false;         // `betweenChunks` asked to stop; the target is untouched
     // Set when the earlier copy should have been kept and could not be (the new copy is
     // in place all the same): why.
     QString versionProblem;
@@ -38,7 +39,8 @@ enum class CopyStage {
 // takes the target's name only once every byte is written. The copy keeps the source's
 // modification time and, where the file system has them, its permissions (the owner may
 // always write it, so the next run can replace it). `betweenChunks` runs after every
-// chunk so the caller can keep its window alive during a large file. Memory use is one
+// chunk with the bytes written so far, so the caller can show progress through a large
+// file; when it returns false the copy stops and its temporary file goes. Memory use is one
 // chunk, whatever the file size; on Linux the system copies each chunk itself where it
 // can (copy_file_range), as `cp` does, and starts writing it to the disk at once.
 class ChunkedFileCopy {
@@ -49,7 +51,8 @@ public:
 
     // `platform`, when given, flushes each new copy before its rename where the system
     // flushes file by file (Platform::flushFile).
-    explicit ChunkedFileCopy(Platform* platform = nullptr, std::function<void()> betweenChunks = {},
+    explicit ChunkedFileCopy(Platform* platform = nullptr,
+                             std::function<bool(qint64 written)> betweenChunks = {},
                              qsizetype chunkBytes = DefaultChunkBytes);
 
     void setObserver(std::function<void(CopyStage)> observer) { observer_ = std::move(observer); }
@@ -91,7 +94,7 @@ private:
     }
 
     Platform* platform_;
-    std::function<void()> betweenChunks_;
+    std::function<bool(qint64)> betweenChunks_;
     std::function<void(CopyStage)> observer_;
     std::vector<char> buffer_;
     bool inSystem_ = false; // this file's chunks are copied by the system (copyInSystem)

@@ -83,34 +83,36 @@ bool isSafeFolderName(const QString& name) {
     });
 }
 
-bool SafeFolderControls::folderEnabled(int row) const {
-    if (!controls_.folderEnabled(row))
-        return false;
-    return row == NetworkDriveRow || isSafeFolderName(controls_.folderName(row));
+BackupSetupSnapshot withUnsafeFoldersOff(BackupSetupSnapshot setup) {
+    for (int row = 0; row < BackupSettings::FolderCount; ++row) {
+        if (!isSafeFolderName(setup.folderName(row)))
+            setup.settings.flags[std::size_t(row)] = 0;
+    }
+    return setup;
 }
 
-QList<int> SafeFolderControls::refusedRows() const {
+QList<int> refusedFolderRows(const BackupSetupSnapshot& setup) {
     QList<int> rows;
     for (int row = FirstProductRow; row <= PaydexRow; ++row) {
         // The card-payment history's folder is named by row 4 and copied with row 3.
         const int copiedWith = row == PaydexRow ? LastProductRow : row;
-        if (controls_.folderEnabled(copiedWith) && !isSafeFolderName(controls_.folderName(row)))
+        if (setup.folderEnabled(copiedWith) && !isSafeFolderName(setup.folderName(row)))
             rows.append(row);
     }
     return rows;
 }
 
 QString BackupPaths::folderName(int row) const {
-    const QString name = controls_.folderName(row);
+    const QString name = setup_.folderName(row);
     return isSafeFolderName(name) ? name : QString();
 }
 
 QString BackupPaths::destinationRoot() const {
-    return driveOfSelector(controls_.destinationDriveText()) + QStringLiteral("\\TLRAbackup\\");
+    return driveOfSelector(setup_.destinationDriveText()) + QStringLiteral("\\TLRAbackup\\");
 }
 
 QString BackupPaths::sourceFolder(const BackupStep& step) const {
-    return driveOfSelector(controls_.sourceDriveText()) + u'\\' + folderName(step.row) +
+    return driveOfSelector(setup_.sourceDriveText()) + u'\\' + folderName(step.row) +
            QLatin1String(step.sourceSuffix);
 }
 

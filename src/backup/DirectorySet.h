@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BackupControls.h"
+#include "BackupSetupSnapshot.h"
 
 #include <QList>
 #include <QString>
@@ -44,13 +44,12 @@ bool isDriveConnected(const Platform& platform, const QString& selectorText);
 // Windows folder name cannot hold. An empty name is allowed: it means the drive's top.
 bool isSafeFolderName(const QString& name);
 
-// The paths of one backup, formed from the live controls each time they are asked for,
-// so a change made during a run applies from the next step on. A folder name that is not
+// The paths of one backup, formed from a copy of the settings. A folder name that is not
 // safe is never followed: it counts as empty, so no path leads out of the backup tree.
 class BackupPaths {
 public:
-    explicit BackupPaths(const BackupControls& controls)
-        : controls_(controls) {}
+    explicit BackupPaths(BackupSetupSnapshot setup)
+        : setup_(std::move(setup)) {}
 
     QString destinationRoot() const; // "e:\TLRAbackup\"
     QString sourceFolder(const BackupStep& step) const;
@@ -60,30 +59,14 @@ public:
 private:
     QString folderName(int row) const;
 
-    const BackupControls& controls_;
+    BackupSetupSnapshot setup_;
 };
 
-// The live controls as a run follows them: a product row whose folder name is not safe
-// counts as switched off, so the run never copies from or into such a folder.
-class SafeFolderControls final : public BackupControls {
-public:
-    explicit SafeFolderControls(BackupControls& controls)
-        : controls_(controls) {}
-
-    // The enabled product rows whose names are refused, to tell the owner about.
-    QList<int> refusedRows() const;
-
-    QString sourceDriveText() const override { return controls_.sourceDriveText(); }
-    QString destinationDriveText() const override { return controls_.destinationDriveText(); }
-    QString folderName(int row) const override { return controls_.folderName(row); }
-    bool folderEnabled(int row) const override;
-    QString lastBackupText() const override { return controls_.lastBackupText(); }
-    void setLastBackupText(const QString& text) override { controls_.setLastBackupText(text); }
-    bool saveBackupSettings() override { return controls_.saveBackupSettings(); }
-
-private:
-    BackupControls& controls_;
-};
+// The enabled product rows whose folder names are not safe, to tell the owner about.
+QList<int> refusedFolderRows(const BackupSetupSnapshot& setup);
+// The settings as a run follows them: a product row whose folder name is not safe counts
+// as switched off, so the run never copies from or into such a folder.
+BackupSetupSnapshot withUnsafeFoldersOff(BackupSetupSnapshot setup);
 
 // True when the folder (a Windows-form path) exists and can be listed.
 bool DirExists(const Platform& platform, const QString& folder);

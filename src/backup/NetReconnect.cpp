@@ -1,20 +1,17 @@
 #include "NetReconnect.h"
 
-#include "BackupControls.h"
+#include "BackupSetupSnapshot.h"
 #include "Platform.h"
-#include "ProgramValues.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace tillora {
 
-NetReconnect::NetReconnect(const BackupControls& controls, Platform& platform,
-                           ProgramValues& values, OpenWindow openWindow)
-    : controls_(controls)
+NetReconnect::NetReconnect(const BackupSetupAccess& setup, Platform& platform,
+                           OpenWindow openWindow)
+    : setup_(setup)
     , platform_(platform)
-    , values_(values)
     , openWindow_(std::move(openWindow)) {
 }
 
@@ -29,9 +26,9 @@ QString NetReconnect::shareOf(const QString& driveSpec) {
     return share.trimmed();
 }
 
-void NetReconnect::run() {
+NetConnectResult NetReconnect::run() {
     std::unique_ptr<ConnectionWindow> window = openWindow_ ? openWindow_() : nullptr;
-    const QString spec = controls_.destinationDriveText();
+    const QString spec = setup_.snapshot().destinationDriveText();
     const QString letter = letterOf(spec);
     const QString share = shareOf(spec);
     if (window)
@@ -40,20 +37,17 @@ void NetReconnect::run() {
     // The command runs on its own; what it prints and how it ends are not read. Whether
     // the drive can be read afterwards is what counts.
     platform_.startDetached(platform_.remapCommand(letter, share));
-    QCoreApplication::processEvents();
 
     bool holdsFiles = false;
     if (!driveReadable(letter, &holdsFiles)) {
         // The window stays for its countdown so the operator can see what was tried.
-        values_.NetConnectStatus = QStringLiteral("FAIL");
-        return;
+        return {false, QStringLiteral("the network drive %1 cannot be read").arg(spec)};
     }
     if (holdsFiles && window)
         window->markReachable();
-    QCoreApplication::processEvents();
     if (window)
         window->unload();
-    values_.NetConnectStatus = QStringLiteral("SUCCESS");
+    return {true, {}};
 }
 
 bool NetReconnect::driveReadable(const QString& letter, bool* holdsFiles) const {

@@ -7,9 +7,14 @@
 
 namespace tillora {
 
-class BackupControls;
+class BackupSetupAccess;
 class Platform;
-struct ProgramValues;
+
+// What a re-mapping found: the drive can be read, or why not.
+struct NetConnectResult {
+    bool connected = false;
+    QString reason;
+};
 
 // The small window shown while a network drive is re-mapped (TLRAconnect). The window
 // may close itself by its countdown at any time; the handle then does nothing.
@@ -21,17 +26,15 @@ public:
     virtual void unload() = 0;                            // closes the window at once
 };
 
-// Re-creates the mapping of the destination drive to its share, then tells the waiting
-// backup whether the drive can be read, through NetConnectStatus. "Check Map" calls the
-// same routine.
+// Re-creates the mapping of the destination drive to its share, then tells whether the
+// drive can be read. "Check Map" calls the same routine.
 class NetReconnect {
 public:
     using OpenWindow = std::function<std::unique_ptr<ConnectionWindow>()>;
 
-    NetReconnect(const BackupControls& controls, Platform& platform, ProgramValues& values,
-                 OpenWindow openWindow);
+    NetReconnect(const BackupSetupAccess& setup, Platform& platform, OpenWindow openWindow);
 
-    void run();
+    NetConnectResult run();
 
     // "z: [\\server\share]" -> "z:" and "\\server\share".
     static QString letterOf(const QString& driveSpec);
@@ -40,9 +43,8 @@ public:
 private:
     bool driveReadable(const QString& letter, bool* holdsFiles) const;
 
-    const BackupControls& controls_;
+    const BackupSetupAccess& setup_;
     Platform& platform_;
-    ProgramValues& values_;
     OpenWindow openWindow_;
 };
 

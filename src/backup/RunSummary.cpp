@@ -29,6 +29,8 @@ QString outcomeInWords(RunOutcome outcome, qint64 filesNotCopied) {
         return QStringLiteral("a backup is already running");
     case RunOutcome::AlreadyDoneToday:
         return QStringLiteral("already done today");
+    case RunOutcome::Cancelled:
+        return QStringLiteral("cancelled");
     }
     return {};
 }
@@ -85,6 +87,7 @@ bool needsAttention(RunOutcome outcome) {
     case RunOutcome::Declined:
     case RunOutcome::AlreadyRunning:
     case RunOutcome::AlreadyDoneToday:
+    case RunOutcome::Cancelled:
         return false;
     }
     return false;

@@ -54,12 +54,12 @@ bool inside(const QString& path, const QString& folder) {
 
 } // namespace
 
-QStringList directorySetFiles(const BackupControls& controls, const Platform& platform) {
-    const BackupPaths paths(controls);
+QStringList directorySetFiles(const BackupSetupSnapshot& setup, const Platform& platform) {
+    const BackupPaths paths(setup);
     QStringList files;
     QSet<QString> seen;
     for (int row = FirstProductRow; row <= LastProductRow; ++row) {
-        if (!controls.folderEnabled(row))
+        if (!setup.folderEnabled(row))
             continue;
         for (const BackupStep& step : BackupDirectorySet()) {
             if (step.row == row)
@@ -81,16 +81,16 @@ QByteArray nulSeparated(const QStringList& nativePaths) {
     return bytes;
 }
 
-QStringList liveDataFolders(const BackupControls& controls, const Platform& platform,
+QStringList liveDataFolders(const BackupSetupSnapshot& setup, const Platform& platform,
                             const ProgramValues& values) {
     QStringList folders;
     for (const QString& folder : {values.DataDIR, values.RemoteDIR, values.ShiftraDIR})
         folders.append(platform.nativePath(folder));
-    const QString drive = driveOfSelector(controls.sourceDriveText());
+    const QString drive = driveOfSelector(setup.sourceDriveText());
     for (int row = FirstProductRow; row <= LastProductRow; ++row) {
         // An empty name would make the whole source drive "live".
-        if (!controls.folderName(row).trimmed().isEmpty())
-            folders.append(platform.nativePath(drive + u'\\' + controls.folderName(row)));
+        if (!setup.folderName(row).trimmed().isEmpty())
+            folders.append(platform.nativePath(drive + u'\\' + setup.folderName(row)));
     }
     folders.append(platform.nativePath(paydexHistorySource()));
     return folders;

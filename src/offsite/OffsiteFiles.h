@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BackupControls.h"
+#include "BackupSetupSnapshot.h"
 
 #include <QStringList>
 
@@ -14,7 +14,7 @@ struct ProgramValues;
 // Exactly the files the nightly local copy takes, as native paths: the regular files
 // lying directly in each folder of the directory set of the enabled rows, the
 // card-payment history with the gift-card row. Never a whole drive.
-QStringList directorySetFiles(const BackupControls& controls, const Platform& platform);
+QStringList directorySetFiles(const BackupSetupSnapshot& setup, const Platform& platform);
 
 // The paths as restic's --files-from-raw reads them: each ended by a NUL, so any
 // character a file name may hold (a line end included) passes unchanged.
@@ -22,7 +22,7 @@ QByteArray nulSeparated(const QStringList& nativePaths);
 
 // The store's live data folders (native paths): the data, server and time-clock
 // folders and every product folder of the directory set.
-QStringList liveDataFolders(const BackupControls& controls, const Platform& platform,
+QStringList liveDataFolders(const BackupSetupSnapshot& setup, const Platform& platform,
                             const ProgramValues& values);
 
 // Why a restore must not go into `nativeTarget`, or nothing when it may: it has to be a

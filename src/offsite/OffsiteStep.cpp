@@ -32,11 +32,11 @@ struct OffsiteStep::Job {
     QElapsedTimer elapsed;
 };
 
-OffsiteStep::OffsiteStep(const BackupControls& controls, const Platform& platform,
+OffsiteStep::OffsiteStep(const BackupSetupAccess& setup, const Platform& platform,
                          const Clock& clock, const ProgramValues& values,
                          const SecretStore& secrets, QObject* parent)
     : QObject(parent)
-    , controls_(controls)
+    , setup_(setup)
     , platform_(platform)
     , clock_(clock)
     , values_(values)
@@ -58,6 +58,7 @@ bool OffsiteStep::follows(const BackupRunResult& result) const {
     // A local copy that failed (a pulled USB drive) is all the more reason to make the
     // copy elsewhere; only a run that did nothing at all has none.
     return nightly && result.isRun() && result.outcome != RunOutcome::Declined &&
+           result.outcome != RunOutcome::Cancelled &&
            OffsiteOptions::load(platform_, values_).enabled;
 }
 
@@ -103,7 +104,7 @@ void OffsiteStep::startNext() {
         return fail(QStringLiteral("no repository is set in the Off-site copy window"));
     if (secrets.password.isEmpty())
         return fail(QStringLiteral("no repository password is set in the Off-site copy window"));
-    const QStringList files = directorySetFiles(controls_, platform_);
+    const QStringList files = directorySetFiles(setup_.snapshot(), platform_);
     if (files.isEmpty())
         return fail(QStringLiteral("there were no files to copy: no product folder is enabled, "
                                    "or the source drive is not there"));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BackupControls.h"
 #include "BackupRunResult.h"
+#include "BackupSetupSnapshot.h"
 #include "OffsiteOptions.h"
 #include "ResticJson.h"
 #include "ResticRunner.h"
@@ -30,7 +30,7 @@ class OffsiteStep : public QObject {
     Q_OBJECT
 
 public:
-    OffsiteStep(const BackupControls& controls, const Platform& platform, const Clock& clock,
+    OffsiteStep(const BackupSetupAccess& setup, const Platform& platform, const Clock& clock,
                 const ProgramValues& values, const SecretStore& secrets, QObject* parent = nullptr);
     ~OffsiteStep() override;
 
@@ -66,7 +66,7 @@ private:
     void fail(const QString& reason);
     void complete();
 
-    const BackupControls& controls_;
+    const BackupSetupAccess& setup_;
     const Platform& platform_;
     const Clock& clock_;
     const ProgramValues& values_;

@@ -72,6 +72,19 @@ struct Program {
         app->driveInfo().pauseDuration = std::chrono::milliseconds(50);
         app->start();
     }
+    // Starts a run (a click, a tick) and waits for its result: the copying goes on on a
+    // thread of its own.
+    void awaitRun(const std::function<void()>& begin) {
+        QSignalSpy results(app.get(), &BackupApplication::backupResult);
+        begin();
+        QVERIFY(!results.isEmpty() || results.wait(30000));
+    }
+    void backupNow() {
+        awaitRun([this] { form().SSCommand3->click(); });
+    }
+    void tick() {
+        awaitRun([this] { app->scheduler().SchedulerTick(); });
+    }
 };
 
 // The owner's texting settings, sending through the local test server.
@@ -141,14 +154,14 @@ private Q_SLOTS:
     void backupNowAndTheScheduledMinuteRunTheEngine() {
         Program p;
         p.start();
-        p.form().SSCommand3->click();
+        p.backupNow();
         QCOMPARE(p.drives.readFile('e', "TLRAbackup/Tillora/Sales/day.dat"), QByteArray("sales"));
         QCOMPARE(p.form().Text2->text(), QStringLiteral("12/7/2026"));
 
         // The next night at 3:00 the scheduler runs it again, without a question.
         p.drives.writeFile('c', "Tillora/Sales/day.dat", "more sales");
         p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 0, 20)));
-        p.app->scheduler().SchedulerTick();
+        p.tick();
         QCOMPARE(p.drives.readFile('e', "TLRAbackup/Tillora/Sales/day.dat"),
                  QByteArray("more sales"));
         QCOMPARE(p.form().Text2->text(), QStringLiteral("12/8/2026"));
@@ -175,12 +188,12 @@ private Q_SLOTS:
 
         QSignalSpy results(p.app.get(), &BackupApplication::backupResult);
         QSignalSpy copies(p.app.get(), &BackupApplication::offsiteResult);
-        p.form().SSCommand3->click();
+        p.backupNow();
         QCOMPARE(results.size(), 1);
         QVERIFY(!p.app->offsite().running());
 
         p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 0, 20)));
-        p.app->scheduler().SchedulerTick();
+        p.tick();
         QCOMPARE(results.size(), 2);
         QVERIFY(p.app->offsite().running()); // the tick has ended, the copy goes on
         QVERIFY(p.form().OffsiteProgress->isVisible());
@@ -238,10 +251,10 @@ private Q_SLOTS:
         p.start();
         // The backup ends 2 s into its minute; the next tick comes 55 s later, same minute.
         p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 0)));
-        p.app->scheduler().SchedulerTick();
+        p.tick();
         QCOMPARE(p.form().Text2->text(), QStringLiteral("12/8/2026"));
         p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 57)));
-        p.app->scheduler().SchedulerTick();
+        p.tick();
         QVERIFY(p.prompts.asked.isEmpty());
         QVERIFY(p.app->scheduler().timer().isActive());
 
@@ -255,7 +268,7 @@ private Q_SLOTS:
         Program p;
         p.start();
         p.app->values().DataDIR = QStringLiteral("q:\\Tillora\\");
-        p.form().SSCommand3->click();
+        p.backupNow();
         QVERIFY(p.prompts.asked.isEmpty());
         QCOMPARE(p.prompts.notified.size(), 1);
         QCOMPARE(p.prompts.notified[0].title, QStringLiteral("Settings not Saved"));
@@ -310,7 +323,7 @@ private Q_SLOTS:
         const QString log = p.drives.root('c') + "/Tillora/ini/BackupHistory.log";
         QVERIFY(QFile::remove(log) && QDir().mkdir(log));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("history was not written"));
-        p.form().SSCommand3->click();
+        p.backupNow();
         QCOMPARE(p.form().Text2->text(), QStringLiteral("12/9/2026"));
         QVERIFY(p.form().LastRunLabel->text().startsWith("7:30 am: "));
         QVERIFY(p.prompts.asked.isEmpty());

@@ -41,10 +41,9 @@ struct BackupStore {
     FakePrompts prompts;
     ProgramValues values;
     FakeBackupWindow window;
-    std::function<void()> reconnect;
+    std::function<NetConnectResult()> reconnect;
     BackupEngine engine{window, window, platform, clock, prompts, values, [this] {
-                            if (reconnect)
-                                reconnect();
+                            return reconnect ? reconnect() : NetConnectResult{};
                         }};
 };
 

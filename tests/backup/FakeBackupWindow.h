@@ -1,6 +1,7 @@
 #pragma once
 
-#include "BackupControls.h"
+#include "BackupProgressView.h"
+#include "BackupSetupSnapshot.h"
 
 #include <QList>
 #include <QPair>
@@ -11,18 +12,23 @@
 
 namespace tillora::test {
 
-// The main window's backup controls and overlay, as plain fields a test sets and reads.
-class FakeBackupWindow final : public BackupControls, public BackupProgressView {
+// The backup settings and the overlay, as plain fields a test sets and reads.
+class FakeBackupWindow final : public BackupSetupAccess, public BackupProgressView {
 public:
-    QString sourceDriveText() const override { return source; }
-    QString destinationDriveText() const override { return destination; }
-    QString folderName(int row) const override { return names.at(std::size_t(row)); }
-    bool folderEnabled(int row) const override { return enabled.at(std::size_t(row)); }
-    QString lastBackupText() const override { return lastDate; }
-    void setLastBackupText(const QString& text) override { lastDate = text; }
-    bool saveBackupSettings() override {
+    BackupSetupSnapshot snapshot() const override {
+        BackupSetupSnapshot now;
+        now.settings.sourceDrive = source;
+        now.settings.destinationDrive = destination;
+        for (std::size_t row = 0; row < now.settings.folderNames.size(); ++row)
+            now.settings.folderNames[row] = names.at(row);
+        for (std::size_t row = 0; row < enabled.size(); ++row)
+            now.settings.flags[row] = enabled[row] ? -1 : 0;
+        now.settings.lastDate = lastDate;
+        return now;
+    }
+    void recordLastDate(const QString& date) override {
+        lastDate = date;
         ++saves;
-        return true;
     }
 
     void showBusy(bool on) override { busyChanges.append(on); }

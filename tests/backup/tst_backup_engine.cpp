@@ -1,6 +1,9 @@
+#include "BackupHistoryLog.h"
+#include "BackupRunner.h"
 #include "BackupStore.h"
 #include "ChunkedFileCopy.h"
 #include "DatePictures.h"
+#include "RunSummary.h"
 
 #include <QFile>
 #include <QTimer>
@@ -86,6 +89,18 @@ QStringList expectedTree() {
 
 QString today(const BackupStore& store) {
     return shortDate(store.clock.now().date());
+}
+
+// Runs the engine on its own thread while this one's event loop turns; the result as it
+// arrives by signal.
+BackupRunResult runOnItsThread(BackupStore& store,
+                               BackupEngine::Trigger trigger = BackupEngine::Trigger::Scheduled) {
+    BackupRunner runner(store.engine);
+    QSignalSpy finished(&runner, &BackupRunner::finished);
+    runner.start(trigger);
+    if (finished.isEmpty() && !finished.wait(60000))
+        return {};
+    return finished.first().first().value<BackupRunResult>();
 }
 
 } // namespace
@@ -190,29 +205,31 @@ private slots:
     }
 
     void waitsForTheNetworkDrive_data() {
-        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("answerMs");
+        QTest::addColumn<bool>("connected");
         QTest::addColumn<Outcome>("outcome");
-        QTest::newRow("success") << "SUCCESS" << Outcome::Completed;
-        QTest::newRow("fail") << "FAIL" << Outcome::NetworkFailed;
-        QTest::newRow("never reports") << "" << Outcome::NetworkFailed;
+        QTest::newRow("success") << 20 << true << Outcome::Completed;
+        QTest::newRow("fail") << 20 << false << Outcome::NetworkFailed;
+        QTest::newRow("never reports in time") << 900 << true << Outcome::NetworkFailed;
     }
     void waitsForTheNetworkDrive() {
-        QFETCH(QString, status);
+        QFETCH(int, answerMs);
+        QFETCH(bool, connected);
         QFETCH(Outcome, outcome);
         BackupStore store;
         store.drives.writeFile('c', "Tillora/data/a.dat", "a");
         store.window.enabled[5] = true;
-        store.values.NetConnectStatus = "SUCCESS";
-        QString seenBefore = "unset";
+        bool onWindowThread = false;
+        // The re-mapping shows a window: it runs on the window's thread while the run waits.
         store.reconnect = [&] {
-            seenBefore = store.values.NetConnectStatus;
-            // The outcome arrives while the engine waits, as the window's routine gives it.
-            QTimer::singleShot(20, [&store, status] { store.values.NetConnectStatus = status; });
+            onWindowThread = QThread::currentThread() == qApp->thread();
+            QThread::msleep(answerMs);
+            return NetConnectResult{connected, {}};
         };
         store.engine.setNetworkWaitLimit(std::chrono::milliseconds(300));
 
-        QCOMPARE(store.engine.RunBackup().outcome, outcome);
-        QCOMPARE(seenBefore, QString());
+        QCOMPARE(runOnItsThread(store).outcome, outcome);
+        QVERIFY(onWindowThread);
         const bool copied = outcome == Outcome::Completed;
         QCOMPARE(store.drives.exists('e', "TLRAbackup"), copied);
         QCOMPARE(store.window.lastDate, copied ? today(store) : QStringLiteral("Never"));
@@ -379,36 +396,58 @@ private slots:
         // A timer that wants to run every 5 ms: it must never wait long for the copy.
         QElapsedTimer sinceTick;
         qint64 longest = 0;
-        int ticksDuringBigFile = 0;
-        bool inBigFile = false;
-        QElapsedTimer bigStep;
-        qint64 bigStepMs = 0;
+        int ticks = 0;
         QTimer ticker;
         ticker.setInterval(5);
         connect(&ticker, &QTimer::timeout, [&] {
             longest = std::max(longest, sinceTick.restart());
-            ticksDuringBigFile += inBigFile ? 1 : 0;
+            ++ticks;
         });
-        store.window.onStep = [&](const QString& from, const QString&) {
-            if (inBigFile)
-                bigStepMs = bigStep.elapsed();
-            inBigFile = from.endsWith(QLatin1String("\\Sales"));
-            if (inBigFile)
-                bigStep.start();
-        };
+        QElapsedTimer run;
+        run.start();
         sinceTick.start();
         ticker.start();
-        store.engine.RunBackup();
+        QCOMPARE(runOnItsThread(store).outcome, Outcome::Completed);
         ticker.stop();
 
         QVERIFY2(longest < 200, qPrintable(QString::number(longest)));
-        // However fast the disk, the timer kept its pace while the big file was copied.
-        QVERIFY2(
-            ticksDuringBigFile >= bigStepMs / 50,
-            qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticksDuringBigFile).arg(bigStepMs)));
-        // One file or none leaves the bar's range alone; five files give 0 to 4.
-        QCOMPARE(store.window.maxima, QList<int>({4}));
+        // However fast the disk, the timer kept its pace while the files were copied.
+        QVERIFY2(ticks >= run.elapsed() / 50,
+                 qPrintable(QStringLiteral("%1 ticks in %2 ms").arg(ticks).arg(run.elapsed())));
+        // The bar counts each step's bytes, and moves through the big file chunk by chunk.
+        QCOMPARE(store.window.maxima, QList<int>({1, 5, 64 << 20}));
+        QVERIFY(store.window.values.count() > 64 / 2);
+        QCOMPARE(store.window.values.last(), 64 << 20);
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/Sales/big.dat").size(), 64 << 20);
+    }
+
+    void cancelLeavesEveryFileWholeAndTheDateAsItWas() {
+        BackupStore store;
+        store.window.enabled = {true, false, false, false, false, false};
+        store.window.lastDate = "12/7/2026";
+        const QByteArray earlier(1000, 'e');
+        store.drives.writeFile('e', "TLRAbackup/Tillora/big.dat", earlier);
+        store.drives.writeFile('c', "Tillora/big.dat", QByteArray(4 << 20, 'n'));
+        store.drives.writeFile('c', "Tillora/data/later.dat", "later");
+        int chunks = 0;
+        store.engine.setCopyObserver([&](CopyStage stage) {
+            if (stage == CopyStage::ChunkWritten && ++chunks == 2)
+                store.engine.cancel();
+        });
+
+        const BackupRunResult result = runOnItsThread(store, BackupEngine::Trigger::BackupNow);
+        QCOMPARE(result.outcome, Outcome::Cancelled);
+        QVERIFY(result.problems.isEmpty());
+        QVERIFY(summarize(result).line.contains("cancelled"));
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/big.dat"), earlier);
+        QCOMPARE(store.tree('e'), QStringList({"Tillora/", "Tillora/big.dat"}));
+        QCOMPARE(store.window.lastDate, QStringLiteral("12/7/2026"));
+        QCOMPARE(store.window.saves, 0);
+        QCOMPARE(store.window.busyChanges, QList<bool>({true, false}));
+
+        BackupHistoryLog history(store.platform, store.values);
+        QVERIFY(history.record(result).ok);
+        QCOMPARE(history.runs().last().run.outcome, Outcome::Cancelled);
     }
 };
 

@@ -47,9 +47,10 @@ private slots:
         BackupScheduler scheduler(
             store.clock, [] { return QStringLiteral("3:00 am"); },
             [&] {
-                QCOMPARE(store.engine.RunBackup().outcome,
-                         store.window.saves ? BackupEngine::Outcome::AlreadyDoneToday
-                                            : BackupEngine::Outcome::Completed);
+                // Before the run: the order a compiler evaluates arguments in is its own.
+                const auto expected = store.window.saves ? BackupEngine::Outcome::AlreadyDoneToday
+                                                         : BackupEngine::Outcome::Completed;
+                QCOMPARE(store.engine.RunBackup().outcome, expected);
             });
         scheduler.SchedulerTick();
         QCOMPARE(store.window.saves, 1);

@@ -74,10 +74,11 @@ private Q_SLOTS:
         QElapsedTimer elapsed;
         elapsed.start();
         popup.popUp(QStringLiteral("e: [BACKUP]"));
+        DriveInfo* window = popup.window();
+        QVERIFY(window);
+        QTRY_VERIFY(!window->isVisible());
         QVERIFY(elapsed.elapsed() >= 290);
         QVERIFY(shownDuringPause);
-        DriveInfo* window = popup.window();
-        QVERIFY(window && !window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("Drive Info"));
         QCOMPARE(window->Text1->text(), QStringLiteral("e:"));
         QCOMPARE(window->Text4->text(), QStringLiteral("e: [BACKUP]"));

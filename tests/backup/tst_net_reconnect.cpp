@@ -33,24 +33,24 @@ private slots:
         QTest::addColumn<QString>("spec");
         QTest::addColumn<bool>("driveThere");
         QTest::addColumn<bool>("holdsFiles");
-        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("connected");
         QTest::addColumn<QStringList>("window");
         const QString share = "z: [\\\\server\\share]";
         QTest::newRow("share reachable")
-            << share << true << true << "SUCCESS"
+            << share << true << true << true
             << QStringList{"line z: \\\\server\\share", "green", "unload"};
         QTest::newRow("share gone")
-            << share << false << false << "FAIL" << QStringList{"line z: \\\\server\\share"};
-        QTest::newRow("empty share") << share << true << false << "SUCCESS"
-                                     << QStringList{"line z: \\\\server\\share", "unload"};
-        QTest::newRow("local drive") << "z: [BACKUP]" << true << true << "SUCCESS"
+            << share << false << false << false << QStringList{"line z: \\\\server\\share"};
+        QTest::newRow("empty share")
+            << share << true << false << true << QStringList{"line z: \\\\server\\share", "unload"};
+        QTest::newRow("local drive") << "z: [BACKUP]" << true << true << true
                                      << QStringList{"line z: BACKUP", "green", "unload"};
     }
     void remapsAndReportsWhatTheDriveShows() {
         QFETCH(QString, spec);
         QFETCH(bool, driveThere);
         QFETCH(bool, holdsFiles);
-        QFETCH(QString, status);
+        QFETCH(bool, connected);
         QFETCH(QStringList, window);
         BackupStore store;
         store.window.destination = spec;
@@ -62,11 +62,12 @@ private slots:
                 store.drives.writeFile('z', "x.dat", "x");
         };
         QStringList log;
-        NetReconnect reconnect(store.window, store.platform, store.values,
+        NetReconnect reconnect(store.window, store.platform,
                                [&] { return std::make_unique<RecordingWindow>(log); });
-        reconnect.run();
+        const NetConnectResult result = reconnect.run();
 
-        QCOMPARE(store.values.NetConnectStatus, status);
+        QCOMPARE(result.connected, connected);
+        QCOMPARE(result.reason.isEmpty(), connected);
         QCOMPARE(log, window);
         QCOMPARE(store.platform.started.size(), 1);
         if (spec.contains("server")) {
@@ -81,8 +82,8 @@ private slots:
         store.drives.writeFile('c', "Tillora/a.dat", "a");
         store.window.destination = "z: [\\\\server\\share]";
         store.window.enabled[5] = true;
-        NetReconnect reconnect(store.window, store.platform, store.values, {});
-        store.reconnect = [&] { reconnect.run(); };
+        NetReconnect reconnect(store.window, store.platform, {});
+        store.reconnect = [&] { return reconnect.run(); };
         QCOMPARE(store.engine.RunBackup().outcome, BackupEngine::Outcome::NetworkFailed);
 
         store.platform.onStart = [&](const Command&) { store.drives.addDrive('z'); };

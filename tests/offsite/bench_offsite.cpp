@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     if (const qsizetype at = args.indexOf(QStringLiteral("--write-list")); at > 0) {
         QFile list(args.value(at + 1));
         if (!list.open(QIODevice::WriteOnly) ||
-            list.write(nulSeparated(directorySetFiles(window, *platform))) < 0)
+            list.write(nulSeparated(directorySetFiles(window.snapshot(), *platform))) < 0)
             return 1;
         return 0;
     }

@@ -46,7 +46,7 @@ private slots:
         QTemporaryDir repository;
         store.configure(repository.filePath("repo"), Password);
         QVERIFY(store.restic(store.commands().init()).succeeded());
-        const QStringList set = directorySetFiles(store.window, store.platform);
+        const QStringList set = directorySetFiles(store.window.snapshot(), store.platform);
         const qsizetype files = set.size();
         QCOMPARE(files, 5);
         QVERIFY(!set.join('|').contains("1999.dat") && !set.join('|').contains("rewards"));
@@ -94,7 +94,7 @@ private slots:
         QVERIFY(!restoreTargetProblem(restored.path(), {}));
         QVERIFY(store.restic(store.commands().restore("latest", restored.path())).succeeded());
         QMap<QString, QByteArray> expected;
-        for (const QString& path : directorySetFiles(store.window, store.platform)) {
+        for (const QString& path : directorySetFiles(store.window.snapshot(), store.platform)) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadOnly));
             expected.insert(QFileInfo(path).fileName(), file.readAll());
@@ -294,7 +294,8 @@ private slots:
     void restoreNeverGoesIntoLiveDataOrOverFiles() {
         OffsiteStore store;
         fillStore(store);
-        const QStringList live = liveDataFolders(store.window, store.platform, store.values);
+        const QStringList live =
+            liveDataFolders(store.window.snapshot(), store.platform, store.values);
         const QString c = store.drives.root('c');
         QVERIFY(restoreTargetProblem(c + "/Tillora", live));
         QVERIFY(restoreTargetProblem(c + "/TILLORA/Sales/new", live));

@@ -1,7 +1,6 @@
 #include "DriveInfo.h"
 
 #include "DriveSpaceFigures.h"
-#include "Waiting.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -83,6 +82,8 @@ void DriveInfo::CalculateValues() {
 DriveInfoPopup::DriveInfoPopup(const Platform& platform, QObject* parent)
     : QObject(parent)
     , platform_(platform) {
+    hideTimer_.setSingleShot(true);
+    connect(&hideTimer_, &QTimer::timeout, this, &DriveInfoPopup::hideWindow);
 }
 
 DriveInfoPopup::~DriveInfoPopup() {
@@ -98,8 +99,7 @@ void DriveInfoPopup::popUp(const QString& driveText) {
     window_->Text1->setText(driveText.left(2));
     window_->Text4->setText(driveText);
     window_->CalculateValues();
-    pause(pauseDuration);
-    hideWindow();
+    hideTimer_.start(pauseDuration);
 }
 
 void DriveInfoPopup::placeClearOfOthers() {

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <chrono>
@@ -36,7 +37,7 @@ private:
 };
 
 // The main window's pop-up for a new destination drive: shows the drive's figures for a
-// few seconds while events keep running, then hides the window again. The window is made
+// few seconds, then hides the window again by a timer. The window is made
 // on first use; "Done" closes it and the next pop-up makes a new one.
 class DriveInfoPopup : public QObject {
     Q_OBJECT
@@ -49,6 +50,8 @@ public:
     void popUp(const QString& driveText);
     // Hides the window when it is loaded.
     void hideWindow();
+    // The figures of a pop-up are still on show for their seconds.
+    bool showingFigures() const { return hideTimer_.isActive(); }
     // While `widget` is shown (the start-up splash), the pop-up is placed clear of it.
     void keepClearOf(QWidget* widget) { keepClearOf_ = widget; }
 
@@ -62,6 +65,7 @@ private:
     const Platform& platform_;
     QPointer<DriveInfo> window_;
     QPointer<QWidget> keepClearOf_;
+    QTimer hideTimer_;
 };
 
 } // namespace tillora

@@ -38,14 +38,14 @@ qint64 filesBelow(const QString& folder) {
 
 } // namespace
 
-OffsiteSettings::OffsiteSettings(const BackupControls& controls, const Platform& platform,
+OffsiteSettings::OffsiteSettings(const BackupSetupAccess& setup, const Platform& platform,
                                  const ProgramValues& values, Prompts& prompts,
                                  SecretStore& secrets, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , chooseRestoreFolder([this] {
         return QFileDialog::getExistingDirectory(this, QStringLiteral("Restore into folder"));
     })
-    , controls_(controls)
+    , setup_(setup)
     , platform_(platform)
     , values_(values)
     , prompts_(prompts)
@@ -316,7 +316,7 @@ void OffsiteSettings::restoreSelected() {
     if (folder.isEmpty())
         return;
     const auto problem =
-        restoreTargetProblem(folder, liveDataFolders(controls_, platform_, values_));
+        restoreTargetProblem(folder, liveDataFolders(setup_.snapshot(), platform_, values_));
     if (problem) {
         prompts_.critical(QStringLiteral("Restore"), *problem);
         return;

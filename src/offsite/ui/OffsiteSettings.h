@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BackupControls.h"
 #include "BackupRunResult.h"
+#include "BackupSetupSnapshot.h"
 #include "OffsiteOptions.h"
 #include "ResticJson.h"
 #include "ResticRunner.h"
@@ -34,7 +34,7 @@ class OffsiteSettings : public QWidget {
     Q_OBJECT
 
 public:
-    OffsiteSettings(const BackupControls& controls, const Platform& platform,
+    OffsiteSettings(const BackupSetupAccess& setup, const Platform& platform,
                     const ProgramValues& values, Prompts& prompts, SecretStore& secrets,
                     QWidget* parent = nullptr);
 
@@ -82,7 +82,7 @@ private:
     void restoreSelected();
     void setStatus(const QString& text);
 
-    const BackupControls& controls_;
+    const BackupSetupAccess& setup_;
     const Platform& platform_;
     const ProgramValues& values_;
     Prompts& prompts_;
