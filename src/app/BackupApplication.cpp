@@ -8,6 +8,7 @@
 #include "BackupOptions.h"
 #include "BackupScheduler.h"
 #include "CarrierFile.h"
+#include "DataFiles.h"
 #include "DatePictures.h"
 #include "DriveInfo.h"
 #include "Form1.h"
@@ -274,7 +275,7 @@ void BackupApplication::enableAlerts(Notifier& notifier) {
         platform_, values_, *form, history_, [form] { return form->Combo1[0]->currentText(); });
     alerts_ = std::make_unique<BackupAlertService>(
         std::move(sources), notifier, clock_,
-        platform_.nativePath(values_.DataDIR + QStringLiteral("ini\\Outbox.dat")));
+        platform_.nativePath(DataFiles::path(values_.DataDIR, DataFile::Outbox)));
     alerts_->start();
 }
 

@@ -3,6 +3,7 @@
 #include "BackupVersions.h"
 #include "Clock.h"
 #include "DatePictures.h"
+#include "Folders.h"
 #include "NativeFiles.h"
 #include "Platform.h"
 #include "ProgramValues.h"

@@ -1,6 +1,6 @@
 #include "BackupHistoryLog.h"
 
-#include "DirectorySet.h"
+#include "DataFiles.h"
 #include "JsonLines.h"
 #include "Platform.h"
 #include "ProgramValues.h"
@@ -214,11 +214,11 @@ BackupHistoryLog::BackupHistoryLog(const Platform& platform, const ProgramValues
 }
 
 QString BackupHistoryLog::historyPath(const ProgramValues& values) {
-    return values.DataDIR + QStringLiteral("ini\\BackupHistory.log");
+    return DataFiles::path(values.DataDIR, DataFile::BackupHistory);
 }
 
 QString BackupHistoryLog::problemsPath(const ProgramValues& values) {
-    return values.DataDIR + QStringLiteral("ini\\BackupProblems.log");
+    return DataFiles::path(values.DataDIR, DataFile::BackupProblems);
 }
 
 QString BackupHistoryLog::nativePath(const QString& windowsPath) const {
@@ -226,8 +226,9 @@ QString BackupHistoryLog::nativePath(const QString& windowsPath) const {
 }
 
 SaveResult BackupHistoryLog::record(const BackupRunResult& run) const {
-    if (!ensureFolder(platform_, values_.DataDIR + QStringLiteral("ini\\")))
-        return {false, QStringLiteral("the folder %1ini cannot be created").arg(values_.DataDIR)};
+    if (const QString problem = DataFiles::makeFolder(platform_, values_.DataDIR);
+        !problem.isEmpty())
+        return {false, problem};
     SaveResult saved = replaceOrAppend(nativePath(historyPath(values_)), "BackupHistory.log",
                                        historyLine(run), KeptRuns);
     // A later update of the run that carries no list leaves the one recorded alone.

@@ -1,5 +1,6 @@
 #include "BackupSettingsFile.h"
 
+#include "DataFiles.h"
 #include "FileSave.h"
 #include "PosSettingsRecord.h"
 #include "QuotedCsv.h"
@@ -44,7 +45,7 @@ BackupSettingsFile::BackupSettingsFile(Platform& platform, Prompts& prompts, Pro
 }
 
 QString BackupSettingsFile::path() const {
-    return values_.DataDIR + QStringLiteral("ini\\Autobackup.dat");
+    return DataFiles::path(values_.DataDIR, DataFile::Autobackup);
 }
 
 QByteArray BackupSettingsFile::savedBytes(const BackupSettings& s) {

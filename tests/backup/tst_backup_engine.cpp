@@ -1,6 +1,7 @@
 #include "BackupStore.h"
 #include "ChunkedFileCopy.h"
 #include "DatePictures.h"
+#include "Folders.h"
 
 #include <QFile>
 #include <QTimer>
