@@ -141,6 +141,10 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
     view_.showBusy(true);
     processEventsNow();
 
+    const auto destinationFailed = [&](DestinationFault fault) {
+        result.destinationFault = fault;
+        return Outcome::DestinationUnavailable;
+    };
     result.outcome = [&] {
         if (!confirmOnceADay(trigger) || !confirmSameDrive(trigger))
             return Outcome::Declined;
@@ -151,15 +155,15 @@ BackupRunResult BackupEngine::RunBackup(Trigger trigger) {
         // Checked after the re-mapping, which is what brings a network drive back.
         if (!driveConnected(controls_.destinationDriveText(), Outcome::DestinationUnavailable,
                             result))
-            return Outcome::DestinationUnavailable;
+            return destinationFailed(DestinationFault::Missing);
         noteRefusedFolderNames(result);
         if (!prepareDestinationRoot(paths_.destinationRoot()))
-            return Outcome::DestinationUnavailable;
+            return destinationFailed(DestinationFault::NotWritable);
         beginCopying(paths_.destinationRoot());
         copyDirectorySet(result);
         pruneVersions(result);
         if (!flushDestination(result))
-            return Outcome::DestinationUnavailable;
+            return destinationFailed(DestinationFault::FlushFailed);
         recordLastDate();
         return result.problems.isEmpty() ? Outcome::Completed : Outcome::CompletedWithProblems;
     }();

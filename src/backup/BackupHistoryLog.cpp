@@ -32,6 +32,14 @@ constexpr std::array<std::pair<RunOutcome, const char*>, 8> OutcomeTokens = {{
     {RunOutcome::AlreadyDoneToday, "already-done-today"},
 }};
 
+// The detail of "destination-unavailable": one token for the three faults keeps older
+// readers of the log reading it.
+constexpr std::array<std::pair<DestinationFault, const char*>, 3> DestinationFaultTokens = {{
+    {DestinationFault::Missing, "drive-missing"},
+    {DestinationFault::NotWritable, "not-writable"},
+    {DestinationFault::FlushFailed, "flush-failed"},
+}};
+
 constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 3> OffsiteTokens = {{
     {OffsiteSummary::Outcome::Completed, "completed"},
     {OffsiteSummary::Outcome::Incomplete, "incomplete"},
@@ -116,6 +124,9 @@ QJsonObject historyLine(const BackupRunResult& run) {
         {"versionsKept", double(run.versionsKept)},
         {"versionsPruned", double(run.versionsPruned)},
     };
+    if (run.outcome == RunOutcome::DestinationUnavailable &&
+        run.destinationFault != DestinationFault::Unknown)
+        line.insert("destinationFault", tokenOf(DestinationFaultTokens, run.destinationFault));
     if (run.offsite)
         line.insert("offsite", offsiteObject(*run.offsite));
     return line;
@@ -140,6 +151,9 @@ std::optional<HistoryEntry> entryOf(const QJsonObject& line) {
     for (const QJsonValue& note : line.value("notes").toArray())
         run.notes.append(note.toString());
     run.reason = line.value("reason").toString();
+    run.destinationFault =
+        valueOf(DestinationFaultTokens, line.value("destinationFault").toString())
+            .value_or(DestinationFault::Unknown);
     run.filesUnchanged = count(line, "filesUnchanged");
     run.versionsKept = count(line, "versionsKept");
     run.versionsPruned = count(line, "versionsPruned");
