@@ -73,19 +73,16 @@ BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& 
     , settingsFile_(platform, prompts, values_)
     , form_(std::make_unique<Form1>(platform, prompts, settingsFile_))
     , driveInfo_(new DriveInfoPopup(platform, this))
+    , mailRoute_(platform, values_)
+    , notifier_(platform, values_, mailRoute_)
     , terminationRequests_(new TerminationRequests(this))
     , history_(platform, values_) {
     wire();
 }
 
-BackupApplication::~BackupApplication() {
-    // An alert being sent uses the notifier, which may live in the texting part: the
-    // alerts go before anything else.
-    alerts_.reset();
-    // The texter window reports to the status panel: it goes first.
-    hourlyReport_.reset();
-    texting_.reset();
-}
+// The members go in the reverse order of their declaration: whatever sends or reports
+// goes before what it sends or reports through.
+BackupApplication::~BackupApplication() = default;
 
 void BackupApplication::wire() {
     Form1* form = form_.get();
@@ -135,7 +132,8 @@ void BackupApplication::wireBackup() {
 void BackupApplication::wireTexting() {
     Form1* form = form_.get();
     statusPanel_ = std::make_unique<MainWindowStatus>(*form);
-    texting_ = std::make_unique<TexterWindows>(platform_, values_, clock_, prompts_, *statusPanel_);
+    texting_ = std::make_unique<TexterWindows>(platform_, values_, clock_, prompts_, *statusPanel_,
+                                               mailRoute_, notifier_);
     connect(form->SSCommand5, &QPushButton::clicked, this, [this] { texting_->showSettings(); });
     connect(form->SSCommand6, &QPushButton::clicked, this, [this] { texting_->showMailWindow(); });
     connect(texting_.get(), &TexterWindows::settingsDone, this, [form](bool featureOn) {
@@ -159,7 +157,7 @@ void BackupApplication::wireTexting() {
 }
 
 Notifier& BackupApplication::notifier() {
-    return texting_->notifier();
+    return notifier_;
 }
 
 void BackupApplication::showDeliverySettings() {
