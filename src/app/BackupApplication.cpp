@@ -332,7 +332,12 @@ void BackupApplication::showHistory() {
 void BackupApplication::mobileTextStartupChecks() {
     form_->setSettingsButtonColour(
         settingsButtonColour(textSettingsFileExists(platform_, values_)));
-    ensureCarrierFile(platform_, values_);
+    // At start-up nobody may be there: told in the notification area, nothing waits.
+    if (const SaveResult saved = ensureCarrierFile(platform_, values_); !saved)
+        form_->announceRun(
+            QStringLiteral("Carrier list not saved"),
+            QStringLiteral("The list of phone carriers could not be written: %1").arg(saved.reason),
+            true);
 }
 
 void BackupApplication::start() {
