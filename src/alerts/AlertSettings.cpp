@@ -1,7 +1,7 @@
 #include "AlertSettings.h"
 
-#include "DirectorySet.h"
-#include "IniFile.h"
+#include "DataFiles.h"
+#include "IniKeys.h"
 #include "Platform.h"
 #include "ProgramValues.h"
 
@@ -9,33 +9,28 @@ namespace tillora {
 
 namespace {
 
-const QString BackupFailedKey = QStringLiteral("Alerts/BackupFailed");
-const QString StaleAfterDaysKey = QStringLiteral("Alerts/StaleAfterDays");
-const QString WeeklyKey = QStringLiteral("Alerts/Weekly");
+const std::array<IniKey<AlertSettings>, 3> Keys{{
+    {"Alerts/BackupFailed", &AlertSettings::backupFailed},
+    {"Alerts/StaleAfterDays", &AlertSettings::staleAfterDays, 0, 365},
+    {"Alerts/Weekly", &AlertSettings::weekly},
+}};
 
 } // namespace
 
 QString AlertSettings::windowsPath(const ProgramValues& values) {
-    return values.DataDIR + QStringLiteral("ini\\Notify.ini");
+    return DataFiles::path(values.DataDIR, DataFile::Notify);
 }
 
 AlertSettings AlertSettings::load(const Platform& platform, const ProgramValues& values) {
-    const QVariantMap stored = readIniFile(platform.nativePath(windowsPath(values)));
-    AlertSettings settings;
-    settings.backupFailed = iniBool(stored, BackupFailedKey, settings.backupFailed);
-    settings.staleAfterDays = iniNumber(stored, StaleAfterDaysKey, settings.staleAfterDays, 0, 365);
-    settings.weekly = iniBool(stored, WeeklyKey, settings.weekly);
-    return settings;
+    return readIniKeys(readIniFile(platform.nativePath(windowsPath(values))), Keys);
 }
 
 SaveResult AlertSettings::save(const Platform& platform, const ProgramValues& values) const {
-    if (!ensureFolder(platform, values.DataDIR + QStringLiteral("ini\\")))
-        return {false, QStringLiteral("the folder %1ini cannot be created").arg(values.DataDIR)};
+    if (const QString problem = DataFiles::makeFolder(platform, values.DataDIR); !problem.isEmpty())
+        return {false, problem};
     const QString path = platform.nativePath(windowsPath(values));
     QVariantMap stored = readIniFile(path);
-    stored.insert(BackupFailedKey, backupFailed);
-    stored.insert(StaleAfterDaysKey, staleAfterDays);
-    stored.insert(WeeklyKey, weekly);
+    writeIniKeys(stored, Keys, *this);
     // The delivery settings keep the file readable by its owner only; so does this group.
     return writeIniFile(path, stored, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

@@ -1,6 +1,7 @@
 #include "BackupAlertTexts.h"
 
 #include "DatePictures.h"
+#include "RunWords.h"
 
 namespace tillora::alert {
 
@@ -20,10 +21,6 @@ QString atStore(const QString& company) {
     return name.isEmpty() ? QString() : QStringLiteral(" at ") + name;
 }
 
-QString files(qsizetype count) {
-    return count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
-}
-
 // "2 files not copied: c:\a, c:\b." or "7 files not copied, among them c:\a, c:\b, c:\c."
 QString filesNotCopied(const QList<FileProblem>& problems) {
     QStringList paths;
@@ -32,42 +29,21 @@ QString filesNotCopied(const QList<FileProblem>& problems) {
         paths.append(problem.path);
     const QString intro =
         problems.size() > PathsNamed ? QStringLiteral(", among them ") : QStringLiteral(": ");
-    return files(problems.size()) + QStringLiteral(" not copied") + intro +
+    return filesInWords(problems.size()) + QStringLiteral(" not copied") + intro +
            paths.join(QStringLiteral(", ")) + QLatin1Char('.');
 }
 
 } // namespace
 
-QString outcomeInWords(RunOutcome outcome) {
-    switch (outcome) {
-    case RunOutcome::Completed:
-        return QStringLiteral("completed");
-    case RunOutcome::CompletedWithProblems:
-        return QStringLiteral("completed, but some files were not copied");
-    case RunOutcome::Declined:
-        return QStringLiteral("not done: it was declined at the PC");
-    case RunOutcome::NetworkFailed:
-        return QStringLiteral("the network backup drive could not be reconnected");
-    case RunOutcome::DestinationUnavailable:
-        return QStringLiteral("the backup drive was not found or cannot be written");
-    case RunOutcome::SourceUnavailable:
-        return QStringLiteral("the drive to back up was not found");
-    case RunOutcome::AlreadyRunning:
-        return QStringLiteral("not started: a backup was already running");
-    case RunOutcome::AlreadyDoneToday:
-        return QStringLiteral("not started: today's backup was already done");
-    case RunOutcome::Cancelled:
-        return QStringLiteral("not done: it was cancelled at the PC");
-    }
-    return {};
-}
-
 NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& company) {
     const bool incomplete = result.outcome == RunOutcome::CompletedWithProblems;
     const QString subject =
         incomplete ? QStringLiteral("Backup INCOMPLETE") : QStringLiteral("Backup FAILED");
-    QString text = subject + atStore(company) + QStringLiteral(" on ") + moment(result.started) +
-                   QStringLiteral(": ") + outcomeInWords(result.outcome);
+    QString text = subject + atStore(company) + QStringLiteral(" on ") + moment(result.started);
+    // An incomplete run is told by its files; any other by the main window's words.
+    if (incomplete && !result.problems.isEmpty())
+        return {subject, text + QStringLiteral(": ") + filesNotCopied(result.problems), true};
+    text += QStringLiteral(": ") + outcomeInWords(result, result.problems.size());
     if (!result.reason.isEmpty())
         text += QStringLiteral(" (") + result.reason + QLatin1Char(')');
     text += QLatin1Char('.');

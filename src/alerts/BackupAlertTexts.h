@@ -18,11 +18,8 @@ struct WeekCounts {
     int withoutRun = 0; // the PC was off, or the program was not running
 };
 
-// What a run came to, in the owner's words: "the backup drive was not found".
-QString outcomeInWords(RunOutcome outcome);
-
-// "Backup FAILED" or "Backup INCOMPLETE", with the store, the time, the outcome and the
-// first files not copied.
+// "Backup FAILED" or "Backup INCOMPLETE", with the store, the time, the outcome in the
+// main window's words and the first files not copied.
 NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& company);
 // "Off-site copy FAILED" or "Off-site copy INCOMPLETE", with restic's own reason.
 NotifyMessage offsiteNotCompleted(const BackupRunResult& result, const QString& company);

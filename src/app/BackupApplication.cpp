@@ -10,6 +10,7 @@
 #include "BackupRunner.h"
 #include "BackupScheduler.h"
 #include "CarrierFile.h"
+#include "DataFiles.h"
 #include "DatePictures.h"
 #include "DriveInfo.h"
 #include "Form1.h"
@@ -70,21 +71,16 @@ BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& 
     , setup_(platform, prompts, values_)
     , form_(std::make_unique<Form1>(platform, prompts, setup_))
     , driveInfo_(new DriveInfoPopup(platform, this))
+    , mailRoute_(platform, values_)
+    , notifier_(platform, values_, mailRoute_)
     , terminationRequests_(new TerminationRequests(this))
     , history_(platform, values_) {
     wire();
 }
 
-BackupApplication::~BackupApplication() {
-    // The run's thread uses the engine, the settings and the platform: it ends first.
-    runner_.reset();
-    // An alert being sent uses the notifier, which may live in the texting part: the
-    // alerts go before anything else.
-    alerts_.reset();
-    // The texter window reports to the status panel: it goes first.
-    hourlyReport_.reset();
-    texting_.reset();
-}
+// The members go in the reverse order of their declaration: whatever sends or reports
+// goes before what it sends or reports through.
+BackupApplication::~BackupApplication() = default;
 
 void BackupApplication::wire() {
     Form1* form = form_.get();
@@ -144,7 +140,8 @@ void BackupApplication::wireBackup() {
 void BackupApplication::wireTexting() {
     Form1* form = form_.get();
     statusPanel_ = std::make_unique<MainWindowStatus>(*form);
-    texting_ = std::make_unique<TexterWindows>(platform_, values_, clock_, prompts_, *statusPanel_);
+    texting_ = std::make_unique<TexterWindows>(platform_, values_, clock_, prompts_, *statusPanel_,
+                                               mailRoute_, notifier_);
     connect(form->SSCommand5, &QPushButton::clicked, this, [this] { texting_->showSettings(); });
     connect(form->SSCommand6, &QPushButton::clicked, this, [this] { texting_->showMailWindow(); });
     connect(texting_.get(), &TexterWindows::settingsDone, this, [form](bool featureOn) {
@@ -168,7 +165,7 @@ void BackupApplication::wireTexting() {
 }
 
 Notifier& BackupApplication::notifier() {
-    return texting_->notifier();
+    return notifier_;
 }
 
 void BackupApplication::showDeliverySettings() {
@@ -286,7 +283,7 @@ void BackupApplication::enableAlerts(Notifier& notifier) {
     auto sources = std::make_unique<AppAlertSources>(platform_, values_, setup_, history_);
     alerts_ = std::make_unique<BackupAlertService>(
         std::move(sources), notifier, clock_,
-        platform_.nativePath(values_.DataDIR + QStringLiteral("ini\\Outbox.dat")));
+        platform_.nativePath(DataFiles::path(values_.DataDIR, DataFile::Outbox)));
     alerts_->start();
 }
 
@@ -345,7 +342,12 @@ void BackupApplication::showHistory() {
 void BackupApplication::mobileTextStartupChecks() {
     form_->setSettingsButtonColour(
         settingsButtonColour(textSettingsFileExists(platform_, values_)));
-    ensureCarrierFile(platform_, values_);
+    // At start-up nobody may be there: told in the notification area, nothing waits.
+    if (const SaveResult saved = ensureCarrierFile(platform_, values_); !saved)
+        form_->announceRun(
+            QStringLiteral("Carrier list not saved"),
+            QStringLiteral("The list of phone carriers could not be written: %1").arg(saved.reason),
+            true);
 }
 
 void BackupApplication::start() {

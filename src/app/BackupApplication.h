@@ -8,6 +8,7 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
+#include "TexterMailRoute.h"
 
 #include <QObject>
 #include <QPointer>
@@ -144,6 +145,10 @@ private:
     OffsiteSettings* offsiteWindow_ = nullptr;
     BackupScheduler* scheduler_ = nullptr; // Timer1 of the main window
     std::unique_ptr<ReportStatusPanel> statusPanel_;
+    // The program's one notifier and the mail route it sends through; declared before
+    // everything that sends through them, so they outlive it.
+    TexterMailRoute mailRoute_;
+    ChannelNotifier notifier_;
     std::unique_ptr<TexterWindows> texting_;
     std::unique_ptr<HourlyReportCheck> hourlyReport_;
     TerminationRequests* terminationRequests_;

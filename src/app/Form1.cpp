@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "ActiveResize.h"
+#include "AutostartBox.h"
 #include "ControlNames.h"
 #include "DirectorySet.h"
 #include "SessionAutostart.h"
@@ -554,19 +555,10 @@ void Form1::Terminate() {
 }
 
 void Form1::wireAutostart(SessionAutostart& autostart) {
-    StartWithSession = new QCheckBox(QStringLiteral("Start with the desktop session"), this);
-    StartWithSession->setObjectName(QStringLiteral("StartWithSession"));
-    StartWithSession->setChecked(autostart.isOn());
+    StartWithSession = new AutostartBox(autostart, prompts_, this);
     // The box shares the row of the start-up hint, which gives up some of its width.
     resize_->place(SSPanel14, {10, 420, 460, 52});
     resize_->place(StartWithSession, {480, 432, 210, 28});
-    connect(StartWithSession, &QCheckBox::clicked, this, [this, &autostart](bool on) {
-        const AutostartChange change = autostart.setOn(on);
-        if (change.ok)
-            return;
-        StartWithSession->setChecked(autostart.isOn());
-        prompts_.critical(StartWithSession->text(), change.reason);
-    });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

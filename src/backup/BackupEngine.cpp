@@ -3,6 +3,7 @@
 #include "BackupVersions.h"
 #include "Clock.h"
 #include "DatePictures.h"
+#include "Folders.h"
 #include "NativeFiles.h"
 #include "Platform.h"
 #include "ProgramValues.h"
@@ -173,6 +174,10 @@ BackupRunResult BackupEngine::copyRun() {
     result.started = clock_.now();
     takeSetup();
     result.destinationRoot = BackupPaths(setupNow_).destinationRoot();
+    const auto destinationFailed = [&](DestinationFault fault) {
+        result.destinationFault = fault;
+        return Outcome::DestinationUnavailable;
+    };
     result.outcome = [&] {
         if (!driveConnected(setupNow_.sourceDriveText(), Outcome::SourceUnavailable, result))
             return Outcome::SourceUnavailable;
@@ -182,11 +187,11 @@ BackupRunResult BackupEngine::copyRun() {
         takeSetup();
         if (!driveConnected(setupNow_.destinationDriveText(), Outcome::DestinationUnavailable,
                             result))
-            return Outcome::DestinationUnavailable;
+            return destinationFailed(DestinationFault::Missing);
         noteRefusedFolderNames(result);
         const QString root = BackupPaths(setupNow_).destinationRoot();
         if (!prepareDestinationRoot(root))
-            return Outcome::DestinationUnavailable;
+            return destinationFailed(DestinationFault::NotWritable);
         beginCopying(root);
         copyDirectorySet(result);
         // A cancelled run leaves every file whole and the last date as it was.
@@ -194,7 +199,7 @@ BackupRunResult BackupEngine::copyRun() {
             return Outcome::Cancelled;
         pruneVersions(result);
         if (!flushDestination(result))
-            return Outcome::DestinationUnavailable;
+            return destinationFailed(DestinationFault::FlushFailed);
         recordLastDate();
         return result.problems.isEmpty() ? Outcome::Completed : Outcome::CompletedWithProblems;
     }();

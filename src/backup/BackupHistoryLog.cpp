@@ -1,6 +1,6 @@
 #include "BackupHistoryLog.h"
 
-#include "DirectorySet.h"
+#include "DataFiles.h"
 #include "JsonLines.h"
 #include "Platform.h"
 #include "ProgramValues.h"
@@ -31,6 +31,14 @@ constexpr std::array<std::pair<RunOutcome, const char*>, 9> OutcomeTokens = {{
     {RunOutcome::AlreadyRunning, "already-running"},
     {RunOutcome::AlreadyDoneToday, "already-done-today"},
     {RunOutcome::Cancelled, "cancelled"},
+}};
+
+// The detail of "destination-unavailable": one token for the three faults keeps older
+// readers of the log reading it.
+constexpr std::array<std::pair<DestinationFault, const char*>, 3> DestinationFaultTokens = {{
+    {DestinationFault::Missing, "drive-missing"},
+    {DestinationFault::NotWritable, "not-writable"},
+    {DestinationFault::FlushFailed, "flush-failed"},
 }};
 
 constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 3> OffsiteTokens = {{
@@ -117,6 +125,9 @@ QJsonObject historyLine(const BackupRunResult& run) {
         {"versionsKept", double(run.versionsKept)},
         {"versionsPruned", double(run.versionsPruned)},
     };
+    if (run.outcome == RunOutcome::DestinationUnavailable &&
+        run.destinationFault != DestinationFault::Unknown)
+        line.insert("destinationFault", tokenOf(DestinationFaultTokens, run.destinationFault));
     if (run.offsite)
         line.insert("offsite", offsiteObject(*run.offsite));
     return line;
@@ -141,6 +152,9 @@ std::optional<HistoryEntry> entryOf(const QJsonObject& line) {
     for (const QJsonValue& note : line.value("notes").toArray())
         run.notes.append(note.toString());
     run.reason = line.value("reason").toString();
+    run.destinationFault =
+        valueOf(DestinationFaultTokens, line.value("destinationFault").toString())
+            .value_or(DestinationFault::Unknown);
     run.filesUnchanged = count(line, "filesUnchanged");
     run.versionsKept = count(line, "versionsKept");
     run.versionsPruned = count(line, "versionsPruned");
@@ -215,11 +229,11 @@ BackupHistoryLog::BackupHistoryLog(const Platform& platform, const ProgramValues
 }
 
 QString BackupHistoryLog::historyPath(const ProgramValues& values) {
-    return values.DataDIR + QStringLiteral("ini\\BackupHistory.log");
+    return DataFiles::path(values.DataDIR, DataFile::BackupHistory);
 }
 
 QString BackupHistoryLog::problemsPath(const ProgramValues& values) {
-    return values.DataDIR + QStringLiteral("ini\\BackupProblems.log");
+    return DataFiles::path(values.DataDIR, DataFile::BackupProblems);
 }
 
 QString BackupHistoryLog::nativePath(const QString& windowsPath) const {
@@ -227,8 +241,9 @@ QString BackupHistoryLog::nativePath(const QString& windowsPath) const {
 }
 
 SaveResult BackupHistoryLog::record(const BackupRunResult& run) const {
-    if (!ensureFolder(platform_, values_.DataDIR + QStringLiteral("ini\\")))
-        return {false, QStringLiteral("the folder %1ini cannot be created").arg(values_.DataDIR)};
+    if (const QString problem = DataFiles::makeFolder(platform_, values_.DataDIR);
+        !problem.isEmpty())
+        return {false, problem};
     SaveResult saved = replaceOrAppend(nativePath(historyPath(values_)), "BackupHistory.log",
                                        historyLine(run), KeptRuns);
     // A later update of the run that carries no list leaves the one recorded alone.

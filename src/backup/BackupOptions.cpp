@@ -1,37 +1,37 @@
 #include "BackupOptions.h"
 
-#include "DirectorySet.h"
-#include "IniFile.h"
+#include "DataFiles.h"
+#include "IniKeys.h"
 #include "Platform.h"
 #include "ProgramValues.h"
 
 namespace tillora {
 
+namespace {
+
+const std::array<IniKey<BackupOptions>, 3> Keys{{
+    {"Backup/SkipUnchanged", &BackupOptions::skipUnchanged},
+    {"Backup/KeepVersionsDays", &BackupOptions::keepVersionsDays, 0, 3650},
+    {"Backup/CatchUpMissedRun", &BackupOptions::catchUpMissedRun},
+}};
+
+} // namespace
+
 QString BackupOptions::windowsPath(const ProgramValues& values) {
-    return values.DataDIR + QStringLiteral("ini\\BackupOptions.ini");
+    return DataFiles::path(values.DataDIR, DataFile::BackupOptions);
 }
 
 BackupOptions BackupOptions::load(const Platform& platform, const ProgramValues& values) {
-    const QVariantMap stored = readIniFile(platform.nativePath(windowsPath(values)));
-    BackupOptions options;
-    options.skipUnchanged =
-        iniBool(stored, QStringLiteral("Backup/SkipUnchanged"), options.skipUnchanged);
-    options.keepVersionsDays = iniNumber(stored, QStringLiteral("Backup/KeepVersionsDays"),
-                                         options.keepVersionsDays, 0, 3650);
-    options.catchUpMissedRun =
-        iniBool(stored, QStringLiteral("Backup/CatchUpMissedRun"), options.catchUpMissedRun);
-    return options;
+    return readIniKeys(readIniFile(platform.nativePath(windowsPath(values))), Keys);
 }
 
 SaveResult BackupOptions::save(const Platform& platform, const ProgramValues& values) const {
     // The ini folder is made when missing, but never a drive that is not there.
-    if (!ensureFolder(platform, values.DataDIR + QStringLiteral("ini\\")))
-        return {false, QStringLiteral("the folder %1ini cannot be created").arg(values.DataDIR)};
+    if (const QString problem = DataFiles::makeFolder(platform, values.DataDIR); !problem.isEmpty())
+        return {false, problem};
     const QString path = platform.nativePath(windowsPath(values));
     QVariantMap stored = readIniFile(path);
-    stored.insert(QStringLiteral("Backup/SkipUnchanged"), skipUnchanged);
-    stored.insert(QStringLiteral("Backup/KeepVersionsDays"), keepVersionsDays);
-    stored.insert(QStringLiteral("Backup/CatchUpMissedRun"), catchUpMissedRun);
+    writeIniKeys(stored, Keys, *this);
     return writeIniFile(path, stored);
 }
 

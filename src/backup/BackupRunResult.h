@@ -25,6 +25,15 @@ enum class RunOutcome {
     Cancelled,              // the operator stopped it; the files copied so far are whole
 };
 
+// What was wrong with the backup drive when a run ended DestinationUnavailable. Runs
+// recorded before the difference was kept read back as Unknown.
+enum class DestinationFault {
+    Unknown,
+    Missing,     // the drive is not connected
+    NotWritable, // the backup folder cannot be created or written
+    FlushFailed, // the copied files could not be written through to the disk
+};
+
 // A file that exists in the source and could not be copied, and why.
 struct FileProblem {
     QString path; // the source file, Windows form
@@ -62,6 +71,7 @@ struct BackupRunResult {
     QList<FileProblem> problems; // existing files not copied
     QStringList notes;           // worth a look but not a failure (a product folder missing)
     QString reason;              // why a run that failed, failed; in the owner's words
+    DestinationFault destinationFault = DestinationFault::Unknown;
     std::optional<OffsiteSummary> offsite; // filled in when the off-site step has ended
 
     // A run that did something: every outcome but the two refusals.

@@ -1,5 +1,6 @@
 #include "BackupSettingsFile.h"
 
+#include "DataFiles.h"
 #include "FileSave.h"
 #include "PosSettingsRecord.h"
 #include "QuotedCsv.h"
@@ -44,7 +45,7 @@ BackupSettingsFile::BackupSettingsFile(Platform& platform, Prompts& prompts, Pro
 }
 
 QString BackupSettingsFile::path() const {
-    return values_.DataDIR + QStringLiteral("ini\\Autobackup.dat");
+    return DataFiles::path(values_.DataDIR, DataFile::Autobackup);
 }
 
 QByteArray BackupSettingsFile::savedBytes(const BackupSettings& s) {
@@ -106,11 +107,9 @@ void BackupSettingsFile::inform(const QString& title, const QString& text) {
 }
 
 bool BackupSettingsFile::write(const QByteArray& bytes, const FailureNotice& tell) {
-    // The "ini" folder may be missing from a fresh data folder. Folders are made only on
-    // a drive that is there: a missing drive must fail, not appear as a new folder.
-    const QString drive = values_.DataDIR.left(2) + u'\\';
-    if (QDir(platform_.nativePath(drive)).exists())
-        QDir().mkpath(platform_.nativePath(values_.DataDIR + QStringLiteral("ini")));
+    // The "ini" folder may be missing from a fresh data folder; it is made only on a drive
+    // that is there. A folder that cannot be made fails the save below, which tells why.
+    DataFiles::makeFolder(platform_, values_.DataDIR);
     const QString native = platform_.nativePath(path());
     const SaveResult result = saveFileAtomically(native, bytes);
     if (result) {

@@ -68,11 +68,4 @@ QList<int> refusedFolderRows(const BackupSetupSnapshot& setup);
 // as switched off, so the run never copies from or into such a folder.
 BackupSetupSnapshot withUnsafeFoldersOff(BackupSetupSnapshot setup);
 
-// True when the folder (a Windows-form path) exists and can be listed.
-bool DirExists(const Platform& platform, const QString& folder);
-
-// Makes sure the folder exists, creating missing parents; never creates a drive that is
-// not there. False when the folder is still missing afterwards.
-bool ensureFolder(const Platform& platform, const QString& folder);
-
 } // namespace tillora

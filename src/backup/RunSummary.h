@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BackupRunResult.h"
+#include "RunWords.h"
 
 #include <QString>
 
@@ -22,10 +22,5 @@ inline RunSummary summarize(const BackupRunResult& run) {
 
 // A run that failed or left files out, as opposed to one that completed or was declined.
 bool needsAttention(RunOutcome outcome);
-
-QString triggerInWords(RunTrigger trigger);  // "scheduled", "Backup Now", "catch-up"
-QString sizeInWords(qint64 bytes);           // "1.0 GB"
-QString durationInWords(qint64 seconds);     // "42 s", "3 min 5 s", "1 h 12 min"
-QString timeOfDayInWords(const QTime& time); // "3:00 am"
 
 } // namespace tillora

@@ -8,7 +8,7 @@
 
 namespace tillora {
 
-struct SaveResult {
+struct [[nodiscard]] SaveResult {
     bool ok = false;
     QString reason; // empty on success
     explicit operator bool() const { return ok; }

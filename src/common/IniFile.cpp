@@ -8,9 +8,9 @@ namespace tillora {
 
 bool iniBool(const QVariantMap& values, const QString& key, bool fallback) {
     const QString text = values.value(key).toString().trimmed().toLower();
-    if (text == QLatin1String("true"))
+    if (text == QLatin1String("true") || text == QLatin1String("1"))
         return true;
-    if (text == QLatin1String("false"))
+    if (text == QLatin1String("false") || text == QLatin1String("0"))
         return false;
     return fallback;
 }

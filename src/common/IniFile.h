@@ -10,8 +10,8 @@ namespace tillora {
 // backslash or a non-ASCII value round-trips. Writing is whole and atomic: the text is
 // made in a temporary file and then put in place by one rename.
 
-// A "true"/"false" value (any case, blanks around); anything else is `fallback`, so a
-// damaged value never guesses.
+// A switch: "true"/"false" or "1"/"0" (any case, blanks around); anything else is
+// `fallback`, so a damaged value never guesses.
 bool iniBool(const QVariantMap& values, const QString& key, bool fallback);
 // A whole number from `lowest` to `highest`; anything else is `fallback`.
 int iniNumber(const QVariantMap& values, const QString& key, int fallback, int lowest, int highest);

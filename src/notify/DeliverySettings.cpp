@@ -1,6 +1,7 @@
 #include "DeliverySettings.h"
 
-#include "IniFile.h"
+#include "DataFiles.h"
+#include "IniKeys.h"
 #include "ProgramValues.h"
 
 #include <QDir>
@@ -15,60 +16,30 @@ namespace {
 
 constexpr auto OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-namespace key {
-const QString GatewayEnabled = QStringLiteral("Gateway/Enabled");
-const QString EmailEnabled = QStringLiteral("Email/Enabled");
-const QString EmailTo = QStringLiteral("Email/To");
-const QString PushEnabled = QStringLiteral("Push/Enabled");
-const QString PushServer = QStringLiteral("Push/Server");
-const QString PushTopic = QStringLiteral("Push/Topic");
-const QString PushCaFile = QStringLiteral("Push/CAFile");
-} // namespace key
-
-bool readSwitch(const QVariantMap& values, const QString& name, bool fallback) {
-    const QString text = values.value(name).toString().trimmed().toLower();
-    if (text == QLatin1String("true") || text == QLatin1String("1"))
-        return true;
-    if (text == QLatin1String("false") || text == QLatin1String("0"))
-        return false;
-    return fallback;
-}
-
-QString readText(const QVariantMap& values, const QString& name, const QString& fallback) {
-    const QVariant value = values.value(name);
-    return value.isValid() ? value.toString().trimmed() : fallback;
-}
+const std::array<IniKey<DeliverySettings>, 7> Keys{{
+    {"Gateway/Enabled", &DeliverySettings::gatewayEnabled},
+    {"Email/Enabled", &DeliverySettings::emailEnabled},
+    {"Email/To", &DeliverySettings::emailTo},
+    {"Push/Enabled", &DeliverySettings::pushEnabled},
+    {"Push/Server", &DeliverySettings::pushServer},
+    {"Push/Topic", &DeliverySettings::pushTopic},
+    {"Push/CAFile", &DeliverySettings::pushCaFile},
+}};
 
 } // namespace
 
 QString deliverySettingsPath(const ProgramValues& values) {
-    return values.DataDIR + QStringLiteral("ini\\Notify.ini");
+    return DataFiles::path(values.DataDIR, DataFile::Notify);
 }
 
 DeliverySettings readDeliverySettings(const QString& nativePath) {
-    const QVariantMap values = readIniFile(nativePath);
-    const DeliverySettings defaults;
-    DeliverySettings s;
-    s.gatewayEnabled = readSwitch(values, key::GatewayEnabled, defaults.gatewayEnabled);
-    s.emailEnabled = readSwitch(values, key::EmailEnabled, defaults.emailEnabled);
-    s.emailTo = readText(values, key::EmailTo, defaults.emailTo);
-    s.pushEnabled = readSwitch(values, key::PushEnabled, defaults.pushEnabled);
-    s.pushServer = readText(values, key::PushServer, defaults.pushServer);
-    s.pushTopic = readText(values, key::PushTopic, defaults.pushTopic);
-    s.pushCaFile = readText(values, key::PushCaFile, defaults.pushCaFile);
-    return s;
+    return readIniKeys(readIniFile(nativePath), Keys);
 }
 
 SaveResult writeDeliverySettings(const QString& nativePath, const DeliverySettings& settings) {
     QDir().mkpath(QFileInfo(nativePath).absolutePath());
     QVariantMap values = readIniFile(nativePath);
-    values.insert(key::GatewayEnabled, settings.gatewayEnabled);
-    values.insert(key::EmailEnabled, settings.emailEnabled);
-    values.insert(key::EmailTo, settings.emailTo);
-    values.insert(key::PushEnabled, settings.pushEnabled);
-    values.insert(key::PushServer, settings.pushServer);
-    values.insert(key::PushTopic, settings.pushTopic);
-    values.insert(key::PushCaFile, settings.pushCaFile);
+    writeIniKeys(values, Keys, settings);
     return writeIniFile(nativePath, values, OwnerOnly);
 }
 

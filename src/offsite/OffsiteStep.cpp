@@ -20,6 +20,14 @@ struct OffsiteStep::Job {
         elapsed.start();
     }
 
+    // The state only spares later nights work (the parent snapshot, the weekly check done),
+    // so a night whose state was not saved is noted on its run, not failed.
+    void saveState(const Platform& platform, const ProgramValues& values) {
+        if (const SaveResult saved = state.save(platform, values); !saved)
+            result.notes.append(
+                QStringLiteral("the off-site copy's state was not saved: %1").arg(saved.reason));
+    }
+
     BackupRunResult result;
     OffsiteOptions options;
     ResticCommands commands;
@@ -179,7 +187,7 @@ void OffsiteStep::backupEnded(const ResticExit& exit) {
         job.summary.snapshotId = summary->snapshotId;
         job.state.lastSnapshot = summary->snapshotId;
         job.state.lastSnapshotRepository = job.options.repository;
-        job.state.save(platform_, values_);
+        job.saveState(platform_, values_);
     }
     if (partial) {
         // restic reports each file it could not read as a JSON line on its error output.
@@ -218,7 +226,7 @@ void OffsiteStep::upkeepEnded(Stage stage, const ResticExit& exit) {
     if (stage == Stage::Check && job.options.prune)
         return run(Stage::Prune);
     job.state.lastMaintenance = clock_.now().date();
-    job.state.save(platform_, values_);
+    job.saveState(platform_, values_);
     complete();
 }
 

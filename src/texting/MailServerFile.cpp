@@ -1,5 +1,6 @@
 #include "MailServerFile.h"
 
+#include "DataFiles.h"
 #include "FileSave.h"
 #include "Platform.h"
 #include "ProgramValues.h"
@@ -8,7 +9,7 @@
 namespace tillora {
 
 QString mailServerPath(const ProgramValues& values) {
-    return values.DataDIR + QStringLiteral("ini\\MailServer.dat");
+    return DataFiles::path(values.DataDIR, DataFile::MailServer);
 }
 
 std::optional<MailServer> parseMailServer(const QByteArray& bytes) {

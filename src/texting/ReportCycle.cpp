@@ -159,7 +159,11 @@ void ReportCycle::sendReport(const QString& name, const QString& subject, const 
 
 void ReportCycle::writeLog(const QString& line) {
     const QString log = platform_.nativePath(values_.RemoteDIR + QStringLiteral("TxtMsg.log"));
-    appendToFile(log, toCodePage(line));
+    // The log is where the cycle tells its failures; when it cannot be written, the
+    // program's own log gets the line.
+    if (const SaveResult saved = appendToFile(log, toCodePage(line)); !saved)
+        qWarning("%s cannot be written (%s): %s", qUtf8Printable(log), qUtf8Printable(saved.reason),
+                 qUtf8Printable(line));
 }
 
 // The log line and the status panel: sent only when every channel took every report.

@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "Colors.h"
+#include "DataFiles.h"
 #include "DatePictures.h"
 #include "Platform.h"
 #include "ProgramValues.h"
@@ -46,7 +47,7 @@ QStringList lineValues(const QByteArray& bytes) {
 } // namespace
 
 QString textSettingsPath(const ProgramValues& values) {
-    return values.DataDIR + QStringLiteral("ini\\MobileText.dat");
+    return DataFiles::path(values.DataDIR, DataFile::MobileText);
 }
 
 bool textSettingsFileExists(const Platform& platform, const ProgramValues& values) {

@@ -1,10 +1,12 @@
 // When the owner is told about backups, in which words, and that the telling is sent.
 #include "AlertSettings.h"
 #include "BackupAlertService.h"
+#include "BackupAlertTexts.h"
 #include "FakePlatform.h"
 #include "ManualClock.h"
 #include "ProgramValues.h"
 #include "RecordingNotifier.h"
+#include "RunSummary.h"
 #include "TempDrives.h"
 
 #include <QSignalSpy>
@@ -70,6 +72,7 @@ class TestBackupAlerts : public QObject {
 private Q_SLOTS:
     void whichRunsAlert_data();
     void whichRunsAlert();
+    void aDriveFaultIsToldInTheWindowsWords();
     void staleBackupWarnedOnceADay();
     void weeklySummaryCountsTheNights();
     void serviceSendsOffThreadAndOnce();
@@ -109,6 +112,21 @@ void TestBackupAlerts::whichRunsAlert() {
     sources.settings.backupFailed = switchedOn;
     const auto alert = BackupAlerts(sources).afterRun(run(trigger, outcome));
     QCOMPARE(alert ? alert->subject : QString(), subject);
+}
+
+void TestBackupAlerts::aDriveFaultIsToldInTheWindowsWords() {
+    QStringList told;
+    for (const DestinationFault fault : {DestinationFault::Missing, DestinationFault::NotWritable,
+                                         DestinationFault::FlushFailed}) {
+        BackupRunResult failed = run(RunTrigger::Scheduled, RunOutcome::DestinationUnavailable);
+        failed.destinationFault = fault;
+        const QString words = summarize(failed).outcome;
+        const QString text = alert::runNotCompleted(failed, QStringLiteral("Joe's Diner")).text;
+        QVERIFY2(text.endsWith(QStringLiteral("03:00 AM: ") + words + u'.'), qPrintable(text));
+        told.append(words);
+    }
+    told.removeDuplicates();
+    QCOMPARE(told.size(), 3);
 }
 
 void TestBackupAlerts::staleBackupWarnedOnceADay() {

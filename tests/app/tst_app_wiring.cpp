@@ -345,7 +345,7 @@ private Q_SLOTS:
         QVERIFY(sent.wait());
         QCOMPARE(notifier.sends().size(), 1);
         QCOMPARE(notifier.sends()[0].message.subject, QStringLiteral("Backup FAILED"));
-        QVERIFY(notifier.sends()[0].message.text.contains("backup drive was not found"));
+        QVERIFY(notifier.sends()[0].message.text.contains("backup drive not found"));
         QVERIFY(p.drives.readFile('c', "Tillora/ini/Outbox.dat").contains("\"push\""));
     }
 

@@ -3,6 +3,7 @@
 #include "BackupStore.h"
 #include "ChunkedFileCopy.h"
 #include "DatePictures.h"
+#include "Folders.h"
 #include "RunSummary.h"
 
 #include <QFile>

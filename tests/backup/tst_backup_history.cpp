@@ -128,6 +128,23 @@ private Q_SLOTS:
         QVERIFY(s.log.problemsOf(at(2, 3, 0).addDays(1)));
     }
 
+    // A line written before the drive's fault was kept reads as the missing drive it was
+    // shown as; the fault of a newer line comes back beside the same outcome token.
+    void theDriveFaultIsKeptBesideItsOutcome() {
+        Store s;
+        s.drives.writeFile('c', "Tillora/ini/BackupHistory.log",
+                           "{\"start\":\"2026-12-06T03:00:00.000\",\"trigger\":\"scheduled\","
+                           "\"outcome\":\"destination-unavailable\"}\n");
+        BackupRunResult flush = run(at(7, 3, 0), RunOutcome::DestinationUnavailable);
+        flush.destinationFault = DestinationFault::FlushFailed;
+        QVERIFY(s.log.record(flush));
+        const QList<HistoryEntry> runs = s.log.runs();
+        QCOMPARE(runs.size(), 2);
+        QCOMPARE(summarize(runs[0].run).outcome, QStringLiteral("backup drive not found"));
+        QCOMPARE(runs[1].run.destinationFault, DestinationFault::FlushFailed);
+        QCOMPARE(s.history().count("\"destination-unavailable\""), 2);
+    }
+
     void theOwnerReadsWhatHappenedInAFewWords() {
         BackupRunResult good = run(at(7, 3, 0), RunOutcome::Completed, 1024 * 1024 * 1024);
         QCOMPARE(summarize(good).line, QStringLiteral("3:00 am: 6,001 files, 1.0 GB, 42 s"));

@@ -2,6 +2,7 @@
 #include "CodePage.h"
 #include "FixedRecord.h"
 #include "IniFile.h"
+#include "IniKeys.h"
 #include "QuotedCsv.h"
 #include "SecretStore.h"
 
@@ -170,6 +171,38 @@ private Q_SLOTS:
         QCOMPARE(readIniFile(path).value(QStringLiteral("Push/CAFile")).toString(),
                  QStringLiteral("c:\\Tillora\\ini\\ca.pem"));
         QVERIFY(readIniFile(dir.filePath(QStringLiteral("missing.ini"))).isEmpty());
+    }
+
+    // A switch reads alike as true/false or 1/0; junk or a number out of range reads as
+    // the declared default; writing leaves the other keys alone.
+    void iniKeysReadEitherSwitchFormAndFallBackOnJunk() {
+        struct Options {
+            bool on = false;
+            bool off = true;
+            bool junk = true;
+            int days = 14;
+        };
+        const std::array<IniKey<Options>, 4> keys{{{"A/On", &Options::on},
+                                                   {"A/Off", &Options::off},
+                                                   {"A/Junk", &Options::junk},
+                                                   {"A/Days", &Options::days, 0, 30}}};
+        QVariantMap stored{{"A/On", "1"},
+                           {"A/Off", " FALSE "},
+                           {"A/Junk", "yes"},
+                           {"A/Days", "31"},
+                           {"B/Other", "kept"}};
+        Options read = readIniKeys(stored, keys);
+        QVERIFY(read.on && !read.off && read.junk);
+        QCOMPARE(read.days, 14);
+        stored.insert("A/On", "True");
+        stored.insert("A/Off", "0");
+        stored.insert("A/Days", "7");
+        read = readIniKeys(stored, keys);
+        QVERIFY(read.on && !read.off);
+        QCOMPARE(read.days, 7);
+        writeIniKeys(stored, keys, read);
+        QCOMPARE(stored.value("A/Off"), QVariant(false));
+        QCOMPARE(stored.value("B/Other"), QVariant("kept"));
     }
 };
 

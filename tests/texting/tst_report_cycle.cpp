@@ -37,6 +37,8 @@ struct Store {
     FakePrompts prompts;
     RecordingStatusPanel panel;
     QTemporaryDir secrets;
+    std::unique_ptr<TexterMailRoute> route;
+    std::unique_ptr<ChannelNotifier> notifier;
     std::unique_ptr<TexterWindows> windows;
 
     explicit Store(int port, const QString& caFile) {
@@ -53,7 +55,10 @@ struct Store {
                          employeeRecord("7", "Ann Baker") + employeeRecord("12", "Eve Fox"));
         platform = std::make_unique<FakePlatform>(drives.driveFolder());
         values.CompanyName = QStringLiteral("Joe's Diner");
-        windows = std::make_unique<TexterWindows>(*platform, values, clock, prompts, panel);
+        route = std::make_unique<TexterMailRoute>(*platform, values);
+        notifier = std::make_unique<ChannelNotifier>(*platform, values, *route);
+        windows = std::make_unique<TexterWindows>(*platform, values, clock, prompts, panel, *route,
+                                                  *notifier);
         windows->mail().setTimeouts(
             {std::chrono::milliseconds(3000), std::chrono::milliseconds(8000)});
         windows->notifier().setMailTimeouts(

@@ -249,9 +249,13 @@ void OffsiteSettings::createRepository() {
                   OffsiteState state = OffsiteState::load(platform_, values_);
                   state.lastSnapshot.clear();
                   state.lastMaintenance = {};
-                  state.save(platform_, values_);
-                  setStatus(QStringLiteral("The repository was created. Keep its password "
-                                           "somewhere safe: without it the copy cannot be read."));
+                  QString created = QStringLiteral("The repository was created. Keep its password "
+                                                   "somewhere safe: without it the copy cannot be "
+                                                   "read.");
+                  if (const SaveResult saved = state.save(platform_, values_); !saved)
+                      created += QStringLiteral(" The off-site copy's state was not saved: %1")
+                                     .arg(saved.reason);
+                  setStatus(created);
                   showSnapshots({});
               });
 }

@@ -1,5 +1,6 @@
 #include "Form2.h"
 
+#include "AutostartBox.h"
 #include "Clock.h"
 #include "Colors.h"
 #include "ControlNames.h"
@@ -360,18 +361,9 @@ void Form2::settleIntoNotificationArea() {
 }
 
 void Form2::wireAutostart(SessionAutostart& autostart) {
-    StartWithSession = new QCheckBox(QStringLiteral("Start with the desktop session"), this);
-    StartWithSession->setObjectName(QStringLiteral("StartWithSession"));
-    StartWithSession->setChecked(autostart.isOn());
+    StartWithSession = new AutostartBox(autostart, prompts_, this);
     auto* column = static_cast<QVBoxLayout*>(layout());
     column->insertWidget(column->indexOf(SSPanel1[2]), StartWithSession);
-    connect(StartWithSession, &QCheckBox::clicked, this, [this, &autostart](bool on) {
-        const AutostartChange change = autostart.setOn(on);
-        if (change.ok)
-            return;
-        StartWithSession->setChecked(autostart.isOn());
-        prompts_.critical(StartWithSession->text(), change.reason);
-    });
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

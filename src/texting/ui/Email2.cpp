@@ -73,8 +73,10 @@ Email2::Email2(Platform& platform, const Clock& clock, Prompts& prompts, const M
 void Email2::copyPosSettingsForMail() {
     const auto settings =
         readWholeFile(platform_.nativePath(QStringLiteral("c:\\Tillora\\TLRAini.dat")));
-    saveFileAtomically(platform_.nativePath(QStringLiteral("c:\\Tillora\\TLRAini.DOC")),
-                       settings.value_or(QByteArray()));
+    const QString copy = platform_.nativePath(QStringLiteral("c:\\Tillora\\TLRAini.DOC"));
+    // The window may be loaded at night: the failure goes to the log, nothing waits.
+    if (const SaveResult saved = saveFileAtomically(copy, settings.value_or(QByteArray())); !saved)
+        qWarning("%s cannot be written: %s", qUtf8Printable(copy), qUtf8Printable(saved.reason));
 }
 
 void Email2::M1(std::function<void(const MailResult&)> done) {

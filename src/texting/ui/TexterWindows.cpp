@@ -144,20 +144,21 @@ private:
 };
 
 TexterWindows::TexterWindows(Platform& platform, ProgramValues& values, const Clock& clock,
-                             Prompts& prompts, ReportStatusPanel& panel)
+                             Prompts& prompts, ReportStatusPanel& panel, TexterMailRoute& mailRoute,
+                             ChannelNotifier& notifier)
     : platform_(platform)
     , values_(values)
     , clock_(clock)
     , prompts_(prompts)
     , panel_(panel)
     , mail_(platform, values, clock, prompts)
-    , mailRoute_(platform, values)
-    , notifier_(platform, values, mailRoute_)
+    , mailRoute_(mailRoute)
+    , notifier_(notifier)
     , view_(std::make_unique<View>(*this)) {
 }
 
 TexterWindows::~TexterWindows() {
-    // The delivery window and a cycle under way send through this object's notifier and
+    // The delivery window and a cycle under way send through the program's notifier and
     // read the texter window: they go first.
     delete deliveryWindow_.data();
     cycle_.reset();

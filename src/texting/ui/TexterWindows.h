@@ -25,14 +25,15 @@ struct ProgramValues;
 // Owns the one texter window of the program: the "Settings" button shows it, the hourly
 // check loads it hidden, and the report cycle reads its controls and closes it. Wires the
 // texter's tool buttons ("Work It", "Get Sales", "Get Discount", "INI File") and
-// "Delivery". Owns the program's notifier, whose gateway channel needs the texter's
-// number, carrier and mail account.
+// "Delivery". Keeps the mail route of the program's notifier up to date: its gateway
+// channel needs the texter's number, carrier and mail account.
 class TexterWindows : public QObject, public TexterHost {
     Q_OBJECT
 
 public:
+    // `mailRoute` and `notifier` outlive this object.
     TexterWindows(Platform& platform, ProgramValues& values, const Clock& clock, Prompts& prompts,
-                  ReportStatusPanel& panel);
+                  ReportStatusPanel& panel, TexterMailRoute& mailRoute, ChannelNotifier& notifier);
     ~TexterWindows() override;
 
     // The loaded texter window, or null.
@@ -82,8 +83,8 @@ private:
     Prompts& prompts_;
     ReportStatusPanel& panel_;
     Email2Factory mail_;
-    TexterMailRoute mailRoute_;
-    ChannelNotifier notifier_;
+    TexterMailRoute& mailRoute_;
+    ChannelNotifier& notifier_;
     QPointer<TLRAtxtMsg> texter_;
     QPointer<NotifySettings> deliveryWindow_;
     std::unique_ptr<View> view_;

@@ -1,0 +1,47 @@
+#include "DataFiles.h"
+
+#include "Folders.h"
+
+namespace tillora {
+
+namespace {
+
+QString fileName(DataFile file) {
+    switch (file) {
+    case DataFile::Autobackup:
+        return QStringLiteral("Autobackup.dat");
+    case DataFile::BackupOptions:
+        return QStringLiteral("BackupOptions.ini");
+    case DataFile::Notify:
+        return QStringLiteral("Notify.ini");
+    case DataFile::Outbox:
+        return QStringLiteral("Outbox.dat");
+    case DataFile::BackupHistory:
+        return QStringLiteral("BackupHistory.log");
+    case DataFile::BackupProblems:
+        return QStringLiteral("BackupProblems.log");
+    case DataFile::MobileText:
+        return QStringLiteral("MobileText.dat");
+    case DataFile::MailServer:
+        return QStringLiteral("MailServer.dat");
+    }
+    return {};
+}
+
+} // namespace
+
+QString DataFiles::folder(const QString& dataDir) {
+    return dataDir + QStringLiteral("ini\\");
+}
+
+QString DataFiles::path(const QString& dataDir, DataFile file) {
+    return folder(dataDir) + fileName(file);
+}
+
+QString DataFiles::makeFolder(const Platform& platform, const QString& dataDir) {
+    if (ensureFolder(platform, folder(dataDir)))
+        return {};
+    return QStringLiteral("the folder %1ini cannot be created").arg(dataDir);
+}
+
+} // namespace tillora

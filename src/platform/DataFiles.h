@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace tillora {
+
+class Platform;
+
+// The program's own files, all in the folder "ini" of the data folder (DataDIR).
+enum class DataFile {
+    Autobackup,     // Autobackup.dat: the backup settings
+    BackupOptions,  // BackupOptions.ini: the backup's and the off-site copy's options
+    Notify,         // Notify.ini: delivery of messages to the owner, and the alerts
+    Outbox,         // Outbox.dat: alerts not yet sent
+    BackupHistory,  // BackupHistory.log: one line per run
+    BackupProblems, // BackupProblems.log: the files not copied of the last runs
+    MobileText,     // MobileText.dat: the texting settings
+    MailServer,     // MailServer.dat: the mail server of the texts
+};
+
+// Where each data file lives, in Windows form; `dataDir` ends in a backslash.
+struct DataFiles {
+    static QString folder(const QString& dataDir);              // "c:\Tillora\ini\"
+    static QString path(const QString& dataDir, DataFile file); // "c:\Tillora\ini\Notify.ini"
+    // Makes the folder when it is missing, never on a drive that is not there. Empty when
+    // the folder is there; otherwise why it is not, in the owner's words.
+    static QString makeFolder(const Platform& platform, const QString& dataDir);
+};
+
+} // namespace tillora
