@@ -14,7 +14,6 @@ struct ProgramValues {
     QString ShiftraDIR = QStringLiteral("c:\\shiftra\\");
     QString CompanyName;
     // "" while a network re-mapping is pending, then "SUCCESS" or "FAIL".
-    QString NetConnectStatus;
 };
 
 } // namespace tillora

@@ -3,6 +3,7 @@
 #include "AlertDispatcher.h"
 #include "BackupAlertService.h"
 #include "BackupApplication.h"
+#include "BackupEngine.h"
 #include "BackupHistory.h"
 #include "BackupHistoryLog.h"
 #include "BackupScheduler.h"
@@ -31,6 +32,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <future>
 
 using namespace tillora;
 using namespace tillora::test;
@@ -238,6 +241,34 @@ private Q_SLOTS:
         p.app->scheduler().SchedulerTick();
         QTest::qWait(50);
         QCOMPARE(server.received().size(), 1);
+    }
+
+    // The copy runs on its own thread: a report due while it copies goes out on time, and
+    // the copy does not wait for the report.
+    void aReportDueDuringBackupNowGoesOutOnTime() {
+        Program p;
+        SmtpTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        textThrough(p, server);
+        p.drives.writeFile('c', "Tillora/TDTenders.daT",
+                           "\"T\",\"CASH\",7.5,1,\"\",\"\",0,0,0,0,0,\"\",\"\",1\r\n");
+        p.start();
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        p.app->engine().setCopyObserver([released](CopyStage stage) {
+            if (stage == CopyStage::NewCopyWritten)
+                released.wait_for(std::chrono::seconds(30)); // held mid-copy by the test
+        });
+        QSignalSpy results(p.app.get(), &BackupApplication::backupResult);
+        p.form().SSCommand3->click();
+
+        p.clock.set(QDateTime(QDate(2026, 12, 7), QTime(10, 0, 30)));
+        p.app->scheduler().SchedulerTick();
+        QTRY_COMPARE(server.received().size(), 1);
+        QVERIFY(results.isEmpty()); // the backup is still copying
+        release.set_value();
+        QVERIFY(results.wait(30000));
+        QCOMPARE(p.drives.readFile('e', "TLRAbackup/Tillora/Sales/day.dat"), QByteArray("sales"));
     }
 
     void aNightTickAfterTheRunAsksNothingAndTheNextHourStillReports() {
