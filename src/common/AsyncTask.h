@@ -5,11 +5,23 @@
 #include <QPromise>
 #include <QThreadPool>
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <type_traits>
 #include <utility>
 
 namespace tillora {
+
+namespace detail {
+// Qt's pool hands a task to its thread inside a library built without the thread checker,
+// which then cannot see that the task was complete before the thread read it. Passing
+// through this lock on both sides shows it; it is held for no time at all.
+inline std::mutex& taskHandOver() {
+    static std::mutex lock;
+    return lock;
+}
+} // namespace detail
 
 // The program's one way of running long work (a send, a test message): `work` runs on a
 // thread of `pool` and its result goes to `done` on the thread of `context` (a `work`
@@ -36,13 +48,16 @@ void runInBackground(QObject* context, Work work, Done done,
                      });
     watcher->setFuture(promise->future());
     promise->start();
-    pool.start([promise, work = std::move(work)]() mutable {
+    std::function<void()> task = [promise, work = std::move(work)]() mutable {
+        { const std::lock_guard received(detail::taskHandOver()); }
         if constexpr (std::is_void_v<Result>)
             work();
         else
             promise->addResult(work());
         promise->finish();
-    });
+    };
+    { const std::lock_guard handedOver(detail::taskHandOver()); }
+    pool.start(std::move(task));
 }
 
 } // namespace tillora
