@@ -98,6 +98,12 @@ void textThrough(Program& p, const SmtpTestServer& server) {
                            server.certificateFile().toUtf8() + "\"\r\n");
 }
 
+// One cash sale of $7.50 in today's tenders, for the sales report to total.
+void sellForCash(Program& p) {
+    p.drives.writeFile('c', "Tillora/TDTenders.daT",
+                       "\"T\",\"CASH\",7.5,1,\"\",\"\",0,0,0,0,0,\"\",\"\",1\r\n");
+}
+
 // Push alone, to `server` with its certificate, as the owner sets it in Notify.ini.
 void pushOnlyTo(Program& p, const HttpsTestServer& server) {
     QFile ca(server.certificateFile());
@@ -221,8 +227,7 @@ private Q_SLOTS:
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         textThrough(p, server);
-        p.drives.writeFile('c', "Tillora/TDTenders.daT",
-                           "\"T\",\"CASH\",7.5,1,\"\",\"\",0,0,0,0,0,\"\",\"\",1\r\n");
+        sellForCash(p);
         p.start();
         QVERIFY(p.form().SSCommand5->styleSheet().contains("#00c000"));
 
@@ -250,8 +255,7 @@ private Q_SLOTS:
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         textThrough(p, server);
-        p.drives.writeFile('c', "Tillora/TDTenders.daT",
-                           "\"T\",\"CASH\",7.5,1,\"\",\"\",0,0,0,0,0,\"\",\"\",1\r\n");
+        sellForCash(p);
         p.start();
         std::promise<void> release;
         std::shared_future<void> released = release.get_future().share();
