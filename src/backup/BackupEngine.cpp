@@ -557,7 +557,8 @@ bool BackupEngine::flushDestination(BackupRunResult& result) {
 }
 
 void BackupEngine::recordLastDate() {
-    setup_.recordLastDate(shortDate(clock_.now().date()));
+    // In the form the file holds: a store whose locale changed still reads its date.
+    setup_.recordLastDate(storedDate(clock_.now().date(), setup_.snapshot().lastBackupText()));
 }
 
 } // namespace tillora

@@ -1,5 +1,7 @@
 #include "DatePictures.h"
 
+#include <QRegularExpression>
+
 namespace tillora {
 
 namespace {
@@ -52,25 +54,68 @@ QString shortDate(const QDate& date, const QLocale& locale) {
     return locale.toString(date, shortDateFormat(locale));
 }
 
-std::optional<QDate> parseShortDate(const QString& text, const QLocale& locale) {
+namespace {
+
+enum class DateForm { MonthDayYear, LocaleShort, Iso };
+
+struct ReadDate {
+    QDate date;
+    DateForm form;
+};
+
+// The locale's short form, and the two-digit year of an older short form read in this
+// century.
+QDate localeDate(const QString& text, const QLocale& locale) {
+    QDate date = locale.toDate(text, shortDateFormat(locale));
+    const QString twoDigitFormat = locale.dateFormat(QLocale::ShortFormat);
+    if (!date.isValid() && !twoDigitFormat.contains(QLatin1String("yyyy"))) {
+        date = locale.toDate(text, twoDigitFormat);
+        if (date.isValid() && date.year() < 2000)
+            date = date.addYears(100);
+    }
+    return date;
+}
+
+std::optional<ReadDate> readDate(const QString& text, const QLocale& locale) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
-    QDate date = locale.toDate(trimmed, shortDateFormat(locale));
-    if (!date.isValid()) {
-        // A two-digit year as an older short form wrote it: read it in this century.
-        const QString twoDigitFormat = locale.dateFormat(QLocale::ShortFormat);
-        if (!twoDigitFormat.contains(QLatin1String("yyyy"))) {
-            date = locale.toDate(trimmed, twoDigitFormat);
-            if (date.isValid() && date.year() < 2000)
-                date = date.addYears(100);
-        }
+    static const QRegularExpression slashed(
+        QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{4}|\\d{2})$"));
+    if (const auto parts = slashed.match(trimmed); parts.hasMatch()) {
+        const int year = parts.captured(3).toInt();
+        const QDate date(parts.captured(3).size() == 2 ? 2000 + year : year,
+                         parts.captured(1).toInt(), parts.captured(2).toInt());
+        if (date.isValid())
+            return ReadDate{date, DateForm::MonthDayYear};
     }
-    if (!date.isValid())
-        date = QDate::fromString(trimmed, Qt::ISODate);
-    if (!date.isValid())
-        return std::nullopt;
-    return date;
+    if (QDate date = localeDate(trimmed, locale); date.isValid())
+        return ReadDate{date, DateForm::LocaleShort};
+    if (QDate date = QDate::fromString(trimmed, Qt::ISODate); date.isValid())
+        return ReadDate{date, DateForm::Iso};
+    return std::nullopt;
+}
+
+QString monthDayYear(const QDate& date) {
+    return QStringLiteral("%1/%2/%3").arg(date.month()).arg(date.day()).arg(date.year());
+}
+
+} // namespace
+
+std::optional<QDate> parseShortDate(const QString& text, const QLocale& locale) {
+    if (const auto read = readDate(text, locale))
+        return read->date;
+    return std::nullopt;
+}
+
+QString storedDate(const QDate& date, const QString& previous, const QLocale& locale) {
+    const auto read = readDate(previous, locale);
+    if (!read || read->form == DateForm::MonthDayYear)
+        return monthDayYear(date);
+    const QString text =
+        read->form == DateForm::Iso ? date.toString(Qt::ISODate) : shortDate(date, locale);
+    // "8/12/2026" of a day-first locale would read back as 12 August.
+    return parseShortDate(text, locale) == date ? text : monthDayYear(date);
 }
 
 } // namespace tillora

@@ -26,8 +26,13 @@ QString formatPicture(const QDateTime& moment, Picture picture, const QLocale& l
 
 // The system's short date form, always with a four-digit year ("12/8/2026" for en_US).
 QString shortDate(const QDate& date, const QLocale& locale = QLocale());
-// Reads a text written in the short date form (four- or two-digit year) or as an ISO
-// date; nothing when it does not read as a date ("Never", "NEVER", "").
+// Reads a stored date: month/day/year ("12/8/2026", or "12/8/26" as older forms wrote
+// it), which settings files have always held whatever the locale, then the locale's short
+// date, then an ISO date; nothing when it does not read as a date ("Never", "NEVER", "").
 std::optional<QDate> parseShortDate(const QString& text, const QLocale& locale = QLocale());
+// `date` in the form of the stored date `previous` (month/day/year, the locale's short
+// date or ISO), so a change of locale never changes the form of a file's date; in
+// month/day/year when `previous` is no date, or when its form would read back otherwise.
+QString storedDate(const QDate& date, const QString& previous, const QLocale& locale = QLocale());
 
 } // namespace tillora

@@ -88,8 +88,9 @@ QStringList expectedTree() {
     return tree;
 }
 
+// As the engine writes it into a settings file without a date yet.
 QString today(const BackupStore& store) {
-    return shortDate(store.clock.now().date());
+    return storedDate(store.clock.now().date(), QString());
 }
 
 // Runs the engine on its own thread while this one's event loop turns; the result as it
@@ -185,7 +186,7 @@ private slots:
         if (lastDate == "today")
             lastDate = today(store);
         else if (lastDate == "yesterday")
-            lastDate = shortDate(store.clock.now().date().addDays(-1));
+            lastDate = storedDate(store.clock.now().date().addDays(-1), QString());
         store.window.lastDate = lastDate;
         store.prompts.answers.enqueue(answer);
 

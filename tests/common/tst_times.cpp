@@ -94,6 +94,22 @@ private Q_SLOTS:
         for (const char* junk : {"Never", "NEVER", "", "-1", "13/45/2026"})
             QVERIFY2(!parseShortDate(QString::fromLatin1(junk), us), junk);
     }
+
+    // A file's date keeps its form whatever the locale reading and writing it.
+    void storedDatesKeepTheFilesForm() {
+        const QLocale c = QLocale::c(); // LC_ALL=C.UTF-8
+        const QDate next(2027, 1, 2);
+        QCOMPARE(parseShortDate(QStringLiteral("1/1/2027"), c), std::optional(QDate(2027, 1, 1)));
+        QCOMPARE(storedDate(next, QStringLiteral("1/1/2027"), c), QStringLiteral("1/2/2027"));
+        QCOMPARE(storedDate(next, QStringLiteral("Never"), c), QStringLiteral("1/2/2027"));
+        QCOMPARE(storedDate(next, QStringLiteral("2027-01-01"), c), QStringLiteral("2027-01-02"));
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QCOMPARE(storedDate(next, QStringLiteral("01.01.2027"), german),
+                 QStringLiteral("02.01.2027"));
+        // A day-first form that would read back as 1 February is written month first.
+        const QLocale uk(QLocale::English, QLocale::UnitedKingdom);
+        QCOMPARE(storedDate(next, QStringLiteral("13/12/2026"), uk), QStringLiteral("1/2/2027"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTimes)
