@@ -130,14 +130,14 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
     if (targetExists) {
         if (!targetFacts.isFile())
             return failed(QStringLiteral("the backup holds something else of that name"));
-        if (!(targetFacts.permissions & 0200))
+        // Marked read-only by hand or by another tool; only a copy that stays so is a
+        // problem.
+        if (!(targetFacts.permissions & 0200) && !makeWritable(target))
             return failed(QStringLiteral("the backup file is read-only"));
     }
 
-    // The source's time is taken before its bytes: a file changed during the copy then
-    // looks changed at the next run and is copied again.
     QFile in;
-    const int inFd = openForReading(source);
+    const int inFd = platform_ ? platform_->openSourceFile(source) : openForReading(source);
     if (inFd < 0)
         return failed(systemErrorText(errno));
     in.open(inFd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);

@@ -57,8 +57,8 @@ public:
 
     void setObserver(std::function<void(CopyStage)> observer) { observer_ = std::move(observer); }
 
-    // Paths in the system's form. A target that is marked read-only is left alone, as
-    // the file systems the backup goes to treat it. With `keepEarlierAt` set, an existing
+    // Paths in the system's form. A target marked read-only is made writable first: the
+    // owner may always write their backup copies. With `keepEarlierAt` set, an existing
     // target is first moved there (a rename on the same drive), unless a file is there
     // already (the first version of the day is the one kept).
     CopyResult copy(const std::filesystem::path& source, const std::filesystem::path& target,

@@ -1,5 +1,7 @@
 #include "NativeFiles.h"
 
+#include "FileReplace.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -212,6 +214,25 @@ void setPermissions(const fs::path& path, unsigned permissions) {
     Q_UNUSED(permissions);
 #else
     (void)::chmod(path.c_str(), mode_t(permissions & 0777));
+#endif
+}
+
+bool makeWritable(const fs::path& path, QString* reason) {
+#ifdef _WIN32
+    // The read-only attribute is the owner's write bit to the C runtime.
+    std::error_code error;
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
+    if (error && reason)
+        *reason = QString::fromLocal8Bit(error.message());
+    return !error;
+#else
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 &&
+        ::chmod(path.c_str(), (info.st_mode & 07777) | 0200) == 0)
+        return true;
+    if (reason)
+        *reason = systemErrorText(errno);
+    return false;
 #endif
 }
 

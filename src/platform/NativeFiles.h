@@ -85,10 +85,18 @@ void startWriteBack(int fd, qint64 offset, qint64 bytes);
 void setPermissions(int fd, unsigned permissions);
 void setPermissions(const std::filesystem::path& path, unsigned permissions);
 
+// Lets the owner write a file marked read-only (the permission bit on Linux, the
+// read-only attribute on Windows); false, with `reason` when given, when it stays so.
+bool makeWritable(const std::filesystem::path& path, QString* reason = nullptr);
+
 // Sets the modification time (as FileFacts::modified gives it) of a written file: the
 // open one where the system keeps it so (Linux), else the closed one (on Windows closing
 // a written file stamps it again). Call both; each does its part.
 void setModifiedOnOpenFile(int fd, std::chrono::nanoseconds modified);
 void setModifiedOnClosedFile(const std::filesystem::path& path, std::chrono::nanoseconds modified);
+
+// A modification time (as FileFacts::modified gives it) that no file of a store has: 2
+// January 1980, the first day every file system a backup goes to can hold.
+std::chrono::nanoseconds timeNoFileHas();
 
 } // namespace tillora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NativeFiles.h"
+
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -90,6 +92,13 @@ public:
     // error: the data may not be on the disk.
     virtual bool flushFile(QFile& openFile) = 0;
     virtual bool flushFileSystem(const QString& windowsPath) = 0;
+
+    // Opens a file (a native path) that a backup copies, for reading: a descriptor of the
+    // C runtime, or -1 with errno set. Tests make a file unreadable here, as a user
+    // without the right to read it finds it.
+    virtual int openSourceFile(const std::filesystem::path& nativePath) const {
+        return openForReading(nativePath);
+    }
 };
 
 // The implementation for the machine the program was built for. `driveFolder` names the

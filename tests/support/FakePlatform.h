@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMap>
 
+#include <cerrno>
 #include <functional>
 
 namespace tillora::test {
@@ -58,6 +59,15 @@ public:
         return flushSucceeds;
     }
 
+    // Files named in `unreadable` cannot be opened, as for a user without the right.
+    int openSourceFile(const std::filesystem::path& nativePath) const override {
+        if (unreadable.contains(displayName(nativePath.filename()))) {
+            errno = EACCES;
+            return -1;
+        }
+        return LinuxPlatform::openSourceFile(nativePath);
+    }
+
     std::optional<QStringList> driveTexts; // replaces the listed drives when set
     QMap<QString, DiskSpace> space;        // by drive letter "e:"
     std::function<std::optional<DiskSpace>(const QString&)> spaceOf; // wins over `space`
@@ -71,6 +81,7 @@ public:
     QStringList flushes;
     std::function<void(const QString&)> onFlush;
     bool flushSucceeds = true;
+    QStringList unreadable; // file names
 };
 
 } // namespace tillora::test
