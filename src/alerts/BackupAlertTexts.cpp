@@ -74,7 +74,7 @@ NotifyMessage noBackupFor(int days, const QDateTime& lastBackup, const QString& 
 }
 
 NotifyMessage weeklySummary(const WeekCounts& week, const std::optional<QDateTime>& lastBackup,
-                            const QString& company) {
+                            const QString& company, const QList<FolderLeftOut>& leftOut) {
     const QString subject = QStringLiteral("Backups this week");
     QString text = subject + atStore(company) +
                    QStringLiteral(": %1 nights completed, %2 incomplete, %3 failed, %4 without a "
@@ -85,6 +85,8 @@ NotifyMessage weeklySummary(const WeekCounts& week, const std::optional<QDateTim
                        .arg(week.withoutRun);
     text += lastBackup ? QStringLiteral("Last backup: ") + moment(*lastBackup) + QLatin1Char('.')
                        : QStringLiteral("No backup has been made yet.");
+    if (!leftOut.isEmpty())
+        text += QLatin1Char(' ') + foldersLeftOutInWords(leftOut) + QLatin1Char('.');
     return {subject, text, false};
 }
 

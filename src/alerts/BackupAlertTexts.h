@@ -25,9 +25,9 @@ NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& comp
 NotifyMessage offsiteNotCompleted(const BackupRunResult& result, const QString& company);
 // "No backup for N days".
 NotifyMessage noBackupFor(int days, const QDateTime& lastBackup, const QString& company);
-// "Backups this week".
+// "Backups this week", with the folders the week's last backup left out.
 NotifyMessage weeklySummary(const WeekCounts& week, const std::optional<QDateTime>& lastBackup,
-                            const QString& company);
+                            const QString& company, const QList<FolderLeftOut>& leftOut = {});
 // What the Delivery window's "Send test alert" sends.
 NotifyMessage testAlert(const QString& company);
 

@@ -73,11 +73,15 @@ NotifyMessage BackupAlerts::weeklySummary(const QDate& today) const {
     // The seven nights before today, Monday to Sunday; a night counts by its best run.
     const QDate first = today.addDays(-7);
     QMap<QDate, RunOutcome> best;
+    QList<FolderLeftOut> leftOut; // as the week's last backup found them
     for (const PastRun& run : sources_.runsSince(first.startOfDay())) {
         const QDate night = run.started.date();
         if (night >= today || run.outcome == RunOutcome::AlreadyRunning ||
             run.outcome == RunOutcome::AlreadyDoneToday)
             continue;
+        if (run.outcome == RunOutcome::Completed ||
+            run.outcome == RunOutcome::CompletedWithProblems)
+            leftOut = run.foldersLeftOut;
         const auto rank = [](RunOutcome o) {
             return o == RunOutcome::Completed ? 2 : o == RunOutcome::CompletedWithProblems ? 1 : 0;
         };
@@ -94,7 +98,7 @@ NotifyMessage BackupAlerts::weeklySummary(const QDate& today) const {
             ++week.failed;
     }
     week.withoutRun = 7 - int(best.size());
-    return alert::weeklySummary(week, sources_.lastBackup(), sources_.companyName());
+    return alert::weeklySummary(week, sources_.lastBackup(), sources_.companyName(), leftOut);
 }
 
 std::optional<int> BackupAlerts::staleCheckHour() const {

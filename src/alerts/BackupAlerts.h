@@ -17,6 +17,7 @@ namespace tillora {
 struct PastRun {
     QDateTime started;
     RunOutcome outcome = RunOutcome::Completed;
+    QList<FolderLeftOut> foldersLeftOut{}; // as the run's note tells them
 };
 
 // What the alert rules read, asked afresh each time: the owner may change any of it.

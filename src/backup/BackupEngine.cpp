@@ -5,9 +5,11 @@
 #include "DatePictures.h"
 #include "Folders.h"
 #include "NativeFiles.h"
+#include "OtherFolders.h"
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
+#include "RunWords.h"
 
 #include <QDir>
 #include <QHash>
@@ -364,12 +366,65 @@ void BackupEngine::copyDirectorySet(BackupRunResult& result) {
             }
             copyStep(source, paths.destinationFolder(step), result);
         }
+        if (!isCancelled())
+            copyOrNoteOtherFolders(row, result);
         // The card-payment history has always travelled with the gift-card row.
         if (row == LastProductRow && !isCancelled()) {
             takeSetup();
             copyStep(paydexHistorySource(), BackupPaths(setupNow_).paydexHistoryDestination(),
                      result);
         }
+    }
+    noteWhatWasNotWhole(result);
+}
+
+// A folder the directory set does not name (a store's own "data\big") is copied when the
+// owner asked for it, to the same place below the product's backup folder; else it is
+// told, so that a run never leaves files out without a word.
+void BackupEngine::copyOrNoteOtherFolders(int row, BackupRunResult& result) {
+    takeSetup();
+    // An empty name is the drive's top, and the whole drive is not the product's.
+    if (setupNow_.folderName(row).isEmpty())
+        return;
+    const BackupPaths paths(setupNow_);
+    QString source;
+    QString destination;
+    QStringList steps;
+    for (const BackupStep& step : BackupDirectorySet()) {
+        if (step.row != row)
+            continue;
+        if (*step.sourceSuffix != '\0') {
+            steps.append(QLatin1String(step.sourceSuffix));
+        } else {
+            source = paths.sourceFolder(step);
+            destination = paths.destinationFolder(step);
+        }
+    }
+    const QList<OtherFolder> found = otherFolders(toFsPath(platform_.nativePath(source)), steps);
+    for (const OtherFolder& folder : found) {
+        if (isCancelled())
+            return;
+        if (run_.options.includeOtherFolders) {
+            copyStep(source + folder.suffix, destination + folder.suffix, result);
+            continue;
+        }
+        // Told by branch: the walk gives the folders of one branch one after another.
+        const QString branch = source + folder.branch;
+        if (result.foldersLeftOut.isEmpty() || result.foldersLeftOut.last().path != branch)
+            result.foldersLeftOut.append({branch, 0});
+        result.foldersLeftOut.last().files += folder.files;
+    }
+}
+
+void BackupEngine::noteWhatWasNotWhole(BackupRunResult& result) const {
+    if (!result.foldersLeftOut.isEmpty())
+        result.notes.append(foldersLeftOutInWords(result.foldersLeftOut));
+    const qint64 changed = run_.changedWhileCopied;
+    if (changed > 0) {
+        result.notes.append(QStringLiteral("%1 changed while %2 copied; copied again next run")
+                                .arg(filesInWords(changed), changed == 1
+                                                                ? QStringLiteral("it was")
+                                                                : QStringLiteral("they were")));
     }
 }
 
@@ -494,6 +549,8 @@ bool BackupEngine::copyOneFile(ChunkedFileCopy& copier, const QString& sourceFol
     }
     ++result.filesCopied;
     result.bytesCopied += copied.bytes;
+    if (copied.sourceChanged)
+        ++run_.changedWhileCopied;
     if (copied.earlierCopyKept)
         ++result.versionsKept;
     if (!copied.versionProblem.isEmpty()) {

@@ -90,6 +90,7 @@ private:
         QString destination; // the current step's backup folder
         std::optional<qint64> roomLeft;
         bool roomUnknown = false;
+        qint64 changedWhileCopied = 0; // files copied again at the next run
     };
     struct StepVersions;
 
@@ -106,6 +107,8 @@ private:
     bool prepareDestinationRoot(const QString& root);
     void beginCopying(const QString& root);
     void copyDirectorySet(BackupRunResult& result);
+    void copyOrNoteOtherFolders(int row, BackupRunResult& result);
+    void noteWhatWasNotWhole(BackupRunResult& result) const;
     void copyStep(const QString& source, const QString& destination, BackupRunResult& result);
     void CopyFolderFiles(const QString& source, const QString& destination,
                          BackupRunResult& result);

@@ -130,6 +130,12 @@ QJsonObject historyLine(const BackupRunResult& run) {
         line.insert("destinationFault", tokenOf(DestinationFaultTokens, run.destinationFault));
     if (run.offsite)
         line.insert("offsite", offsiteObject(*run.offsite));
+    if (!run.foldersLeftOut.isEmpty()) {
+        QJsonArray folders;
+        for (const FolderLeftOut& folder : run.foldersLeftOut)
+            folders.append(QJsonObject{{"path", folder.path}, {"files", double(folder.files)}});
+        line.insert("foldersLeftOut", folders);
+    }
     return line;
 }
 
@@ -160,6 +166,9 @@ std::optional<HistoryEntry> entryOf(const QJsonObject& line) {
     run.versionsPruned = count(line, "versionsPruned");
     if (line.value("offsite").isObject())
         run.offsite = offsiteOf(line.value("offsite").toObject());
+    for (const QJsonValue& folder : line.value("foldersLeftOut").toArray())
+        run.foldersLeftOut.append(
+            {folder.toObject().value("path").toString(), count(folder.toObject(), "files")});
     entry.filesNotCopied = count(line, "filesNotCopied");
     return entry;
 }

@@ -17,6 +17,9 @@ struct BackupOptions {
     bool skipUnchanged = true;    // SkipUnchanged
     int keepVersionsDays = 14;    // KeepVersionsDays; 0 keeps no earlier versions
     bool catchUpMissedRun = true; // CatchUpMissedRun
+    // IncludeOtherFolders: folders below a ticked product that are no step of the
+    // directory set are copied too, to the same place below the product's backup folder.
+    bool includeOtherFolders = false;
 
     static QString windowsPath(const ProgramValues& values); // "c:\Tillora\ini\BackupOptions.ini"
     static BackupOptions load(const Platform& platform, const ProgramValues& values);

@@ -41,6 +41,14 @@ struct FileProblem {
     bool operator==(const FileProblem&) const = default;
 };
 
+// A folder below a ticked product that holds files no step of the run copies, with the
+// files in it and below it.
+struct FolderLeftOut {
+    QString path; // Windows form: "c:\Tillora\data\big"
+    qint64 files = 0;
+    bool operator==(const FolderLeftOut&) const = default;
+};
+
 // What the off-site step after a nightly run did (the encrypted copy kept elsewhere).
 struct OffsiteSummary {
     enum class Outcome { Completed, Incomplete, Failed };
@@ -70,7 +78,8 @@ struct BackupRunResult {
     qint64 versionsPruned = 0;   // dated version folders removed for age or space
     QList<FileProblem> problems; // existing files not copied
     QStringList notes;           // worth a look but not a failure (a product folder missing)
-    QString reason;              // why a run that failed, failed; in the owner's words
+    QList<FolderLeftOut> foldersLeftOut; // also told in the notes
+    QString reason;                      // why a run that failed, failed; in the owner's words
     DestinationFault destinationFault = DestinationFault::Unknown;
     std::optional<OffsiteSummary> offsite; // filled in when the off-site step has ended
 

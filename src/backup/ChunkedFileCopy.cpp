@@ -177,17 +177,25 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
         }
     }
     in.close();
+    // A file rewritten at the same size within 2 s of the time taken before its bytes
+    // would look unchanged for ever, with a mixed copy in the backup: a look after the
+    // copy catches it, and a time no source has makes the next run copy it again.
+    const FileFacts after = fileFacts(source, true);
+    const bool sourceChanged =
+        after.size != sourceFacts.size || after.modified != sourceFacts.modified;
+    const auto stamp = sourceChanged ? timeNoFileHas() : sourceFacts.modified;
     setPermissions(temporary.fd, wantedPermissions(sourceFacts));
-    setModifiedOnOpenFile(temporary.fd, sourceFacts.modified);
+    setModifiedOnOpenFile(temporary.fd, stamp);
     if (platform_ && !platform_->flushFile(out))
         return abandon(QStringLiteral("the backup drive could not write the file to the disk"));
     out.close();
     if (out.error() != QFileDevice::NoError)
         return abandon(out.errorString());
-    setModifiedOnClosedFile(temporary.path, sourceFacts.modified);
+    setModifiedOnClosedFile(temporary.path, stamp);
     notify(CopyStage::NewCopyWritten);
 
     CopyResult result;
+    result.sourceChanged = sourceChanged;
     if (targetExists && !keepEarlierAt.empty()) {
         const FileFacts kept = fileFacts(keepEarlierAt, false);
         if (kept.kind == FileFacts::Kind::Missing) {

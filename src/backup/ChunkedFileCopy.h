@@ -19,6 +19,9 @@ struct CopyResult {
     qint64 bytes = 0;             // bytes written
     bool earlierCopyKept = false; // the earlier backup file went to the versions folder
     bool stopped = false;         // `betweenChunks` asked to stop; the target is untouched
+    // The source's size or time moved while it was copied: the copy may mix its old and
+    // new bytes, and carries a time no source has, so that the next run copies it again.
+    bool sourceChanged = false;
     // Set when the earlier copy should have been kept and could not be (the new copy is
     // in place all the same): why.
     QString versionProblem;
@@ -37,8 +40,9 @@ enum class CopyStage {
 // bytes go in chunks to a temporary file with a short name (".tlra-<8 hex>.partial", so
 // a source name of the longest length still copies) in the target's folder, which
 // takes the target's name only once every byte is written. The copy keeps the source's
-// modification time and, where the file system has them, its permissions (the owner may
-// always write it, so the next run can replace it). `betweenChunks` runs after every
+// modification time (unless the source changed while it was copied) and, where the file
+// system has them, its permissions (the owner may always write it, so the next run can
+// replace it). `betweenChunks` runs after every
 // chunk with the bytes written so far, so the caller can show progress through a large
 // file; when it returns false the copy stops and its temporary file goes. Memory use is one
 // chunk, whatever the file size; on Linux the system copies each chunk itself where it

@@ -52,6 +52,22 @@ QString filesInWords(qint64 count) {
                       : QStringLiteral("%1 files").arg(QLocale().toString(count));
 }
 
+QString foldersLeftOutInWords(const QList<FolderLeftOut>& folders) {
+    qint64 files = 0;
+    QStringList named;
+    for (const FolderLeftOut& folder : folders) {
+        files += folder.files;
+        named.append(folders.size() == 1
+                         ? folder.path
+                         : QStringLiteral("%1 (%2)").arg(folder.path, filesInWords(folder.files)));
+    }
+    const QString what = folders.size() == 1
+                             ? QStringLiteral("1 folder with %1 is")
+                             : QStringLiteral("%1 folders with %2 are").arg(folders.size());
+    return what.arg(filesInWords(files)) + QStringLiteral(" not in the backup: ") +
+           named.join(QStringLiteral(", "));
+}
+
 QString triggerInWords(RunTrigger trigger) {
     switch (trigger) {
     case RunTrigger::Scheduled:

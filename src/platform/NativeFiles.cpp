@@ -264,4 +264,16 @@ void setModifiedOnClosedFile(const fs::path& path, std::chrono::nanoseconds modi
 #endif
 }
 
+std::chrono::nanoseconds timeNoFileHas() {
+    using namespace std::chrono;
+#ifdef _WIN32
+    // Times there count on the file clock of the standard library, not from 1970.
+    return duration_cast<nanoseconds>(
+        file_clock::from_sys(sys_time<nanoseconds>(sys_days(year(1980) / January / 2)))
+            .time_since_epoch());
+#else
+    return duration_cast<nanoseconds>(sys_days(year(1980) / January / 2).time_since_epoch());
+#endif
+}
+
 } // namespace tillora

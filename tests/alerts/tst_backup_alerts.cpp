@@ -167,7 +167,7 @@ void TestBackupAlerts::weeklySummaryCountsTheNights() {
         {at(9, 3), RunOutcome::CompletedWithProblems}, // Wednesday
         {at(10, 3), RunOutcome::SourceUnavailable},    // Thursday
         // Friday and Saturday: the PC was off
-        {at(13, 3), RunOutcome::Completed}, // Sunday
+        {at(13, 3), RunOutcome::Completed, {{QStringLiteral("c:\\Tillora\\data\\big"), 1}}},
         {at(14, 3), RunOutcome::Completed}, // this Monday: next week's
     };
     BackupAlerts alerts(sources);
@@ -179,6 +179,8 @@ void TestBackupAlerts::weeklySummaryCountsTheNights() {
                  "3 nights completed, 1 incomplete, 1 failed, 2 without a backup run")),
              qPrintable(due.first().text));
     QVERIFY(due.first().text.contains(QStringLiteral("Sunday 12/13/2026")));
+    QVERIFY(due.first().text.endsWith(
+        QStringLiteral(" 1 folder with 1 file is not in the backup: c:\\Tillora\\data\\big.")));
     QVERIFY(alerts.dueAt(at(14, 9, 1)).isEmpty());
     // Only on Mondays; at 9:00 when texting gives no window; not when switched off.
     QVERIFY(alerts.dueAt(at(15, 9, 0)).isEmpty());

@@ -408,6 +408,55 @@ private slots:
         QCOMPARE(store.window.lastDate, QStringLiteral("12/9/2026"));
     }
 
+    void aFileChangedWhileCopiedIsCopiedAgain() {
+        BackupStore store;
+        tilloraOnly(store);
+        setModified(store.drives.writeFile('c', "Tillora/big.dat", bigContent(false)), Noon);
+        // Rewritten at the same size a second later, while its first chunk is copied.
+        store.engine.setCopyObserver([&, rewritten = false](CopyStage stage) mutable {
+            if (stage == CopyStage::ChunkWritten && !std::exchange(rewritten, true))
+                setModified(store.drives.writeFile('c', "Tillora/big.dat",
+                                                   QByteArray(bigContent(false).size(), 'n')),
+                            Noon.addSecs(1));
+        });
+        BackupRunResult result = runOn(store, QDate(2026, 12, 8));
+        QCOMPARE(result.notes,
+                 QStringList{"1 file changed while it was copied; copied again next run"});
+        store.engine.setCopyObserver({});
+        result = runOn(store, QDate(2026, 12, 9));
+        QCOMPARE(result.filesCopied, 1);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/big.dat"),
+                 QByteArray(bigContent(false).size(), 'n'));
+        QVERIFY(result.notes.isEmpty());
+    }
+
+    void foldersNoStepNamesAreToldOrCopied() {
+        BackupStore store;
+        tilloraOnly(store);
+        store.drives.writeFile('c', "Tillora/data/a.dat", "a");
+        store.drives.writeFile('c', "Tillora/data/big/huge.dat", "huge");
+        for (const char* name : {"1.dat", "2.dat", "old/3.dat"})
+            store.drives.writeFile('c', QStringLiteral("Tillora/Sales/many/") + name, name);
+        QVERIFY(QDir().mkpath(store.drives.root('c') + "/Tillora/empty"));
+        BackupRunResult result = runOn(store, QDate(2026, 12, 8));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(result.notes, QStringList{"2 folders with 4 files are not in the backup: "
+                                           "c:\\Tillora\\Sales\\many (3 files), "
+                                           "c:\\Tillora\\data\\big (1 file)"});
+        QVERIFY(!store.drives.exists('e', "TLRAbackup/Tillora/Sales/many"));
+
+        // Asked for, they go to the same place below the product's backup folder.
+        BackupOptions options;
+        options.includeOtherFolders = true;
+        QVERIFY(options.save(store.platform, store.values).ok);
+        result = runOn(store, QDate(2026, 12, 9));
+        QCOMPARE(result.filesCopied, 4);
+        QVERIFY(result.notes.isEmpty());
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/data/big/huge.dat"), "huge");
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/Sales/many/old/3.dat"),
+                 "old/3.dat");
+    }
+
     void keepsTheSourcePermissions() {
         BackupStore store;
         tilloraOnly(store);

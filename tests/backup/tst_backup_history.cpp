@@ -54,6 +54,7 @@ private Q_SLOTS:
         BackupRunResult night = run(at(7, 3, 0, 20), RunOutcome::CompletedWithProblems, 1 << 20);
         night.trigger = RunTrigger::CatchUp;
         night.notes = {QStringLiteral("c:\\Loyvana\\ is missing")};
+        night.foldersLeftOut = {{QStringLiteral("c:\\Tillora\\data\\big"), 3001}};
         night.problems = {
             {QStringLiteral("c:\\Tillora\\a \"quoted\"\nname.dat"),
              QStringLiteral("in use by another program")},
@@ -70,6 +71,7 @@ private Q_SLOTS:
         QCOMPARE(runs[0].run.trigger, RunTrigger::CatchUp);
         QCOMPARE(runs[0].run.outcome, RunOutcome::CompletedWithProblems);
         QCOMPARE(runs[0].run.notes, night.notes);
+        QCOMPARE(runs[0].run.foldersLeftOut, night.foldersLeftOut);
         QCOMPARE(runs[0].filesNotCopied, 2);
         QCOMPARE(s.log.problemsOf(night.started).value(), night.problems);
         QVERIFY(!s.log.problemsOf(at(8, 3, 0, 5)));
