@@ -54,7 +54,7 @@ QList<PastRun> AppAlertSources::runsSince(const QDateTime& since) const {
     QList<PastRun> runs;
     for (const HistoryEntry& entry : history_.runs()) {
         if (entry.run.started >= since)
-            runs.append({entry.run.started, entry.run.outcome});
+            runs.append({entry.run.started, entry.run.outcome, entry.run.trigger});
     }
     return runs;
 }

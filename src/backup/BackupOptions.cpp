@@ -9,10 +9,11 @@ namespace tillora {
 
 namespace {
 
-const std::array<IniKey<BackupOptions>, 3> Keys{{
+const std::array<IniKey<BackupOptions>, 4> Keys{{
     {"Backup/SkipUnchanged", &BackupOptions::skipUnchanged},
     {"Backup/KeepVersionsDays", &BackupOptions::keepVersionsDays, 0, 3650},
     {"Backup/CatchUpMissedRun", &BackupOptions::catchUpMissedRun},
+    {"Backup/CatchUpUntil", &BackupOptions::catchUpUntil},
 }};
 
 } // namespace

@@ -17,6 +17,9 @@ struct BackupOptions {
     bool skipUnchanged = true;    // SkipUnchanged
     int keepVersionsDays = 14;    // KeepVersionsDays; 0 keeps no earlier versions
     bool catchUpMissedRun = true; // CatchUpMissedRun
+    // CatchUpUntil: the time of day ("9:00 am") after a backup minute until which a missed
+    // or failed night is made up by itself; empty for any time.
+    QString catchUpUntil;
 
     static QString windowsPath(const ProgramValues& values); // "c:\Tillora\ini\BackupOptions.ini"
     static BackupOptions load(const Platform& platform, const ProgramValues& values);

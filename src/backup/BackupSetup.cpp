@@ -81,7 +81,9 @@ void BackupSetup::setCatchUpMissedRun(bool on) {
 void BackupSetup::load() {
     BackupSetupSnapshot next = snapshot();
     next.settings = file_.load(next.settings);
-    next.catchUpMissedRun = BackupOptions::load(platform_, values_).catchUpMissedRun;
+    const BackupOptions options = BackupOptions::load(platform_, values_);
+    next.catchUpMissedRun = options.catchUpMissedRun;
+    next.catchUpUntil = options.catchUpUntil;
     replace(next);
 }
 

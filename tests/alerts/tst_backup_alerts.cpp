@@ -73,6 +73,7 @@ private Q_SLOTS:
     void whichRunsAlert_data();
     void whichRunsAlert();
     void aDriveFaultIsToldInTheWindowsWords();
+    void aRetryFailingAsTheNightDidIsNotToldAgain();
     void staleBackupWarnedOnceADay();
     void weeklySummaryCountsTheNights();
     void serviceSendsOffThreadAndOnce();
@@ -127,6 +128,16 @@ void TestBackupAlerts::aDriveFaultIsToldInTheWindowsWords() {
     }
     told.removeDuplicates();
     QCOMPARE(told.size(), 3);
+}
+
+void TestBackupAlerts::aRetryFailingAsTheNightDidIsNotToldAgain() {
+    FakeSources sources;
+    sources.runs = {{at(8, 3), RunOutcome::DestinationUnavailable, RunTrigger::Scheduled}};
+    BackupRunResult retry = run(RunTrigger::CatchUp, RunOutcome::DestinationUnavailable);
+    retry.started = at(8, 9);
+    QVERIFY(!BackupAlerts(sources).afterRun(retry));
+    retry.outcome = RunOutcome::SourceUnavailable;
+    QVERIFY(BackupAlerts(sources).afterRun(retry));
 }
 
 void TestBackupAlerts::staleBackupWarnedOnceADay() {
