@@ -113,9 +113,10 @@ void BackupApplication::wireBackup() {
     Form1* form = form_.get();
     netReconnect_ =
         std::make_unique<NetReconnect>(setup_, platform_, [form] { return openTLRAconnect(form); });
-    // A failed save of a run's date is told without blocking: the run may be at night.
+    // A failed save is told without blocking: a run may be at night, start-up must reach
+    // the scheduler, and a shutdown must end the program.
     setup_.setSaveFailureNotice(
-        [form](const QString& title, const QString& text) { form->announceFailure(title, text); });
+        [this](const QString& title, const QString& text) { tellSettingsNotSaved(title, text); });
     progress_ = new BackupProgressRelay(this);
     connect(progress_, &BackupProgressRelay::busyChanged, form, &Form1::showBusy);
     connect(progress_, &BackupProgressRelay::stepStarted, form, &Form1::showStep);
@@ -290,6 +291,34 @@ bool BackupApplication::backedUpJustBefore(const QDateTime& now) const {
     return seconds >= 0 && seconds <= std::chrono::seconds(RecentBackup).count();
 }
 
+// Told without a box that waits, in the notification area, on the result line and in the
+// history; at start-up once the icon and the line are there.
+void BackupApplication::tellSettingsNotSaved(const QString& title, const QString& text) {
+    qWarning("tillora-backup: %s", qPrintable(text));
+    if (const SaveResult noted = history_.recordNote(clock_.now(), text); !noted)
+        qWarning("tillora-backup: nor could the history note it: %s", qPrintable(noted.reason));
+    untoldSaveFailure_ = {title, text};
+    if (started_)
+        showUntoldSaveFailure();
+}
+
+void BackupApplication::showUntoldSaveFailure() {
+    if (const auto untold = std::exchange(untoldSaveFailure_, std::nullopt)) {
+        form_->announceFailure(untold->first, untold->second);
+        form_->showLastRun(untold->first + QStringLiteral(": ") + untold->second, true);
+    }
+}
+
+// The window has put the box's state into the model already.
+void BackupApplication::saveCatchUpOption() {
+    if (const SaveResult saved = setup_.saveCatchUpOption(); !saved) {
+        prompts_.notify(
+            {PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("Options not saved"),
+             QStringLiteral("The backup options could not be saved: %1").arg(saved.reason),
+             PromptAnswer::Ok});
+    }
+}
+
 void BackupApplication::runBackup(RunTrigger trigger) {
     // The night's run is skipped only right after a backup: one made during the day
     // leaves the evening's sales to it, and unchanged files cost it little.
@@ -423,6 +452,7 @@ void BackupApplication::start() {
     showLastRunOfHistory();
     form.ShowBackupStatus();
     form.AddTrayIcon();
+    showUntoldSaveFailure();
     form.showMainWindow();
     splash.reset();
     form.MonthView1->setSelectedDate(clock_.now().date());

@@ -129,6 +129,8 @@ private:
     void watchForMissingDrive(const BackupRunResult& result);
     void lookForReturnedDrive(const QDateTime& now, const CatchUpRule& rule);
     bool backedUpJustBefore(const QDateTime& now) const;
+    void tellSettingsNotSaved(const QString& title, const QString& text);
+    void showUntoldSaveFailure();
     void saveCatchUpOption();
     void mobileTextStartupChecks();
     void endNow();
@@ -165,6 +167,8 @@ private:
     DriveReturnWatch* driveWatch_ = nullptr;
     // Set while the catch-up asked for by a drive that came back is on its way.
     std::optional<DriveReturnWatch::Drive> returnedDrive_;
+    // A failed save of the settings, kept until the window and the icon can show it.
+    std::optional<std::pair<QString, QString>> untoldSaveFailure_;
     bool historyFailureTold_ = false;
     QTimer* catchUpTimer_ = nullptr;
     std::unique_ptr<BackupAlertService> alerts_;

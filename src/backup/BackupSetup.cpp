@@ -80,7 +80,7 @@ void BackupSetup::setCatchUpMissedRun(bool on) {
 
 void BackupSetup::load() {
     BackupSetupSnapshot next = snapshot();
-    next.settings = file_.load(next.settings);
+    next.settings = file_.load(next.settings, saveFailureNotice_);
     const BackupOptions options = BackupOptions::load(platform_, values_);
     next.catchUpMissedRun = options.catchUpMissedRun;
     next.catchUpUntil = options.catchUpUntil;

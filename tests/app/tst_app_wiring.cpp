@@ -422,6 +422,29 @@ private Q_SLOTS:
         QCOMPARE(notifier.sends().size(), 2);
     }
 
+    // No box at start-up when the default settings cannot be written, nor at the end.
+    void settingsThatCannotBeSavedHoldNeitherStartNorEnd() {
+        Program p;
+        QVERIFY(QDir(p.drives.root('c') + "/Tillora/ini").removeRecursively());
+        p.drives.writeFile('c', "Tillora/ini", "a file where the folder goes");
+        p.start();
+        QVERIFY(p.app->scheduler().timer().isActive());
+        QVERIFY(p.form().LastRunLabel->text().startsWith("Settings not Saved: "));
+
+        Program q;
+        q.start();
+        const QString file = q.drives.root('c') + "/Tillora/ini/Autobackup.dat";
+        QVERIFY(QFile::remove(file) && QDir().mkdir(file));
+        bool ended = false;
+        q.app->endProgram = [&] { ended = true; };
+        q.form().SSCommand2->click(); // "End"
+        QVERIFY(ended);
+        for (const FakePrompts* prompts : {&p.prompts, &q.prompts}) {
+            QVERIFY(prompts->asked.isEmpty());
+            QCOMPARE(prompts->notified.last().title, QStringLiteral("Settings not Saved"));
+        }
+    }
+
     // "End" while the night's alert waits on a push server that never answers: the program
     // ends at once, and the alert goes out when it starts again.
     void endDuringAnAlertSendIsQuickAndTheAlertWaits() {
