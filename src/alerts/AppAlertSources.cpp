@@ -54,7 +54,8 @@ QList<PastRun> AppAlertSources::runsSince(const QDateTime& since) const {
     QList<PastRun> runs;
     for (const HistoryEntry& entry : history_.runs()) {
         if (entry.run.started >= since)
-            runs.append({entry.run.started, entry.run.outcome, entry.run.foldersLeftOut});
+            runs.append({entry.run.started, entry.run.outcome, entry.run.trigger,
+                         entry.run.foldersLeftOut});
     }
     return runs;
 }

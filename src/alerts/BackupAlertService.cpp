@@ -27,6 +27,12 @@ void BackupAlertService::runFinished(const BackupRunResult& result) {
         dispatcher_.dispatch(*message);
 }
 
+void BackupAlertService::driveReturned(const BackupRunResult& result,
+                                       DriveReturnWatch::Drive drive) {
+    if (auto message = rules_.afterDriveReturned(result, drive))
+        dispatcher_.dispatch(*message);
+}
+
 void BackupAlertService::offsiteFinished(const BackupRunResult& result) {
     if (auto message = rules_.afterOffsite(result))
         dispatcher_.dispatch(*message);

@@ -30,6 +30,8 @@ public:
 
     // Every run result passes here; a run that calls for an alert sends it.
     void runFinished(const BackupRunResult& result);
+    // The night made up once its missing drive came back.
+    void driveReturned(const BackupRunResult& result, DriveReturnWatch::Drive drive);
     // The same night again, with its off-site summary: alerts only on the off-site step.
     void offsiteFinished(const BackupRunResult& result);
     // Sends the due stale-backup and weekly alerts; the timer calls it.

@@ -52,6 +52,14 @@ NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& comp
     return {subject, text, true};
 }
 
+NotifyMessage madeUpAfterDriveReturned(const BackupRunResult& result, bool sourceDrive) {
+    return {QStringLiteral("Backup OK"),
+            QStringLiteral("Backup completed at %1, after the %2 drive came back")
+                .arg(timeOfDayInWords(result.finished.time()),
+                     sourceDrive ? QStringLiteral("source") : QStringLiteral("backup")),
+            false};
+}
+
 NotifyMessage offsiteNotCompleted(const BackupRunResult& result, const QString& company) {
     const bool incomplete =
         result.offsite && result.offsite->outcome == OffsiteSummary::Outcome::Incomplete;

@@ -21,6 +21,8 @@ struct WeekCounts {
 // "Backup FAILED" or "Backup INCOMPLETE", with the store, the time, the outcome in the
 // main window's words and the first files not copied.
 NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& company);
+// "Backup OK": the night made up once its backup (or source) drive came back.
+NotifyMessage madeUpAfterDriveReturned(const BackupRunResult& result, bool sourceDrive);
 // "Off-site copy FAILED" or "Off-site copy INCOMPLETE", with restic's own reason.
 NotifyMessage offsiteNotCompleted(const BackupRunResult& result, const QString& company);
 // "No backup for N days".

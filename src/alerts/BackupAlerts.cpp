@@ -1,7 +1,10 @@
 #include "BackupAlerts.h"
 
 #include "BackupAlertTexts.h"
+#include "CatchUpRule.h"
 #include "TimeOfDay.h"
+
+#include <algorithm>
 
 namespace tillora {
 
@@ -25,9 +28,28 @@ std::optional<NotifyMessage> BackupAlerts::afterRun(const BackupRunResult& resul
     if (!result.isRun() || result.trigger == RunTrigger::BackupNow ||
         result.outcome == RunOutcome::Completed)
         return std::nullopt;
-    if (!sources_.alertSettings().backupFailed)
+    if (!sources_.alertSettings().backupFailed || toldTonight(result))
         return std::nullopt;
     return alert::runNotCompleted(result, sources_.companyName());
+}
+
+std::optional<NotifyMessage> BackupAlerts::afterDriveReturned(const BackupRunResult& result,
+                                                              DriveReturnWatch::Drive drive) const {
+    if (result.outcome != RunOutcome::Completed || !sources_.alertSettings().backupFailed)
+        return std::nullopt;
+    return alert::madeUpAfterDriveReturned(result, drive == DriveReturnWatch::Drive::Source);
+}
+
+// The history holds the run itself too: only the runs before it count.
+bool BackupAlerts::toldTonight(const BackupRunResult& result) const {
+    const QDateTime night = CatchUpRule(parseTimeOfDay(sources_.backupStartTime()), {})
+                                .latestDue(result.started)
+                                .value_or(result.started.date().startOfDay());
+    const QList<PastRun> runs = sources_.runsSince(night);
+    return std::any_of(runs.begin(), runs.end(), [&](const PastRun& run) {
+        return run.started < result.started && run.trigger != RunTrigger::BackupNow &&
+               run.outcome == result.outcome;
+    });
 }
 
 std::optional<NotifyMessage> BackupAlerts::afterOffsite(const BackupRunResult& result) const {

@@ -2,6 +2,7 @@
 
 #include "AlertSettings.h"
 #include "BackupRunResult.h"
+#include "DriveReturnWatch.h"
 #include "Notifier.h"
 
 #include <QDate>
@@ -17,6 +18,7 @@ namespace tillora {
 struct PastRun {
     QDateTime started;
     RunOutcome outcome = RunOutcome::Completed;
+    RunTrigger trigger = RunTrigger::Scheduled;
     QList<FolderLeftOut> foldersLeftOut{}; // as the run's note tells them
 };
 
@@ -46,8 +48,12 @@ public:
     explicit BackupAlerts(const AlertSources& sources);
 
     // The alert a finished run calls for: a scheduled or catch-up run that did not
-    // complete. The operator's own "Backup Now" sees its outcome on the screen.
+    // complete, unless a run of the same night came to the same outcome before it. The
+    // operator's own "Backup Now" sees its outcome on the screen.
     std::optional<NotifyMessage> afterRun(const BackupRunResult& result) const;
+    // "Backup OK" for the night made up by itself once its missing drive came back.
+    std::optional<NotifyMessage> afterDriveReturned(const BackupRunResult& result,
+                                                    DriveReturnWatch::Drive drive) const;
     // The off-site step of a night that did not complete; the local run was told apart.
     std::optional<NotifyMessage> afterOffsite(const BackupRunResult& result) const;
 
@@ -57,6 +63,7 @@ public:
     QList<NotifyMessage> dueAt(const QDateTime& now);
 
 private:
+    bool toldTonight(const BackupRunResult& result) const;
     std::optional<NotifyMessage> staleWarning(const QDateTime& now, int afterDays) const;
     NotifyMessage weeklySummary(const QDate& today) const;
     std::optional<int> staleCheckHour() const;

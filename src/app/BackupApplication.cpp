@@ -113,9 +113,10 @@ void BackupApplication::wireBackup() {
     Form1* form = form_.get();
     netReconnect_ =
         std::make_unique<NetReconnect>(setup_, platform_, [form] { return openTLRAconnect(form); });
-    // A failed save of a run's date is told without blocking: the run may be at night.
+    // A failed save is told without blocking: a run may be at night, start-up must reach
+    // the scheduler, and a shutdown must end the program.
     setup_.setSaveFailureNotice(
-        [form](const QString& title, const QString& text) { form->announceFailure(title, text); });
+        [this](const QString& title, const QString& text) { tellSettingsNotSaved(title, text); });
     progress_ = new BackupProgressRelay(this);
     connect(progress_, &BackupProgressRelay::busyChanged, form, &Form1::showBusy);
     connect(progress_, &BackupProgressRelay::stepStarted, form, &Form1::showStep);
@@ -231,9 +232,15 @@ void BackupApplication::wireCatchUp() {
     });
     // Made up at once when the minute passed between two ticks (sleep, a clock jump, a tick
     // held by other work), but after the tick has ended and the scheduler is re-armed.
+    driveWatch_ = new DriveReturnWatch(platform_, this);
     scheduler_->setTickObserver([this](const QDateTime& previous, const QDateTime& now) {
-        if (setup_.snapshot().catchUpMissedRun && catchUpRule().missedBetweenTicks(previous, now))
+        if (!setup_.snapshot().catchUpMissedRun)
+            return;
+        const CatchUpRule rule = catchUpRule();
+        if (rule.missedBetweenTicks(previous, now))
             QTimer::singleShot(0, this, [this] { runBackup(RunTrigger::CatchUp); });
+        else
+            lookForReturnedDrive(now, rule);
     });
     connect(form_->CatchUpBox, &QCheckBox::clicked, this, &BackupApplication::saveCatchUpOption);
 }
@@ -241,7 +248,65 @@ void BackupApplication::wireCatchUp() {
 CatchUpRule BackupApplication::catchUpRule() const {
     const BackupSetupSnapshot now = setup_.snapshot();
     return {parseTimeOfDay(now.startTime()),
-            {lastBackupEnd_, parseShortDate(now.lastBackupText())}};
+            {lastBackupEnd_, parseShortDate(now.lastBackupText())},
+            lastRunStart_,
+            parseTimeOfDay(now.catchUpUntil)};
+}
+
+// A night that failed for a missing drive is made up the same day once the drive is back;
+// a backup, whoever made it, ends the watch.
+void BackupApplication::watchForMissingDrive(const BackupRunResult& result) {
+    if (result.isBackup()) {
+        driveWatch_->stop();
+        return;
+    }
+    if (result.trigger == RunTrigger::BackupNow)
+        return;
+    if (const auto due = catchUpRule().latestDue(result.started))
+        driveWatch_->follow(result, setup_.snapshot(), *due);
+    else
+        driveWatch_->stop();
+}
+
+// Once, by itself, the same day and within the owner's hours: after that the next night's
+// run takes over, and a drive that never comes back is left to the stale-backup warning.
+void BackupApplication::lookForReturnedDrive(const QDateTime& now, const CatchUpRule& rule) {
+    if (!driveWatch_->watching())
+        return;
+    if (now.date() != driveWatch_->failedOn() || !rule.inCatchUpTime(driveWatch_->night(), now)) {
+        driveWatch_->stop();
+        return;
+    }
+    if (runner_->running() || !driveWatch_->driveIsBack())
+        return;
+    driveWatch_->stop();
+    returnedDrive_ = driveWatch_->drive();
+    QTimer::singleShot(0, this, [this] { runBackup(RunTrigger::CatchUp); });
+}
+
+bool BackupApplication::backedUpJustBefore(const QDateTime& now) const {
+    if (!lastBackupEnd_)
+        return false;
+    const qint64 seconds = lastBackupEnd_->secsTo(now);
+    return seconds >= 0 && seconds <= std::chrono::seconds(RecentBackup).count();
+}
+
+// Told without a box that waits, in the notification area, on the result line and in the
+// history; at start-up once the icon and the line are there.
+void BackupApplication::tellSettingsNotSaved(const QString& title, const QString& text) {
+    qWarning("tillora-backup: %s", qPrintable(text));
+    if (const SaveResult noted = history_.recordNote(clock_.now(), text); !noted)
+        qWarning("tillora-backup: nor could the history note it: %s", qPrintable(noted.reason));
+    untoldSaveFailure_ = {title, text};
+    if (started_)
+        showUntoldSaveFailure();
+}
+
+void BackupApplication::showUntoldSaveFailure() {
+    if (const auto untold = std::exchange(untoldSaveFailure_, std::nullopt)) {
+        form_->announceFailure(untold->first, untold->second);
+        form_->showLastRun(untold->first + QStringLiteral(": ") + untold->second, true);
+    }
 }
 
 // The window has put the box's state into the model already.
@@ -255,6 +320,12 @@ void BackupApplication::saveCatchUpOption() {
 }
 
 void BackupApplication::runBackup(RunTrigger trigger) {
+    // The night's run is skipped only right after a backup: one made during the day
+    // leaves the evening's sales to it, and unchanged files cost it little.
+    if (trigger == RunTrigger::Scheduled && backedUpJustBefore(clock_.now())) {
+        finishRun(engine_->refusal(trigger, RunOutcome::AlreadyDoneToday));
+        return;
+    }
     runner_->start(trigger);
 }
 
@@ -263,6 +334,9 @@ bool BackupApplication::stopBackup(std::chrono::milliseconds limit) {
 }
 
 void BackupApplication::finishRun(const BackupRunResult& result) {
+    const auto returned = result.trigger == RunTrigger::CatchUp
+                              ? std::exchange(returnedDrive_, std::nullopt)
+                              : std::nullopt;
     const RunSummary summary = summarize(result);
     if (result.isRun()) {
         recordHistory(result);
@@ -270,8 +344,14 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
     }
     if (result.trigger == RunTrigger::BackupNow)
         form_->announceRun(QStringLiteral("Backup Now"), summary.line, summary.attention);
-    if (alerts_)
+    if (alerts_) {
         alerts_->runFinished(result);
+        if (returned)
+            alerts_->driveReturned(result, *returned);
+    }
+    // The run made up for a returned drive is the night's last try.
+    if (!returned && result.isRun())
+        watchForMissingDrive(result);
     Q_EMIT backupResult(result);
     // The copy elsewhere runs beside the event loop: the tick that started the backup
     // ends now, and the first upload of hours holds neither the next tick nor the window.
@@ -290,6 +370,8 @@ void BackupApplication::enableAlerts(Notifier& notifier) {
 void BackupApplication::recordHistory(const BackupRunResult& result) {
     if (result.isBackup())
         lastBackupEnd_ = result.finished;
+    if (!lastRunStart_ || result.started > *lastRunStart_)
+        lastRunStart_ = result.started;
     const SaveResult saved = history_.record(result);
     if (historyWindow_)
         historyWindow_->reload();
@@ -318,6 +400,9 @@ void BackupApplication::showLastRunOfHistory() {
     if (newest != runs.end()) {
         const RunSummary summary = summarize(newest->run, newest->filesNotCopied);
         form_->showLastRun(summary.line, summary.attention);
+        lastRunStart_ = newest->run.started;
+        // A night that failed for a missing drive before a restart is still made up.
+        watchForMissingDrive(newest->run);
     }
     lastBackupEnd_ = history_.lastBackupEnd();
 }
@@ -367,6 +452,7 @@ void BackupApplication::start() {
     showLastRunOfHistory();
     form.ShowBackupStatus();
     form.AddTrayIcon();
+    showUntoldSaveFailure();
     form.showMainWindow();
     splash.reset();
     form.MonthView1->setSelectedDate(clock_.now().date());

@@ -5,6 +5,7 @@
 #include "BackupSetup.h"
 #include "CatchUpRule.h"
 #include "Clock.h"
+#include "DriveReturnWatch.h"
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
@@ -94,6 +95,8 @@ public:
 
     // What the history window's "Delivery..." button opens; the button shows once set.
     std::function<void()> openDeliveryWindow;
+    // A scheduled run this soon after a backup has nothing new to copy.
+    static constexpr std::chrono::minutes RecentBackup{60};
     // How long after start-up a missed night is made up: the start-up windows are done by
     // then, and a network drive has had time to come up.
     std::chrono::milliseconds catchUpDelay{std::chrono::minutes(2)};
@@ -123,6 +126,11 @@ private:
     void recordHistory(const BackupRunResult& result);
     void showLastRunOfHistory();
     CatchUpRule catchUpRule() const;
+    void watchForMissingDrive(const BackupRunResult& result);
+    void lookForReturnedDrive(const QDateTime& now, const CatchUpRule& rule);
+    bool backedUpJustBefore(const QDateTime& now) const;
+    void tellSettingsNotSaved(const QString& title, const QString& text);
+    void showUntoldSaveFailure();
     void saveCatchUpOption();
     void mobileTextStartupChecks();
     void endNow();
@@ -155,6 +163,12 @@ private:
     BackupHistoryLog history_;
     QPointer<BackupHistory> historyWindow_;
     std::optional<QDateTime> lastBackupEnd_; // of the last run that counts as a backup
+    std::optional<QDateTime> lastRunStart_;  // of the last run, whatever came of it
+    DriveReturnWatch* driveWatch_ = nullptr;
+    // Set while the catch-up asked for by a drive that came back is on its way.
+    std::optional<DriveReturnWatch::Drive> returnedDrive_;
+    // A failed save of the settings, kept until the window and the icon can show it.
+    std::optional<std::pair<QString, QString>> untoldSaveFailure_;
     bool historyFailureTold_ = false;
     QTimer* catchUpTimer_ = nullptr;
     std::unique_ptr<BackupAlertService> alerts_;

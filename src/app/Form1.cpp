@@ -551,7 +551,9 @@ void Form1::Terminate() {
     terminated_ = true;
     if (trayIcon_)
         trayIcon_->remove();
-    SaveBackupSettings();
+    // A shutdown or logout must end the program: a failed save is told without a box
+    // that waits.
+    setup_.saveUnattended();
 }
 
 void Form1::wireAutostart(SessionAutostart& autostart) {

@@ -144,10 +144,6 @@ std::optional<BackupRunResult> BackupEngine::prepare(Trigger trigger) {
     if (running_)
         return refusal(trigger, Outcome::AlreadyRunning);
     takeSetup();
-    // The once-a-day question is the operator's; a tick at night that finds the night's
-    // backup done just does nothing, and nothing waits for a click.
-    if (trigger == Trigger::Scheduled && doneToday())
-        return refusal(trigger, Outcome::AlreadyDoneToday);
     running_ = true;
     cancelled_ = false;
     trigger_ = trigger;
@@ -224,8 +220,9 @@ bool BackupEngine::doneToday() const {
 }
 
 bool BackupEngine::confirmOnceADay(Trigger trigger) {
-    // A catch-up run makes up a missed night unattended: nobody is there to answer.
-    if (trigger == Trigger::CatchUp || !doneToday())
+    // The question is the operator's: a scheduled or catch-up run is unattended, and a
+    // backup made during the day leaves the evening's sales for the night's run.
+    if (trigger != Trigger::BackupNow || !doneToday())
         return true;
     const PromptAnswer answer = prompts_.ask(
         {PromptIcon::None, PromptButtons::YesNo, QStringLiteral("Backup Completed Today"),

@@ -200,14 +200,15 @@ QList<QJsonObject> readLog(const QString& path, const char* name) {
     return lines.objects;
 }
 
-// Puts `line` in the place of the line with the same start time, or at the end, and keeps
-// only the newest `keep` lines.
+// Puts `line` in the place of the run line with the same start time, or at the end (a
+// note always), and keeps only the newest `keep` lines.
 SaveResult replaceOrAppend(const QString& path, const char* name, const QJsonObject& line,
                            int keep) {
     QList<QJsonObject> lines = readLog(path, name);
     const QDateTime started = timeOf(line.value("start"));
+    const bool note = line.contains("note");
     const auto same = std::find_if(lines.begin(), lines.end(), [&](const QJsonObject& old) {
-        return timeOf(old.value("start")) == started;
+        return !note && !old.contains("note") && timeOf(old.value("start")) == started;
     });
     if (same != lines.end())
         *same = line;
@@ -261,6 +262,15 @@ SaveResult BackupHistoryLog::record(const BackupRunResult& run) const {
                                 problemsLine(run), KeptProblemRuns);
     }
     return saved;
+}
+
+SaveResult BackupHistoryLog::recordNote(const QDateTime& when, const QString& text) const {
+    if (const QString problem = DataFiles::makeFolder(platform_, values_.DataDIR);
+        !problem.isEmpty())
+        return {false, problem};
+    const QJsonObject line{
+        {"date", when.date().toString(Qt::ISODate)}, {"start", timeText(when)}, {"note", text}};
+    return replaceOrAppend(nativePath(historyPath(values_)), "BackupHistory.log", line, KeptRuns);
 }
 
 QList<HistoryEntry> BackupHistoryLog::runs() const {

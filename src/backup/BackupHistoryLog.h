@@ -42,6 +42,9 @@ public:
     // (a later step of the same night completes its record), else appending it. Fields of
     // a line this program does not know are kept on the other lines.
     SaveResult record(const BackupRunResult& run) const;
+    // A line about the program rather than a run (settings that could not be saved), kept
+    // among the runs in time order; runs() passes over it.
+    SaveResult recordNote(const QDateTime& when, const QString& text) const;
 
     // The runs in the order they were first recorded; damaged lines are skipped.
     QList<HistoryEntry> runs() const;

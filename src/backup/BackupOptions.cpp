@@ -14,6 +14,7 @@ const std::array<IniKey<BackupOptions>, 4> Keys{{
     {"Backup/KeepVersionsDays", &BackupOptions::keepVersionsDays, 0, 3650},
     {"Backup/CatchUpMissedRun", &BackupOptions::catchUpMissedRun},
     {"Backup/IncludeOtherFolders", &BackupOptions::includeOtherFolders},
+    {"Backup/CatchUpUntil", &BackupOptions::catchUpUntil},
 }};
 
 } // namespace

@@ -20,6 +20,9 @@ struct BackupOptions {
     // IncludeOtherFolders: folders below a ticked product that are no step of the
     // directory set are copied too, to the same place below the product's backup folder.
     bool includeOtherFolders = false;
+    // CatchUpUntil: the time of day ("9:00 am") after a backup minute until which a missed
+    // or failed night is made up by itself; empty for any time.
+    QString catchUpUntil;
 
     static QString windowsPath(const ProgramValues& values); // "c:\Tillora\ini\BackupOptions.ini"
     static BackupOptions load(const Platform& platform, const ProgramValues& values);

@@ -39,8 +39,14 @@ void BackupScheduler::SchedulerTick() {
     // that is no time at all never matches.
     const QString startTime = startTimeText_ ? startTimeText_() : QString();
     if (sameMinute(startTime, now)) {
-        if (runBackup_)
+        // One run per backup minute: a run that failed at once leaves no date, and a second
+        // tick 55 s later in the same minute would start it again.
+        const QDateTime minute(tickTime.date(),
+                               QTime(tickTime.time().hour(), tickTime.time().minute()));
+        if (runBackup_ && minute != startedMinute_) {
+            startedMinute_ = minute;
             runBackup_();
+        }
     } else if (hourlyReportCheck_) {
         // After the tick, from the event loop: a report cycle waits for totals and sends,
         // and the next tick must come on time whatever the network does.

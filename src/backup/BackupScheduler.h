@@ -13,8 +13,8 @@ namespace tillora {
 class Clock;
 
 // The main window's Timer1: every 55 seconds, counted from the end of the previous tick,
-// it compares the time of day with the chosen start time and starts the backup in that
-// minute; in every other tick it lets the hourly report check look at the time.
+// it compares the time of day with the chosen start time and starts the backup once in
+// that minute; in every other tick it lets the hourly report check look at the time.
 class BackupScheduler : public QObject {
     Q_OBJECT
 public:
@@ -46,6 +46,7 @@ private:
     std::function<void(const QDateTime&, const QDateTime&)> tickObserver_;
     std::chrono::milliseconds period_ = DefaultPeriod;
     QDateTime previousTick_;
+    QDateTime startedMinute_; // the backup minute the last run was started in
     QTimer Timer1;
 };
 

@@ -151,7 +151,7 @@ bool BackupSettingsFile::dataDriveReachable() {
     return false;
 }
 
-BackupSettings BackupSettingsFile::load(const BackupSettings& current) {
+BackupSettings BackupSettingsFile::load(const BackupSettings& current, const FailureNotice& tell) {
     if (values_.DataDIR.isEmpty())
         values_.DataDIR = QStringLiteral("c:\\Tillora\\");
     BackupSettings s = current;
@@ -162,7 +162,7 @@ BackupSettings BackupSettingsFile::load(const BackupSettings& current) {
         inform(QStringLiteral("Config file Missing"),
                QStringLiteral("Unable to locate the CONFIG file for your backups.We are using "
                               "the default settings, please review them."));
-        write(defaultBytes(current));
+        write(defaultBytes(current), tell);
     }
 
     const auto bytes = readWholeFile(platform_.nativePath(path()));

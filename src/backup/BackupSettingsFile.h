@@ -46,11 +46,12 @@ public:
     // missing, and leaves values the file does not reach as they were. A drive that is not
     // connected keeps its saved value, with a message: the settings are the owner's, and
     // the drive may come back. The start-up messages only inform, so none of them blocks.
-    BackupSettings load(const BackupSettings& current);
-
     // How a save that failed is told: `tell` gets the title and text; without it, a
     // message box. Told once until a later save succeeds.
     using FailureNotice = std::function<void(const QString& title, const QString& text)>;
+
+    // `tell` hears when the default file cannot be written.
+    BackupSettings load(const BackupSettings& current, const FailureNotice& tell = {});
 
     // Rewrites the file atomically, creating the "ini" folder when needed.
     bool save(const BackupSettings& settings, const FailureNotice& tell = {});

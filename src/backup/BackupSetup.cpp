@@ -80,8 +80,10 @@ void BackupSetup::setCatchUpMissedRun(bool on) {
 
 void BackupSetup::load() {
     BackupSetupSnapshot next = snapshot();
-    next.settings = file_.load(next.settings);
-    next.catchUpMissedRun = BackupOptions::load(platform_, values_).catchUpMissedRun;
+    next.settings = file_.load(next.settings, saveFailureNotice_);
+    const BackupOptions options = BackupOptions::load(platform_, values_);
+    next.catchUpMissedRun = options.catchUpMissedRun;
+    next.catchUpUntil = options.catchUpUntil;
     replace(next);
 }
 

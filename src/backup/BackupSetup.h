@@ -39,11 +39,15 @@ public:
     void setLastDate(const QString& date);
     void setCatchUpMissedRun(bool on);
 
-    // Reads Autobackup.dat (written with the defaults when missing) and the catch-up
-    // switch. Messages about the file only inform.
+    // Reads Autobackup.dat (written with the defaults when missing; a failed write is told
+    // through the save-failure notice) and the catch-up options. Messages about the file
+    // only inform.
     void load();
     // Rewrites Autobackup.dat; `tell` hears about a failure (a message box without it).
     bool save(const BackupSettingsFile::FailureNotice& tell = {});
+    // The same, told through the save-failure notice: nobody may be there to click (the
+    // session ending at night).
+    bool saveUnattended() { return save(saveFailureNotice_); }
     // Saves the catch-up switch into BackupOptions.ini, keeping its other values.
     SaveResult saveCatchUpOption();
 

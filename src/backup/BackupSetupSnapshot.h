@@ -11,6 +11,7 @@ namespace tillora {
 struct BackupSetupSnapshot {
     BackupSettings settings;
     bool catchUpMissedRun = true;
+    QString catchUpUntil; // as BackupOptions.ini holds it
 
     QString startTime() const { return settings.startTime; }
     QString sourceDriveText() const { return settings.sourceDrive; }           // "c:"

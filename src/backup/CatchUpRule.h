@@ -18,7 +18,12 @@ public:
     };
 
     // `backupMinute` is nothing when the start time is not a time: nothing is ever missed.
-    CatchUpRule(std::optional<QTime> backupMinute, LastBackup last);
+    // `lastRunStart` is when the last run of any outcome started: a night whose run was
+    // tried is not missed, whatever came of it. `until` ends the time for making up a
+    // night at that time of day after its minute; nothing leaves it open.
+    CatchUpRule(std::optional<QTime> backupMinute, LastBackup last,
+                std::optional<QDateTime> lastRunStart = std::nullopt,
+                std::optional<QTime> until = std::nullopt);
 
     // At start-up: the latest backup minute before now came after the last backup.
     bool missedAtStart(const QDateTime& now) const;
@@ -27,12 +32,19 @@ public:
     // clock that jumped forward while the PC slept gives such a pair of ticks too.
     bool missedBetweenTicks(const QDateTime& previousTick, const QDateTime& now) const;
 
-private:
+    // The backup minute of the night `now` belongs to: the latest one at or before it.
     std::optional<QDateTime> latestDue(const QDateTime& now) const;
+    // Whether a run by itself for the night of `due` may start at `now`.
+    bool inCatchUpTime(const QDateTime& due, const QDateTime& now) const;
+
+private:
     bool backedUpSince(const QDateTime& due) const;
+    bool triedSince(const QDateTime& due) const;
 
     std::optional<QTime> minute_;
     LastBackup last_;
+    std::optional<QDateTime> lastRunStart_;
+    std::optional<QTime> until_;
 };
 
 } // namespace tillora

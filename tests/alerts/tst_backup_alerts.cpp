@@ -73,6 +73,7 @@ private Q_SLOTS:
     void whichRunsAlert_data();
     void whichRunsAlert();
     void aDriveFaultIsToldInTheWindowsWords();
+    void aRetryFailingAsTheNightDidIsNotToldAgain();
     void staleBackupWarnedOnceADay();
     void weeklySummaryCountsTheNights();
     void serviceSendsOffThreadAndOnce();
@@ -129,6 +130,16 @@ void TestBackupAlerts::aDriveFaultIsToldInTheWindowsWords() {
     QCOMPARE(told.size(), 3);
 }
 
+void TestBackupAlerts::aRetryFailingAsTheNightDidIsNotToldAgain() {
+    FakeSources sources;
+    sources.runs = {{at(8, 3), RunOutcome::DestinationUnavailable, RunTrigger::Scheduled}};
+    BackupRunResult retry = run(RunTrigger::CatchUp, RunOutcome::DestinationUnavailable);
+    retry.started = at(8, 9);
+    QVERIFY(!BackupAlerts(sources).afterRun(retry));
+    retry.outcome = RunOutcome::SourceUnavailable;
+    QVERIFY(BackupAlerts(sources).afterRun(retry));
+}
+
 void TestBackupAlerts::staleBackupWarnedOnceADay() {
     FakeSources sources;
     sources.startTime = QStringLiteral("03:30 am");
@@ -167,7 +178,8 @@ void TestBackupAlerts::weeklySummaryCountsTheNights() {
         {at(9, 3), RunOutcome::CompletedWithProblems}, // Wednesday
         {at(10, 3), RunOutcome::SourceUnavailable},    // Thursday
         // Friday and Saturday: the PC was off
-        {at(13, 3), RunOutcome::Completed, {{QStringLiteral("c:\\Tillora\\data\\big"), 1}}},
+        {at(13, 3), RunOutcome::Completed, RunTrigger::Scheduled,
+         {{QStringLiteral("c:\\Tillora\\data\\big"), 1}}},
         {at(14, 3), RunOutcome::Completed}, // this Monday: next week's
     };
     BackupAlerts alerts(sources);

@@ -163,11 +163,12 @@ private Q_SLOTS:
     void backupNowAndTheScheduledMinuteRunTheEngine() {
         Program p;
         p.start();
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(1, 30)));
         p.backupNow();
         QCOMPARE(p.drives.readFile('e', "TLRAbackup/Tillora/Sales/day.dat"), QByteArray("sales"));
-        QCOMPARE(p.form().Text2->text(), QStringLiteral("12/7/2026"));
+        QCOMPARE(p.form().Text2->text(), QStringLiteral("12/8/2026"));
 
-        // The next night at 3:00 the scheduler runs it again, without a question.
+        // A Backup Now earlier that day leaves the 3:00 run to do, without a question.
         p.drives.writeFile('c', "Tillora/Sales/day.dat", "more sales");
         p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 0, 20)));
         p.tick();
@@ -289,7 +290,7 @@ private Q_SLOTS:
         p.tick();
         QCOMPARE(p.form().Text2->text(), QStringLiteral("12/8/2026"));
         p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 57)));
-        p.tick();
+        p.app->scheduler().SchedulerTick();
         QVERIFY(p.prompts.asked.isEmpty());
         QVERIFY(p.app->scheduler().timer().isActive());
 
@@ -382,6 +383,66 @@ private Q_SLOTS:
         QCOMPARE(notifier.sends()[0].message.subject, QStringLiteral("Backup FAILED"));
         QVERIFY(notifier.sends()[0].message.text.contains("backup drive not found"));
         QVERIFY(p.drives.readFile('c', "Tillora/ini/Outbox.dat").contains("\"push\""));
+    }
+
+    // The drive unplugged from before the night's minute until 9:00: one alert however
+    // often the night is tried, and one message when it is made up after all.
+    void aNightWithoutItsDriveAlertsOnceAndIsMadeUpWhenItComesBack() {
+        Program p;
+        BackupRunResult lastNight;
+        lastNight.started = QDateTime(QDate(2026, 12, 7), QTime(3, 0, 10));
+        lastNight.finished = lastNight.started.addSecs(30);
+        QVERIFY(BackupHistoryLog(p.platform, ProgramValues()).record(lastNight));
+        RecordingNotifier notifier;
+        p.drives.pullDrive('e');
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(2, 58, 30)));
+        p.catchUpDelay = std::chrono::milliseconds(300);
+        p.start();
+        p.app->enableAlerts(notifier);
+        const auto tickAt = [&](int hour, int minute, int second) {
+            p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(hour, minute, second)));
+            p.app->scheduler().SchedulerTick();
+        };
+        const auto runs = [&] { return p.app->history().runs().size(); };
+        p.awaitRun([&] { tickAt(3, 0, 5); });
+        tickAt(3, 0, 59);
+        QTest::qWait(500); // the catch-up of the start has looked
+        QTRY_COMPARE(notifier.sends().size(), 1);
+        QCOMPARE(runs(), 2);
+
+        p.drives.addDrive('e', QStringLiteral("BACKUP"));
+        p.awaitRun([&] { tickAt(9, 0, 40); });
+        QTRY_COMPARE(notifier.sends().size(), 2);
+        QCOMPARE(notifier.sends()[1].message.subject, QStringLiteral("Backup OK"));
+        QCOMPARE(notifier.sends()[1].message.text,
+                 QStringLiteral("Backup completed at 9:00 am, after the backup drive came back"));
+        tickAt(9, 1, 35);
+        QTest::qWait(50);
+        QCOMPARE(runs(), 3);
+        QCOMPARE(notifier.sends().size(), 2);
+    }
+
+    // No box at start-up when the default settings cannot be written, nor at the end.
+    void settingsThatCannotBeSavedHoldNeitherStartNorEnd() {
+        Program p;
+        QVERIFY(QDir(p.drives.root('c') + "/Tillora/ini").removeRecursively());
+        p.drives.writeFile('c', "Tillora/ini", "a file where the folder goes");
+        p.start();
+        QVERIFY(p.app->scheduler().timer().isActive());
+        QVERIFY(p.form().LastRunLabel->text().startsWith("Settings not Saved: "));
+
+        Program q;
+        q.start();
+        const QString file = q.drives.root('c') + "/Tillora/ini/Autobackup.dat";
+        QVERIFY(QFile::remove(file) && QDir().mkdir(file));
+        bool ended = false;
+        q.app->endProgram = [&] { ended = true; };
+        q.form().SSCommand2->click(); // "End"
+        QVERIFY(ended);
+        for (const FakePrompts* prompts : {&p.prompts, &q.prompts}) {
+            QVERIFY(prompts->asked.isEmpty());
+            QCOMPARE(prompts->notified.last().title, QStringLiteral("Settings not Saved"));
+        }
     }
 
     // "End" while the night's alert waits on a push server that never answers: the program

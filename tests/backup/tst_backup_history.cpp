@@ -213,6 +213,12 @@ private Q_SLOTS:
         QVERIFY(!offAtNight.missedBetweenTicks(at(8, 3, 0, 40), at(8, 3, 41)));
         QVERIFY(!offAtNight.missedBetweenTicks(at(8, 4, 0), at(8, 4, 0, 55)));
         QVERIFY(!offAtNight.missedBetweenTicks(at(8, 9, 0), at(8, 1, 0)));
+
+        // CatchUpUntil 9:00 am ends the making up, after a 3:00 am or an 11:00 pm minute.
+        const CatchUpRule untilNine(three, {at(7, 3, 10), std::nullopt}, std::nullopt, QTime(9, 0));
+        QVERIFY(untilNine.missedAtStart(at(8, 8, 59)) && !untilNine.missedAtStart(at(8, 9, 30)));
+        QVERIFY(CatchUpRule(QTime(23, 0), {at(6, 23, 9), std::nullopt}, std::nullopt, QTime(9, 0))
+                    .missedAtStart(at(8, 7, 0)));
     }
 };
 

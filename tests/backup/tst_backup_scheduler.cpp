@@ -13,19 +13,23 @@ private slots:
         QTest::addColumn<QString>("startTime");
         QTest::addColumn<QList<QTime>>("ticks");
         QTest::addColumn<int>("runs");
+        QTest::addColumn<int>("reportChecks"); // none in the backup minute
         QTest::newRow("2:59:59 then 3:00:54")
-            << "3:00 am" << QList<QTime>{QTime(2, 59, 59), QTime(3, 0, 54), QTime(3, 1, 49)} << 1;
-        QTest::newRow("leading zero") << "03:00 am" << QList<QTime>{QTime(3, 0, 40)} << 1;
-        QTest::newRow("afternoon is not night") << "3:00 pm" << QList<QTime>{QTime(3, 0, 40)} << 0;
+            << "3:00 am" << QList<QTime>{QTime(2, 59, 59), QTime(3, 0, 54), QTime(3, 1, 49)} << 1
+            << 2;
+        QTest::newRow("leading zero") << "03:00 am" << QList<QTime>{QTime(3, 0, 40)} << 1 << 0;
+        QTest::newRow("afternoon is not night")
+            << "3:00 pm" << QList<QTime>{QTime(3, 0, 40)} << 0 << 1;
         QTest::newRow("two ticks in one minute")
-            << "3:00 am" << QList<QTime>{QTime(3, 0, 1), QTime(3, 0, 56)} << 2;
+            << "3:00 am" << QList<QTime>{QTime(3, 0, 1), QTime(3, 0, 56)} << 1 << 0;
         QTest::newRow("junk start time")
-            << "soon" << QList<QTime>{QTime(0, 0), QTime(3, 0), QTime(12, 0)} << 0;
+            << "soon" << QList<QTime>{QTime(0, 0), QTime(3, 0), QTime(12, 0)} << 0 << 3;
     }
     void startsOnceInTheChosenMinute() {
         QFETCH(QString, startTime);
         QFETCH(QList<QTime>, ticks);
         QFETCH(int, runs);
+        QFETCH(int, reportChecks);
         ManualClock clock;
         int started = 0;
         QStringList reports;
@@ -38,8 +42,7 @@ private slots:
             QCoreApplication::sendPostedEvents();
         }
         QCOMPARE(started, runs);
-        // The report check has every tick that started no backup.
-        QCOMPARE(reports.size(), ticks.size() - runs);
+        QCOMPARE(reports.size(), reportChecks);
     }
 
     void aSecondTickInTheMinuteAsksNothing() {
