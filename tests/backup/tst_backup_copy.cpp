@@ -1,4 +1,4 @@
-// The copying part of a backup run (issues 15 and 16): unchanged files skipped, dated
+// The copying part of a backup run: unchanged files skipped, dated
 // versions, the flush before the date, names of every kind, every file accounted for,
 // permissions kept, and a run killed part way leaving every file whole.
 #include "BackupOptions.h"
