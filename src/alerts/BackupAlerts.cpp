@@ -1,6 +1,7 @@
 #include "BackupAlerts.h"
 
 #include "BackupAlertTexts.h"
+#include "RunSummary.h"
 #include "TimeOfDay.h"
 
 namespace tillora {
@@ -31,7 +32,7 @@ std::optional<NotifyMessage> BackupAlerts::afterRun(const BackupRunResult& resul
 }
 
 std::optional<NotifyMessage> BackupAlerts::afterOffsite(const BackupRunResult& result) const {
-    if (!result.offsite || result.offsite->outcome == OffsiteSummary::Outcome::Completed)
+    if (!result.offsite || !offsiteNeedsAttention(result.offsite->outcome))
         return std::nullopt;
     if (!sources_.alertSettings().backupFailed)
         return std::nullopt;
