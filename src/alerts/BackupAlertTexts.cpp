@@ -1,6 +1,7 @@
 #include "BackupAlertTexts.h"
 
 #include "DatePictures.h"
+#include "RunSummary.h"
 #include "RunWords.h"
 
 namespace tillora::alert {
@@ -61,10 +62,8 @@ NotifyMessage madeUpAfterDriveReturned(const BackupRunResult& result, bool sourc
 }
 
 NotifyMessage offsiteNotCompleted(const BackupRunResult& result, const QString& company) {
-    const bool incomplete =
-        result.offsite && result.offsite->outcome == OffsiteSummary::Outcome::Incomplete;
-    const QString subject = incomplete ? QStringLiteral("Off-site copy INCOMPLETE")
-                                       : QStringLiteral("Off-site copy FAILED");
+    const QString subject =
+        offsiteHeadline(result.offsite ? result.offsite->outcome : OffsiteSummary::Outcome::Failed);
     QString text = subject + atStore(company) + QStringLiteral(" after the backup of ") +
                    moment(result.started);
     if (result.offsite && !result.offsite->reason.isEmpty())

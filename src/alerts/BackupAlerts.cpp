@@ -2,6 +2,7 @@
 
 #include "BackupAlertTexts.h"
 #include "CatchUpRule.h"
+#include "RunSummary.h"
 #include "TimeOfDay.h"
 
 #include <algorithm>
@@ -53,7 +54,7 @@ bool BackupAlerts::toldTonight(const BackupRunResult& result) const {
 }
 
 std::optional<NotifyMessage> BackupAlerts::afterOffsite(const BackupRunResult& result) const {
-    if (!result.offsite || result.offsite->outcome == OffsiteSummary::Outcome::Completed)
+    if (!result.offsite || !offsiteNeedsAttention(result.offsite->outcome))
         return std::nullopt;
     if (!sources_.alertSettings().backupFailed)
         return std::nullopt;

@@ -20,6 +20,7 @@
 #include "OffsiteSettings.h"
 #include "OffsiteStep.h"
 #include "ReportCycle.h"
+#include "ReportWindowOpening.h"
 #include "RunSummary.h"
 #include "SecretStore.h"
 #include "TLRAconnect.h"
@@ -177,6 +178,7 @@ void BackupApplication::wireOffsite() {
     Form1* form = form_.get();
     secrets_ = std::make_unique<SecretStore>();
     offsite_ = new OffsiteStep(setup_, platform_, clock_, values_, *secrets_, this);
+    offsite_->setStoreOpening(std::make_unique<ReportWindowOpening>(platform_, values_));
     connect(offsite_, &OffsiteStep::started, form, [form] { form->showOffsiteProgress(0); });
     connect(offsite_, &OffsiteStep::progress, form, [form](const ResticProgress& now) {
         form->showOffsiteProgress(int(now.fraction * 100));
@@ -211,12 +213,8 @@ void BackupApplication::offsiteEnded(const BackupRunResult& result) {
     recordHistory(result);
     const RunSummary summary = summarize(result);
     form_->showLastRun(summary.line, summary.attention);
-    if (result.offsite->outcome != OffsiteSummary::Outcome::Completed) {
-        const bool failed = result.offsite->outcome == OffsiteSummary::Outcome::Failed;
-        form_->announceRun(failed ? QStringLiteral("Off-site copy FAILED")
-                                  : QStringLiteral("Off-site copy INCOMPLETE"),
-                           result.offsite->reason, true);
-    }
+    if (offsiteNeedsAttention(result.offsite->outcome))
+        form_->announceRun(offsiteHeadline(result.offsite->outcome), result.offsite->reason, true);
     if (alerts_)
         alerts_->offsiteFinished(result);
     Q_EMIT offsiteResult(result);

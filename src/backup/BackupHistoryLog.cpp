@@ -41,10 +41,13 @@ constexpr std::array<std::pair<DestinationFault, const char*>, 3> DestinationFau
     {DestinationFault::FlushFailed, "flush-failed"},
 }};
 
-constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 3> OffsiteTokens = {{
+constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 6> OffsiteTokens = {{
     {OffsiteSummary::Outcome::Completed, "completed"},
     {OffsiteSummary::Outcome::Incomplete, "incomplete"},
     {OffsiteSummary::Outcome::Failed, "failed"},
+    {OffsiteSummary::Outcome::CheckFailed, "check-failed"},
+    {OffsiteSummary::Outcome::Stopped, "stopped"},
+    {OffsiteSummary::Outcome::Skipped, "skipped"},
 }};
 
 template <typename Value, std::size_t N>
@@ -80,7 +83,7 @@ qint64 count(const QJsonObject& object, const char* key) {
 }
 
 QJsonObject offsiteObject(const OffsiteSummary& offsite) {
-    return {
+    QJsonObject object{
         {"outcome", tokenOf(OffsiteTokens, offsite.outcome)},
         {"finished", timeText(offsite.finished)},
         {"filesNew", double(offsite.filesNew)},
@@ -91,6 +94,9 @@ QJsonObject offsiteObject(const OffsiteSummary& offsite) {
         {"snapshotId", offsite.snapshotId},
         {"reason", offsite.reason},
     };
+    if (!offsite.errors.isEmpty())
+        object.insert("errors", offsite.errors);
+    return object;
 }
 
 OffsiteSummary offsiteOf(const QJsonObject& object) {
@@ -105,6 +111,7 @@ OffsiteSummary offsiteOf(const QJsonObject& object) {
     offsite.seconds = object.value("seconds").toDouble();
     offsite.snapshotId = object.value("snapshotId").toString();
     offsite.reason = object.value("reason").toString();
+    offsite.errors = object.value("errors").toString();
     return offsite;
 }
 

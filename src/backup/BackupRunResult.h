@@ -51,7 +51,14 @@ struct FolderLeftOut {
 
 // What the off-site step after a nightly run did (the encrypted copy kept elsewhere).
 struct OffsiteSummary {
-    enum class Outcome { Completed, Incomplete, Failed };
+    enum class Outcome {
+        Completed,
+        Incomplete,  // a snapshot, but some files could not be read
+        Failed,      // no snapshot that night
+        CheckFailed, // the snapshot was made; the weekly check or clean-up of old ones failed
+        Stopped,     // the upload was ended when the store opened; it goes on the next night
+        Skipped,     // the previous night's copy was still running
+    };
     Outcome outcome = Outcome::Completed;
     QDateTime finished;
     qint64 filesNew = 0;
@@ -61,6 +68,7 @@ struct OffsiteSummary {
     double seconds = 0;
     QString snapshotId;
     QString reason; // why it failed or was incomplete, in the tool's own words
+    QString errors; // the rest of what the tool said when it failed, for the history
 };
 
 // What one backup run did, computed once and passed on to the window, the history and

@@ -26,6 +26,12 @@ QString offsiteInWords(const OffsiteSummary& offsite) {
         return QStringLiteral("off-site copy INCOMPLETE");
     case OffsiteSummary::Outcome::Failed:
         return QStringLiteral("off-site copy FAILED");
+    case OffsiteSummary::Outcome::CheckFailed:
+        return QStringLiteral("off-site check FAILED");
+    case OffsiteSummary::Outcome::Stopped:
+        return QStringLiteral("off-site copy ") + offsite.reason;
+    case OffsiteSummary::Outcome::Skipped:
+        return QStringLiteral("off-site copy skipped");
     }
     return {};
 }
@@ -41,8 +47,7 @@ RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied) {
     summary.line = QStringLiteral("%1: %2").arg(timeOfDayInWords(run.started.time()), what);
     if (run.offsite) {
         summary.line += QStringLiteral("; ") + offsiteInWords(*run.offsite);
-        summary.attention =
-            summary.attention || run.offsite->outcome != OffsiteSummary::Outcome::Completed;
+        summary.attention = summary.attention || offsiteNeedsAttention(run.offsite->outcome);
     }
     return summary;
 }
@@ -62,6 +67,30 @@ bool needsAttention(RunOutcome outcome) {
         return false;
     }
     return false;
+}
+
+QString offsiteHeadline(OffsiteSummary::Outcome outcome) {
+    switch (outcome) {
+    case OffsiteSummary::Outcome::Completed:
+        return QStringLiteral("Off-site copy made");
+    case OffsiteSummary::Outcome::Incomplete:
+        return QStringLiteral("Off-site copy INCOMPLETE");
+    case OffsiteSummary::Outcome::Failed:
+        return QStringLiteral("Off-site copy FAILED");
+    case OffsiteSummary::Outcome::CheckFailed:
+        return QStringLiteral("Off-site check FAILED");
+    case OffsiteSummary::Outcome::Stopped:
+        return QStringLiteral("Off-site copy stopped");
+    case OffsiteSummary::Outcome::Skipped:
+        return QStringLiteral("Off-site copy skipped");
+    }
+    return {};
+}
+
+bool offsiteNeedsAttention(OffsiteSummary::Outcome outcome) {
+    return outcome == OffsiteSummary::Outcome::Incomplete ||
+           outcome == OffsiteSummary::Outcome::Failed ||
+           outcome == OffsiteSummary::Outcome::CheckFailed;
 }
 
 } // namespace tillora

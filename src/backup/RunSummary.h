@@ -23,4 +23,10 @@ inline RunSummary summarize(const BackupRunResult& run) {
 // A run that failed or left files out, as opposed to one that completed or was declined.
 bool needsAttention(RunOutcome outcome);
 
+// The off-site copy's outcome as a title: "Off-site copy FAILED", "Off-site check FAILED".
+QString offsiteHeadline(OffsiteSummary::Outcome outcome);
+// The copy failed, left files out or the repository failed its check; a copy stopped
+// when the store opened or skipped behind the night before is a note, not a fault.
+bool offsiteNeedsAttention(OffsiteSummary::Outcome outcome);
+
 } // namespace tillora

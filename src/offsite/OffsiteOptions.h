@@ -4,6 +4,9 @@
 
 #include <QDate>
 #include <QString>
+#include <QTime>
+
+#include <optional>
 
 namespace tillora {
 
@@ -21,8 +24,15 @@ struct OffsiteOptions {
     QString resticProgram;  // Restic; empty means the default (see resticProgramOrDefault)
     int limitUploadKiB = 0; // LimitUploadKiB; 0 = no limit
     bool prune = false;     // Prune; only for a repository that allows deletion
+    int maxHours = 8;       // MaxHours, 1 to 72: a night's upload running longer is ended
+    // StopAt: when the store opens an upload still running gives way to the card
+    // terminals. Absent, the report window's first report time holds (when reports are
+    // on); present but empty, never. Read only: the window leaves it as the owner wrote it.
+    std::optional<QString> stopAt;
 
     QString resticProgramOrDefault() const;
+    // The time of day StopAt names; nothing when it is empty or not a time.
+    std::optional<QTime> stopAtTime() const;
 
     static OffsiteOptions load(const Platform& platform, const ProgramValues& values);
     SaveResult save(const Platform& platform, const ProgramValues& values) const;
@@ -33,6 +43,7 @@ struct OffsiteState {
     QDate lastMaintenance;          // LastMaintenance: the weekly check (and prune) passed
     QString lastSnapshot;           // LastSnapshot: the parent of the next night's snapshot
     QString lastSnapshotRepository; // LastSnapshotRepository: where lastSnapshot lives
+    int nightsStopped = 0;          // NightsStopped: nights running whose upload StopAt ended
 
     static OffsiteState load(const Platform& platform, const ProgramValues& values);
     SaveResult save(const Platform& platform, const ProgramValues& values) const;

@@ -5,11 +5,29 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "ResticCommand.h"
+#include "RunWords.h"
 #include "SecretStore.h"
 
 #include <QDir>
 
 namespace tillora {
+
+namespace {
+
+// An upload the store's opening ends this many nights running never finishes: a fault.
+constexpr int NightsStoppedToFail = 3;
+// What the history keeps of restic's error output beyond the reason: its last part.
+constexpr qsizetype ErrorsKept = 4000;
+
+// A call that finds the repository locked by a restic that was killed clears the stale
+// lock and goes once more; a lock of a restic still running stays, and the call fails.
+// Only then: each restic call costs a start-up, and most nights find no lock.
+bool lockedOut(const ResticExit& exit) {
+    return !exit.succeeded() && !exit.ended &&
+           exit.reason.contains(QLatin1String("already locked"));
+}
+
+} // namespace
 
 struct OffsiteStep::Job {
     Job(BackupRunResult run, OffsiteOptions chosen, OffsiteSecrets keys, OffsiteState remembered)
@@ -36,7 +54,13 @@ struct OffsiteStep::Job {
     QString parent;
     ResticBackupOutput output;
     OffsiteSummary summary;
-    Stage stage = Stage::Unlock;
+    Stage stage = Stage::Backup;
+    Stage afterUnlock = Stage::Backup;
+    bool unlocked = false;
+    QDateTime stopAt;           // when the store opens; invalid when the upload may go on
+    bool stoppedAtOpen = false; // the upload was ended at stopAt
+    qint64 bytesDone = -1;      // the most restic has reported done
+    QElapsedTimer sinceProgress;
     QElapsedTimer elapsed;
 };
 
@@ -53,9 +77,17 @@ OffsiteStep::OffsiteStep(const BackupSetupAccess& setup, const Platform& platfor
     connect(&runner_, &ResticRunner::outputLine, this, [this](const QByteArray& line) {
         if (!job_ || job_->stage != Stage::Backup)
             return;
-        if (const auto now = job_->output.addLine(line))
+        if (const auto now = job_->output.addLine(line)) {
+            // restic prints its status twice a second while stalled too: only bytes done
+            // that grow are progress.
+            if (now->bytesDone > job_->bytesDone) {
+                job_->bytesDone = now->bytesDone;
+                job_->sinceProgress.restart();
+            }
             Q_EMIT progress(*now);
+        }
     });
+    connect(&watch_, &QTimer::timeout, this, &OffsiteStep::lookAtUpload);
 }
 
 OffsiteStep::~OffsiteStep() = default;
@@ -78,34 +110,48 @@ bool OffsiteStep::weeklyUpkeepDue(QDate today, QDate lastUpkeep) {
 }
 
 void OffsiteStep::start(const BackupRunResult& result) {
-    queue_.append(result);
-    if (!job_)
-        startNext();
+    if (job_)
+        return skip(result);
+    begin(result);
 }
 
 void OffsiteStep::stop() {
-    const QList<BackupRunResult> waiting = std::exchange(queue_, {});
-    if (job_) {
-        runner_.stop();
-        fail(QStringLiteral("the program was ended during the off-site copy"));
-    }
-    for (BackupRunResult result : waiting) {
-        OffsiteSummary summary;
-        summary.outcome = OffsiteSummary::Outcome::Failed;
-        summary.finished = clock_.now();
-        summary.reason = QStringLiteral("not started: the program was ended");
-        result.offsite = summary;
-        Q_EMIT finished(result);
-    }
+    if (!job_)
+        return;
+    watch_.stop();
+    runner_.stop();
+    fail(QStringLiteral("the program was ended during the off-site copy"));
 }
 
-void OffsiteStep::startNext() {
-    if (queue_.isEmpty())
-        return;
+// Queued behind a stalled night, copies would pile up; tonight's files are in the next
+// night's copy anyway.
+void OffsiteStep::skip(BackupRunResult result) {
+    OffsiteSummary summary;
+    summary.outcome = OffsiteSummary::Outcome::Skipped;
+    summary.finished = clock_.now();
+    summary.reason = QStringLiteral("the previous off-site copy was still running");
+    result.offsite = summary;
+    result.notes.append(QStringLiteral("off-site copy skipped: ") + summary.reason);
+    QMetaObject::invokeMethod(
+        this, [this, result] { Q_EMIT finished(result); }, Qt::QueuedConnection);
+}
+
+QDateTime OffsiteStep::stopMoment(const OffsiteOptions& options) const {
+    const std::optional<QTime> at = options.stopAt ? options.stopAtTime()
+                                    : opening_     ? opening_->firstReportTime()
+                                                   : std::nullopt;
+    if (!at)
+        return {};
+    const QDateTime now = clock_.now();
+    const QDateTime today(now.date(), *at);
+    return today > now ? today : today.addDays(1);
+}
+
+void OffsiteStep::begin(const BackupRunResult& result) {
     const OffsiteOptions options = OffsiteOptions::load(platform_, values_);
     const OffsiteSecrets secrets = OffsiteSecrets::load(secrets_);
-    job_ = std::make_unique<Job>(queue_.takeFirst(), options, secrets,
-                                 OffsiteState::load(platform_, values_));
+    job_ = std::make_unique<Job>(result, options, secrets, OffsiteState::load(platform_, values_));
+    job_->stopAt = stopMoment(options);
     Q_EMIT started();
 
     if (options.repository.isEmpty())
@@ -123,7 +169,7 @@ void OffsiteStep::startNext() {
     job_->fileList.close();
     if (job_->state.lastSnapshotRepository == options.repository)
         job_->parent = job_->state.lastSnapshot;
-    run(Stage::Unlock);
+    run(Stage::Backup);
 }
 
 void OffsiteStep::run(Stage stage) {
@@ -146,17 +192,40 @@ void OffsiteStep::run(Stage stage) {
         }
         return ResticCall{};
     }();
+    if (stage == Stage::Backup) {
+        job.output = {};
+        job.bytesDone = -1;
+        job.sinceProgress.start();
+        watch_.start(limits.lookEvery);
+    }
     runner_.start(call, job.commands.secretValues());
+}
+
+void OffsiteStep::lookAtUpload() {
+    if (!job_ || job_->stage != Stage::Backup)
+        return;
+    if (job_->stopAt.isValid() && clock_.now() >= job_->stopAt) {
+        job_->stoppedAtOpen = true;
+        runner_.end(QStringLiteral("stopped when the store opened"));
+    } else if (job_->sinceProgress.elapsed() >= limits.noProgress.count()) {
+        runner_.end(QStringLiteral("no progress for %1").arg(limitInWords(limits.noProgress)));
+    }
 }
 
 void OffsiteStep::stageEnded(const ResticExit& exit) {
     if (!job_)
         return;
+    watch_.stop();
+    if (job_->stage != Stage::Unlock && !job_->unlocked && lockedOut(exit)) {
+        job_->unlocked = true;
+        job_->afterUnlock = job_->stage;
+        return run(Stage::Unlock);
+    }
     switch (job_->stage) {
     case Stage::Unlock:
         if (!exit.succeeded())
-            return fail(exit.reason);
-        return run(Stage::Backup);
+            return fail(exit);
+        return run(job_->afterUnlock);
     case Stage::Backup:
         return backupEnded(exit);
     case Stage::Check:
@@ -174,10 +243,11 @@ void OffsiteStep::backupEnded(const ResticExit& exit) {
         // The remembered parent may have been removed from the repository by hand.
         if (!job.parent.isEmpty() && exit.reason.contains(QLatin1String("invalid id"))) {
             job.parent.clear();
-            job.output = {};
             return run(Stage::Backup);
         }
-        return fail(exit.reason);
+        if (exit.ended && job.stoppedAtOpen)
+            return stoppedAtOpening();
+        return fail(exit);
     }
     if (summary) {
         job.summary.filesNew = summary->filesNew;
@@ -187,6 +257,7 @@ void OffsiteStep::backupEnded(const ResticExit& exit) {
         job.summary.snapshotId = summary->snapshotId;
         job.state.lastSnapshot = summary->snapshotId;
         job.state.lastSnapshotRepository = job.options.repository;
+        job.state.nightsStopped = 0;
         job.saveState(platform_, values_);
     }
     if (partial) {
@@ -205,6 +276,23 @@ void OffsiteStep::backupEnded(const ResticExit& exit) {
     afterBackup();
 }
 
+// restic keeps what it uploaded, so the next night goes on from there; only an upload
+// that never gets done between closing and opening is a fault.
+void OffsiteStep::stoppedAtOpening() {
+    Job& job = *job_;
+    const QString at = timeOfDayInWords(job.stopAt.time());
+    job.state.nightsStopped += 1;
+    job.saveState(platform_, values_);
+    if (job.state.nightsStopped >= NightsStoppedToFail)
+        return fail(QStringLiteral("stopped at %1 %2 nights running; the upload does not finish "
+                                   "before the store opens")
+                        .arg(at)
+                        .arg(job.state.nightsStopped));
+    job.summary.outcome = OffsiteSummary::Outcome::Stopped;
+    job.summary.reason = QStringLiteral("stopped at %1; it goes on tonight").arg(at);
+    complete();
+}
+
 void OffsiteStep::afterBackup() {
     if (weeklyUpkeepDue(clock_.now().date(), job_->state.lastMaintenance))
         return run(Stage::Check);
@@ -216,7 +304,10 @@ void OffsiteStep::upkeepEnded(Stage stage, const ResticExit& exit) {
     if (!exit.succeeded()) {
         // The snapshot is made; the repository needs the owner's attention all the same.
         // The upkeep is tried again the next night.
-        job.summary.outcome = OffsiteSummary::Outcome::Failed;
+        job.summary.outcome = job.summary.snapshotId.isEmpty()
+                                  ? OffsiteSummary::Outcome::Failed
+                                  : OffsiteSummary::Outcome::CheckFailed;
+        job.summary.errors = QString::fromUtf8(exit.errorOutput.right(ErrorsKept)).trimmed();
         job.summary.reason =
             (stage == Stage::Check ? QStringLiteral("the weekly check of the repository failed: %1")
                                    : QStringLiteral("removing old snapshots failed: %1"))
@@ -228,6 +319,11 @@ void OffsiteStep::upkeepEnded(Stage stage, const ResticExit& exit) {
     job.state.lastMaintenance = clock_.now().date();
     job.saveState(platform_, values_);
     complete();
+}
+
+void OffsiteStep::fail(const ResticExit& exit) {
+    job_->summary.errors = QString::fromUtf8(exit.errorOutput.right(ErrorsKept)).trimmed();
+    fail(exit.reason);
 }
 
 void OffsiteStep::fail(const QString& reason) {
@@ -246,7 +342,6 @@ void OffsiteStep::complete() {
     job->summary.seconds = double(job->elapsed.elapsed()) / 1000.0;
     job->result.offsite = job->summary;
     Q_EMIT finished(job->result);
-    startNext();
 }
 
 } // namespace tillora

@@ -7,10 +7,12 @@
 #include "ResticRunner.h"
 
 #include <QElapsedTimer>
-#include <QList>
 #include <QObject>
 #include <QTemporaryFile>
+#include <QTime>
+#include <QTimer>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -21,11 +23,26 @@ class Platform;
 class SecretStore;
 struct ProgramValues;
 
-// The encrypted copy kept elsewhere, made after a nightly run: restic clears stale locks,
-// backs up exactly the files of the directory set, and once a week checks the repository
-// (and, where it may, forgets old snapshots). It runs as a child process beside the event
-// loop, so a first upload of hours holds neither the scheduler nor the window; the run
-// result comes back with its off-site summary filled in.
+// When the store opens, as the rest of the program knows it: the default of StopAt.
+class StoreOpening {
+public:
+    virtual ~StoreOpening() = default;
+    // The report window's first report time while reports are on; nothing otherwise.
+    virtual std::optional<QTime> firstReportTime() const = 0;
+};
+
+// How long a night's upload may go without progress, and how often that is looked at.
+struct OffsiteLimits {
+    std::chrono::milliseconds noProgress{std::chrono::minutes(30)};
+    std::chrono::milliseconds lookEvery{std::chrono::seconds(30)};
+};
+
+// The encrypted copy kept elsewhere, made after a nightly run: restic backs up exactly
+// the files of the directory set, and once a week checks the repository (and, where it
+// may, forgets old snapshots). It runs as a child process beside the event loop, so a
+// first upload of hours holds neither the scheduler nor the window; the run result comes
+// back with its off-site summary filled in. No call runs without a limit: an upload with
+// no progress, past [Offsite] MaxHours or still running when the store opens is ended.
 class OffsiteStep : public QObject {
     Q_OBJECT
 
@@ -37,11 +54,14 @@ public:
     // True when the copy is switched on and the run is a nightly one (scheduled or
     // catch-up) that did something.
     bool follows(const BackupRunResult& result) const;
-    // Queues the run; its copy starts now, or when the copy before it has ended.
+    // Starts the run's copy; while the copy before it still runs, the run's is skipped.
     void start(const BackupRunResult& result);
     bool running() const { return job_ != nullptr; }
-    // Ends the copy under way and every queued one, each with a Failed summary.
+    // Ends the copy under way with a Failed summary.
     void stop();
+
+    void setStoreOpening(std::unique_ptr<StoreOpening> opening) { opening_ = std::move(opening); }
+    OffsiteLimits limits;
 
     // Weekly upkeep is due after the first run on or after each Sunday, so a missed
     // Sunday is made up on the next night.
@@ -57,12 +77,17 @@ private:
     struct Job;
     enum class Stage { Unlock, Backup, Check, Prune };
 
-    void startNext();
+    void begin(const BackupRunResult& result);
+    void skip(BackupRunResult result);
+    QDateTime stopMoment(const OffsiteOptions& options) const;
     void run(Stage stage);
+    void lookAtUpload();
     void stageEnded(const ResticExit& exit);
     void backupEnded(const ResticExit& exit);
+    void stoppedAtOpening();
     void upkeepEnded(Stage stage, const ResticExit& exit);
     void afterBackup();
+    void fail(const ResticExit& exit);
     void fail(const QString& reason);
     void complete();
 
@@ -71,8 +96,9 @@ private:
     const Clock& clock_;
     const ProgramValues& values_;
     const SecretStore& secrets_;
+    std::unique_ptr<StoreOpening> opening_;
     ResticRunner runner_;
-    QList<BackupRunResult> queue_;
+    QTimer watch_;
     std::unique_ptr<Job> job_;
 };
 

@@ -11,6 +11,12 @@ bool inheritedKeyIsOurs(const QString& name) {
            name.startsWith(QLatin1String("B2_"));
 }
 
+// The limits of the calls, generous enough for a slow line: a call that needs more is
+// stuck. The backup's own limit is the owner's ([Offsite] MaxHours).
+constexpr std::chrono::minutes QuickCall{10};  // init, unlock, snapshots
+constexpr std::chrono::hours UpkeepCall{4};    // a check reading 5% of the data, a prune
+constexpr std::chrono::hours WholeRestore{24}; // every file of the store, downloaded
+
 } // namespace
 
 ResticCommands::ResticCommands(OffsiteOptions options, OffsiteSecrets secrets)
@@ -36,18 +42,19 @@ ResticCommands::ResticCommands(OffsiteOptions options, OffsiteSecrets secrets)
     }
 }
 
-ResticCall ResticCommands::call(QStringList arguments, bool limitsUpload) const {
+ResticCall ResticCommands::call(QStringList arguments, std::chrono::milliseconds limit,
+                                bool limitsUpload) const {
     if (limitsUpload && options_.limitUploadKiB > 0)
         arguments << QStringLiteral("--limit-upload") << QString::number(options_.limitUploadKiB);
-    return {options_.resticProgramOrDefault(), arguments, environment_};
+    return {options_.resticProgramOrDefault(), arguments, environment_, limit};
 }
 
 ResticCall ResticCommands::init() const {
-    return call({QStringLiteral("init")});
+    return call({QStringLiteral("init")}, QuickCall);
 }
 
 ResticCall ResticCommands::unlock() const {
-    return call({QStringLiteral("unlock")});
+    return call({QStringLiteral("unlock")}, QuickCall);
 }
 
 ResticCall ResticCommands::backup(const QString& listFile, const QStringList& tags,
@@ -60,11 +67,11 @@ ResticCall ResticCommands::backup(const QString& listFile, const QStringList& ta
     // from night to night, so without this every file would be read again.
     if (!parent.isEmpty())
         arguments << QStringLiteral("--parent") << parent;
-    return call(arguments, true);
+    return call(arguments, std::chrono::hours(options_.maxHours), true);
 }
 
 ResticCall ResticCommands::check() const {
-    return call({QStringLiteral("check"), QStringLiteral("--read-data-subset=5%")});
+    return call({QStringLiteral("check"), QStringLiteral("--read-data-subset=5%")}, UpkeepCall);
 }
 
 ResticCall ResticCommands::forgetAndPrune() const {
@@ -75,15 +82,16 @@ ResticCall ResticCommands::forgetAndPrune() const {
                  QStringLiteral("--keep-daily"), QStringLiteral("14"),
                  QStringLiteral("--keep-weekly"), QStringLiteral("8"),
                  QStringLiteral("--keep-monthly"), QStringLiteral("12"), QStringLiteral("--prune")},
-                true);
+                UpkeepCall, true);
 }
 
 ResticCall ResticCommands::snapshots() const {
-    return call({QStringLiteral("snapshots"), QStringLiteral("--json")});
+    return call({QStringLiteral("snapshots"), QStringLiteral("--json")}, QuickCall);
 }
 
 ResticCall ResticCommands::restore(const QString& snapshotId, const QString& targetFolder) const {
-    return call({QStringLiteral("restore"), snapshotId, QStringLiteral("--target"), targetFolder});
+    return call({QStringLiteral("restore"), snapshotId, QStringLiteral("--target"), targetFolder},
+                WholeRestore);
 }
 
 QStringList ResticCommands::secretValues() const {

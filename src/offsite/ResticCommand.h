@@ -5,6 +5,8 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
+#include <chrono>
+
 namespace tillora {
 
 // One call of restic: the program, its arguments and its environment. The repository and
@@ -14,6 +16,9 @@ struct ResticCall {
     QString program;
     QStringList arguments;
     QProcessEnvironment environment;
+    // Past this the call is ended: a stalled connection must hold neither the next night
+    // nor a window for ever.
+    std::chrono::milliseconds limit{std::chrono::minutes(10)};
 };
 
 // The restic calls the off-site copy makes, for one repository and its keys.
@@ -35,7 +40,8 @@ public:
     QStringList secretValues() const;
 
 private:
-    ResticCall call(QStringList arguments, bool limitsUpload = false) const;
+    ResticCall call(QStringList arguments, std::chrono::milliseconds limit,
+                    bool limitsUpload = false) const;
 
     OffsiteOptions options_;
     OffsiteSecrets secrets_;

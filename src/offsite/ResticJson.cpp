@@ -68,16 +68,23 @@ std::optional<QList<ResticSnapshot>> parseResticSnapshots(const QByteArray& json
 }
 
 QString resticReason(const QByteArray& errorOutput) {
-    const QStringList lines = QString::fromUtf8(errorOutput).split(u'\n', Qt::SkipEmptyParts);
+    const QString text = QString::fromUtf8(errorOutput);
+    // restic may write "Fatal: " straight after a line of its clean-up, without a line end.
+    if (const qsizetype fatal = text.indexOf(QLatin1String("Fatal: ")); fatal >= 0)
+        return text.mid(fatal + 7).section(u'\n', 0, 0).trimmed();
+    const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+    // Retries of an upload and the clean-up after the failure are not the failure: with
+    // the server gone, the last line is the lock that could not be removed.
+    const auto followsTheCause = [](const QString& line) {
+        return line.contains(QLatin1String("retrying after")) ||
+               line.startsWith(QLatin1String("error in cleanup handler")) ||
+               line.startsWith(QLatin1String("error while unlocking"));
+    };
     for (const QString& line : lines) {
-        if (line.startsWith(QLatin1String("Fatal: ")))
-            return line.mid(7).trimmed();
+        if (!line.trimmed().isEmpty() && !followsTheCause(line))
+            return line.trimmed();
     }
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        if (!it->trimmed().isEmpty())
-            return it->trimmed();
-    }
-    return {};
+    return lines.isEmpty() ? QString() : lines.last().trimmed();
 }
 
 } // namespace tillora

@@ -57,8 +57,8 @@ struct ResticSnapshot {
 // The snapshots, oldest first; nothing when the text is not a JSON array.
 std::optional<QList<ResticSnapshot>> parseResticSnapshots(const QByteArray& json);
 
-// restic's own reason from what it wrote to its error channel: its "Fatal:" line when it
-// has one, else its last line; empty when it wrote nothing.
+// restic's own reason from what it wrote to its error channel: its "Fatal:" message when
+// it has one, else its first line that is no retry or clean-up; empty when it wrote nothing.
 QString resticReason(const QByteArray& errorOutput);
 
 } // namespace tillora

@@ -1,5 +1,6 @@
 #include "ResticRunner.h"
 
+#include "BackgroundChild.h"
 #include "ResticJson.h"
 
 namespace tillora {
@@ -12,8 +13,30 @@ constexpr qsizetype ErrorOutputLimit = 64 * 1024;
 
 } // namespace
 
+QString limitInWords(std::chrono::milliseconds limit) {
+    using namespace std::chrono;
+    const auto count = [](auto amount, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(amount).arg(QLatin1String(amount == 1 ? one : many));
+    };
+    if (limit >= hours(1) && limit % hours(1) == milliseconds(0))
+        return count(duration_cast<hours>(limit).count(), "hour", "hours");
+    if (limit >= minutes(1) && limit % minutes(1) == milliseconds(0))
+        return count(duration_cast<minutes>(limit).count(), "minute", "minutes");
+    return count(duration_cast<seconds>(limit).count(), "second", "seconds");
+}
+
 ResticRunner::ResticRunner(QObject* parent)
     : QObject(parent) {
+    limit_.setSingleShot(true);
+    grace_.setSingleShot(true);
+    connect(&limit_, &QTimer::timeout, this, [this] {
+        end(QStringLiteral("stopped after %1")
+                .arg(limitInWords(std::chrono::milliseconds(limit_.interval()))));
+    });
+    connect(&grace_, &QTimer::timeout, this, [this] {
+        if (process_)
+            process_->kill();
+    });
 }
 
 ResticRunner::~ResticRunner() {
@@ -32,6 +55,7 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
     errors_.clear();
     secrets_ = secrets;
     program_ = call.program;
+    endReason_.clear();
     keepOutput_ = keepOutput;
 
     process_ = std::make_unique<QProcess>();
@@ -39,6 +63,7 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
     process_->setArguments(call.arguments);
     process_->setProcessEnvironment(call.environment);
     process_->setStandardInputFile(QProcess::nullDevice());
+    runAsBackgroundChild(*process_);
     connect(process_.get(), &QProcess::readyReadStandardOutput, this, &ResticRunner::readOutput);
     connect(process_.get(), &QProcess::readyReadStandardError, this, [this] {
         errors_ += process_->readAllStandardError();
@@ -64,7 +89,11 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
                     readOutput();
                 }
                 ResticExit exit{ResticExit::Status::Succeeded, exitCode, {}, errors_, {}};
-                if (status == QProcess::CrashExit) {
+                if (!endReason_.isEmpty()) {
+                    exit.status = ResticExit::Status::Failed;
+                    exit.reason = endReason_;
+                    exit.ended = true;
+                } else if (status == QProcess::CrashExit) {
                     exit.status = ResticExit::Status::Failed;
                     exit.reason = QStringLiteral("restic was killed before it ended");
                 } else if (exitCode != 0) {
@@ -76,14 +105,26 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
                 }
                 finish(exit);
             });
+    limit_.start(call.limit);
     process_->start();
     return true;
+}
+
+void ResticRunner::end(const QString& reason) {
+    if (!process_ || !endReason_.isEmpty())
+        return;
+    endReason_ = reason;
+    // On Windows restic has no window to be asked; the kill then ends its whole job.
+    process_->terminate();
+    grace_.start(graceTime);
 }
 
 void ResticRunner::stop() {
     if (!process_)
         return;
-    // A killed restic leaves at most a stale lock, which the next run's unlock clears.
+    // A killed restic leaves at most a stale lock, cleared when a later call reports it.
+    limit_.stop();
+    grace_.stop();
     process_->disconnect(this);
     process_->kill();
     process_->waitForFinished(3000);
@@ -106,6 +147,8 @@ void ResticRunner::readOutput() {
 }
 
 void ResticRunner::finish(ResticExit exit) {
+    limit_.stop();
+    grace_.stop();
     if (keepOutput_)
         exit.output = std::exchange(output_, {});
     exit.reason = clean(exit.reason);

@@ -10,6 +10,7 @@
 #include "DriveInfo.h"
 #include "FakePlatform.h"
 #include "FakePrompts.h"
+#include "FakeRestic.h"
 #include "Form1.h"
 #include "HourlyReportCheck.h"
 #include "HttpsTestServer.h"
@@ -220,6 +221,44 @@ private Q_SLOTS:
         QCOMPARE(runs.size(), 2);
         QCOMPARE(runs.last().run.offsite->snapshotId, copied.offsite->snapshotId);
         QVERIFY(p.form().LastRunLabel->text().contains("off-site copy made"));
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // An upload that stalls, then one whose server goes away: each night the owner hears
+    // of the copy's failure and its cause, and the history keeps restic's other words.
+    void aStalledAndAFailedOffsiteCopyAlertTheOwner() {
+        QTemporaryDir userSettings;
+        qputenv("XDG_CONFIG_HOME", userSettings.path().toUtf8());
+        FakeRestic restic;
+        RecordingNotifier notifier;
+        Program p;
+        p.start();
+        p.app->enableAlerts(notifier);
+        OffsiteOptions options;
+        options.enabled = true;
+        options.repository = QStringLiteral("rest:http://127.0.0.1:9/store1");
+        options.resticProgram = restic.program();
+        QVERIFY(options.save(p.platform, p.app->values()).ok);
+        QVERIFY(SecretStore().setValue("Offsite/Password", "pw").ok);
+        p.app->offsite().limits = {std::chrono::seconds(1), std::chrono::milliseconds(50)};
+        QSignalSpy copies(p.app.get(), &BackupApplication::offsiteResult);
+        for (const char* mode : {"stall", "fail"}) {
+            restic.setMode(mode);
+            p.clock.set(QDateTime(p.clock.now().date().addDays(1), QTime(3, 0, 20)));
+            p.tick();
+            QVERIFY(copies.wait(20000));
+        }
+        QTRY_COMPARE(notifier.sends().size(), 2);
+        const NotifyMessage stalled = notifier.sends()[0].message;
+        const NotifyMessage failed = notifier.sends()[1].message;
+        QCOMPARE(stalled.subject, QStringLiteral("Off-site copy FAILED"));
+        QVERIFY2(stalled.text.endsWith(": no progress for 1 second."), qPrintable(stalled.text));
+        QVERIFY2(failed.text.endsWith(": unable to save snapshot: connection refused."),
+                 qPrintable(failed.text));
+        const QList<HistoryEntry> runs = p.app->history().runs();
+        QCOMPARE(runs.size(), 2);
+        QCOMPARE(runs[0].run.offsite->reason, QStringLiteral("no progress for 1 second"));
+        QVERIFY(runs[1].run.offsite->errors.contains("error in cleanup handler"));
         qunsetenv("XDG_CONFIG_HOME");
     }
 

@@ -86,6 +86,7 @@ private Q_SLOTS:
                                        1 << 20,
                                        61.5,
                                        QStringLiteral("4f2a"),
+                                       {},
                                        {}};
         night.problems.clear();
         QVERIFY(s.log.record(night));

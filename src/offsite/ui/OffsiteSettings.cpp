@@ -179,7 +179,8 @@ void OffsiteSettings::loadFields() {
 }
 
 OffsiteOptions OffsiteSettings::typedOptions() const {
-    OffsiteOptions options;
+    // Keys the window does not show (MaxHours) keep what the owner wrote in the file.
+    OffsiteOptions options = OffsiteOptions::load(platform_, values_);
     options.enabled = Enabled->isChecked();
     options.repository = splitRepositoryPassword(Repository->text()).withoutPassword;
     options.resticProgram = Restic->text().trimmed();

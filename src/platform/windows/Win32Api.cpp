@@ -375,4 +375,29 @@ bool flushFile(int fd) {
     return file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
 }
 
+void* killOnCloseJobFor(unsigned long processId) {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job)
+        return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    HANDLE process = OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, processId);
+    const bool joined =
+        process &&
+        SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) &&
+        AssignProcessToJobObject(job, process);
+    if (process)
+        CloseHandle(process);
+    if (!joined) {
+        CloseHandle(job);
+        return nullptr;
+    }
+    return job;
+}
+
+void closeJob(void* job) {
+    if (job)
+        CloseHandle(job);
+}
+
 } // namespace tillora::win32

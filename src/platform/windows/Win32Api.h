@@ -68,6 +68,12 @@ std::wstring quoteArgument(const std::wstring& argument);
 // quote or a line break, which no program name contains).
 std::wstring commandLine(const std::wstring& program, const std::vector<std::wstring>& arguments);
 
+// A new job object holding the process `processId`, which ends every process in it when
+// its last handle is closed; nothing when the job could not be made or joined. A process
+// the child starts later is in the job too.
+void* killOnCloseJobFor(unsigned long processId);
+void closeJob(void* job);
+
 enum class WindowMode {
     Hidden,   // no console window, and a window program is told to stay hidden
     Maximized // a window program is shown maximised (the text editor)
