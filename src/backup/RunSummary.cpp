@@ -17,20 +17,26 @@ QString completedInWords(const BackupRunResult& run) {
         .arg(filesInWords(run.filesCopied), QLocale().toString(run.filesUnchanged), size, time);
 }
 
-// The copy elsewhere, after the night's own words.
-QString offsiteInWords(const OffsiteSummary& offsite) {
-    switch (offsite.outcome) {
+} // namespace
+
+QString offsiteOutcomeInWords(OffsiteSummary::Outcome outcome) {
+    switch (outcome) {
     case OffsiteSummary::Outcome::Completed:
-        return QStringLiteral("off-site copy made, %1 added").arg(sizeInWords(offsite.bytesAdded));
+        return QStringLiteral("made");
     case OffsiteSummary::Outcome::Incomplete:
-        return QStringLiteral("off-site copy INCOMPLETE");
+        return QStringLiteral("INCOMPLETE");
     case OffsiteSummary::Outcome::Failed:
-        return QStringLiteral("off-site copy FAILED");
+        return QStringLiteral("FAILED");
     }
     return {};
 }
 
-} // namespace
+QString offsiteInWords(const OffsiteSummary& offsite) {
+    QString words = QStringLiteral("off-site copy ") + offsiteOutcomeInWords(offsite.outcome);
+    if (offsite.outcome == OffsiteSummary::Outcome::Completed)
+        words += QStringLiteral(", %1 added").arg(sizeInWords(offsite.bytesAdded));
+    return words;
+}
 
 RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied) {
     RunSummary summary;
@@ -39,8 +45,11 @@ RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied) {
     const QString what =
         run.outcome == RunOutcome::Completed ? completedInWords(run) : summary.outcome;
     summary.line = QStringLiteral("%1: %2").arg(timeOfDayInWords(run.started.time()), what);
+    summary.lines = summary.line;
     if (run.offsite) {
-        summary.line += QStringLiteral("; ") + offsiteInWords(*run.offsite);
+        const QString offsite = offsiteInWords(*run.offsite);
+        summary.line += QStringLiteral("; ") + offsite;
+        summary.lines += u'\n' + offsite;
         summary.attention =
             summary.attention || run.offsite->outcome != OffsiteSummary::Outcome::Completed;
     }
