@@ -209,7 +209,7 @@ void BackupApplication::offsiteEnded(const BackupRunResult& result) {
     // The night's record gets the copy's summary: same start time, so it is replaced.
     recordHistory(result);
     const RunSummary summary = summarize(result);
-    form_->showLastRun(summary.line, summary.attention);
+    form_->showLastRun(summary.lines, summary.attention);
     if (result.offsite->outcome != OffsiteSummary::Outcome::Completed) {
         const bool failed = result.offsite->outcome == OffsiteSummary::Outcome::Failed;
         form_->announceRun(failed ? QStringLiteral("Off-site copy FAILED")
@@ -266,7 +266,7 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
     const RunSummary summary = summarize(result);
     if (result.isRun()) {
         recordHistory(result);
-        form_->showLastRun(summary.line, summary.attention);
+        form_->showLastRun(summary.lines, summary.attention);
     }
     if (result.trigger == RunTrigger::BackupNow)
         form_->announceRun(QStringLiteral("Backup Now"), summary.line, summary.attention);
@@ -317,7 +317,7 @@ void BackupApplication::showLastRunOfHistory() {
         [](const HistoryEntry& a, const HistoryEntry& b) { return a.run.started < b.run.started; });
     if (newest != runs.end()) {
         const RunSummary summary = summarize(newest->run, newest->filesNotCopied);
-        form_->showLastRun(summary.line, summary.attention);
+        form_->showLastRun(summary.lines, summary.attention);
     }
     lastBackupEnd_ = history_.lastBackupEnd();
 }
