@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Installs what the program needs, builds it and starts tillora-backup. Without a store of
-# your own (no $WINEPREFIX and no ~/.wine/dosdevices) it runs against a demo store made
-# under demo/run/.
+# Installs what the programs need, builds both (tillora-kp2 too) and starts tillora-backup.
+# Without a store of your own (no $WINEPREFIX and no ~/.wine/dosdevices) it runs against a
+# demo store made under demo/run/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --preset default
-cmake --build --preset default --target tillora-backup
+cmake --build --preset default --target tillora-backup tillora-kp2
 
 if [[ -z "${WINEPREFIX:-}" && ! -d "$HOME/.wine/dosdevices" ]]; then
     export WINEPREFIX="$PWD/demo/run/prefix"

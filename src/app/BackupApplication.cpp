@@ -212,7 +212,7 @@ void BackupApplication::offsiteEnded(const BackupRunResult& result) {
     // The night's record gets the copy's summary: same start time, so it is replaced.
     recordHistory(result);
     const RunSummary summary = summarize(result);
-    form_->showLastRun(summary.line, summary.attention);
+    form_->showLastRun(summary.lines, summary.attention);
     if (offsiteNeedsAttention(result.offsite->outcome))
         form_->announceRun(offsiteHeadline(result.offsite->outcome), result.offsite->reason, true);
     if (alerts_)
@@ -338,7 +338,7 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
     const RunSummary summary = summarize(result);
     if (result.isRun()) {
         recordHistory(result);
-        form_->showLastRun(summary.line, summary.attention);
+        form_->showLastRun(summary.lines, summary.attention);
     }
     if (result.trigger == RunTrigger::BackupNow)
         form_->announceRun(QStringLiteral("Backup Now"), summary.line, summary.attention);
@@ -397,7 +397,7 @@ void BackupApplication::showLastRunOfHistory() {
         [](const HistoryEntry& a, const HistoryEntry& b) { return a.run.started < b.run.started; });
     if (newest != runs.end()) {
         const RunSummary summary = summarize(newest->run, newest->filesNotCopied);
-        form_->showLastRun(summary.line, summary.attention);
+        form_->showLastRun(summary.lines, summary.attention);
         lastRunStart_ = newest->run.started;
         // A night that failed for a missing drive before a restart is still made up.
         watchForMissingDrive(newest->run);

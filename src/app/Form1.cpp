@@ -30,7 +30,7 @@ namespace tillora {
 
 namespace {
 
-constexpr QSize DesignSize(700, 530);
+constexpr QSize DesignSize(700, 556);
 
 // The drive value a selector stands for: a drive that is not connected is listed as such
 // but keeps the value it was saved with.
@@ -221,7 +221,10 @@ void Form1::buildControls() {
     SSCommand6 = new QPushButton(QStringLiteral("E-Mail"), TextToMobile);
     mobile->addWidget(SSCommand5);
     mobile->addWidget(SSCommand6);
-    resize_->place(TextToMobile, {390, 256, 300, 60});
+    // Below its title the box has room for the buttons only if their margins stay thin.
+    const QMargins margins = mobile->contentsMargins();
+    mobile->setContentsMargins(margins.left(), 2, margins.right(), 4);
+    resize_->place(TextToMobile, {390, 254, 300, 64});
 
     Command1 = new QPushButton(QStringLiteral("Check Map"), this);
     resize_->place(Command1, {390, 322, 140, 28});
@@ -240,7 +243,7 @@ void Form1::buildControls() {
     SSPanel6->setFrameShape(QFrame::Panel);
     SSPanel6->setFrameShadow(QFrame::Sunken);
     SSPanel6->setAlignment(Qt::AlignCenter);
-    resize_->place(SSPanel6, {10, 386, 680, 28});
+    resize_->place(SSPanel6, {10, 412, 680, 28});
 
     SSPanel14 = panelLabel(
         QStringLiteral("Click Done to Keep this program running in the Background. To have this "
@@ -249,7 +252,7 @@ void Form1::buildControls() {
         this);
     SSPanel14->setObjectName(QStringLiteral("SSPanel14"));
     SSPanel14->setWordWrap(true);
-    resize_->place(SSPanel14, {10, 420, 680, 52});
+    resize_->place(SSPanel14, {10, 446, 680, 52});
 
     SSCommand1 = new QPushButton(QStringLiteral("Done"), this);
     SSCommand2 = new QPushButton(QStringLiteral("End"), this);
@@ -258,7 +261,7 @@ void Form1::buildControls() {
     SSCommand4->setToolTip(QStringLiteral("Set above directories to  Defaults"));
     const std::array<QPushButton*, 4> row = {SSCommand1, SSCommand2, SSCommand3, SSCommand4};
     for (int i = 0; i < 4; ++i)
-        resize_->place(row[i], {10 + i * 172, 482, 162, 38});
+        resize_->place(row[i], {10 + i * 172, 508, 162, 38});
 
     const std::array<std::pair<QPushButton*, const char*>, 8> names2 = {{
         {SSCommand1, "SSCommand1"},
@@ -282,13 +285,16 @@ void Form1::buildRunControls() {
     resize_->place(HistoryButton, {270, 310, 110, 26});
     LastRunLabel = new QLabel(this);
     LastRunLabel->setObjectName(QStringLiteral("LastRunLabel"));
-    resize_->place(LastRunLabel, {10, 340, 370, 20});
+    // Room for three lines: a long run wraps once, and the off-site copy has its own line.
+    LastRunLabel->setWordWrap(true);
+    LastRunLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    resize_->place(LastRunLabel, {10, 340, 370, 46});
     CatchUpBox = new QCheckBox(QStringLiteral("Make up a missed backup at start"), this);
     CatchUpBox->setObjectName(QStringLiteral("CatchUpBox"));
     CatchUpBox->setChecked(true);
     CatchUpBox->setToolTip(QStringLiteral(
         "When the computer was off or asleep at the backup time, back up soon after it is on"));
-    resize_->place(CatchUpBox, {10, 362, 370, 20});
+    resize_->place(CatchUpBox, {10, 388, 370, 20});
 }
 
 void Form1::buildOverlay() {
@@ -478,8 +484,8 @@ void Form1::showOffsiteProgress(std::optional<int> percent) {
         OffsiteProgress->setValue(std::clamp(*percent, 0, 100));
 }
 
-void Form1::showLastRun(const QString& line, bool attention) {
-    LastRunLabel->setText(line);
+void Form1::showLastRun(const QString& lines, bool attention) {
+    LastRunLabel->setText(lines);
     QPalette palette = LastRunLabel->palette();
     palette.setColor(QPalette::WindowText, attention
                                                ? toQColor(colour::Red)
@@ -559,8 +565,8 @@ void Form1::Terminate() {
 void Form1::wireAutostart(SessionAutostart& autostart) {
     StartWithSession = new AutostartBox(autostart, prompts_, this);
     // The box shares the row of the start-up hint, which gives up some of its width.
-    resize_->place(SSPanel14, {10, 420, 460, 52});
-    resize_->place(StartWithSession, {480, 432, 210, 28});
+    resize_->place(SSPanel14, {10, 446, 460, 52});
+    resize_->place(StartWithSession, {480, 458, 210, 28});
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -84,8 +84,9 @@ public:
     // The off-site copy's progress beside the last backup date; nothing hides it.
     void showOffsiteProgress(std::optional<int> percent);
 
-    // The last run's result under the last backup date, red when it needs attention.
-    void showLastRun(const QString& line, bool attention);
+    // The last run's result under the last backup date, red when it needs attention; it
+    // wraps, and a line break puts the off-site copy's part on a line of its own.
+    void showLastRun(const QString& lines, bool attention);
     // A message from the notification-area icon, where the desktop shows them.
     void announceRun(const QString& title, const QString& text, bool attention);
     // Shows the "Start with the desktop session" box, which switches `autostart` (it must

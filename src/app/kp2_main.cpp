@@ -42,7 +42,5 @@ int main(int argc, char* argv[]) {
                      &Form2::showWindow);
     if (session.autostart)
         program.window->wireAutostart(*session.autostart);
-    QObject::connect(program.window.get(), &Form2::endRequested, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
     return app.exec();
 }

@@ -79,7 +79,7 @@ QDateTime timeOf(const QJsonValue& value) {
 }
 
 qint64 count(const QJsonObject& object, const char* key) {
-    return qint64(object.value(QLatin1String(key)).toDouble());
+    return jsonCount(object.value(QLatin1String(key)));
 }
 
 QJsonObject offsiteObject(const OffsiteSummary& offsite) {

@@ -17,26 +17,43 @@ QString completedInWords(const BackupRunResult& run) {
         .arg(filesInWords(run.filesCopied), QLocale().toString(run.filesUnchanged), size, time);
 }
 
+} // namespace
+
+// The outcome in a word, as the history's off-site column shows it.
+QString offsiteOutcomeInWords(OffsiteSummary::Outcome outcome) {
+    switch (outcome) {
+    case OffsiteSummary::Outcome::Completed:
+        return QStringLiteral("made");
+    case OffsiteSummary::Outcome::Incomplete:
+        return QStringLiteral("INCOMPLETE");
+    case OffsiteSummary::Outcome::Failed:
+        return QStringLiteral("FAILED");
+    case OffsiteSummary::Outcome::CheckFailed:
+        return QStringLiteral("check FAILED");
+    case OffsiteSummary::Outcome::Stopped:
+        return QStringLiteral("stopped");
+    case OffsiteSummary::Outcome::Skipped:
+        return QStringLiteral("skipped");
+    }
+    return {};
+}
+
 // The copy elsewhere, after the night's own words.
 QString offsiteInWords(const OffsiteSummary& offsite) {
     switch (offsite.outcome) {
     case OffsiteSummary::Outcome::Completed:
         return QStringLiteral("off-site copy made, %1 added").arg(sizeInWords(offsite.bytesAdded));
-    case OffsiteSummary::Outcome::Incomplete:
-        return QStringLiteral("off-site copy INCOMPLETE");
-    case OffsiteSummary::Outcome::Failed:
-        return QStringLiteral("off-site copy FAILED");
     case OffsiteSummary::Outcome::CheckFailed:
         return QStringLiteral("off-site check FAILED");
     case OffsiteSummary::Outcome::Stopped:
         return QStringLiteral("off-site copy ") + offsite.reason;
+    case OffsiteSummary::Outcome::Incomplete:
+    case OffsiteSummary::Outcome::Failed:
     case OffsiteSummary::Outcome::Skipped:
-        return QStringLiteral("off-site copy skipped");
+        break;
     }
-    return {};
+    return QStringLiteral("off-site copy ") + offsiteOutcomeInWords(offsite.outcome);
 }
-
-} // namespace
 
 RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied) {
     RunSummary summary;
@@ -45,8 +62,11 @@ RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied) {
     const QString what =
         run.outcome == RunOutcome::Completed ? completedInWords(run) : summary.outcome;
     summary.line = QStringLiteral("%1: %2").arg(timeOfDayInWords(run.started.time()), what);
+    summary.lines = summary.line;
     if (run.offsite) {
-        summary.line += QStringLiteral("; ") + offsiteInWords(*run.offsite);
+        const QString offsite = offsiteInWords(*run.offsite);
+        summary.line += QStringLiteral("; ") + offsite;
+        summary.lines += u'\n' + offsite;
         summary.attention = summary.attention || offsiteNeedsAttention(run.offsite->outcome);
     }
     return summary;

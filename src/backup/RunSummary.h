@@ -10,6 +10,7 @@ namespace tillora {
 // history window.
 struct RunSummary {
     QString line;           // "3:00 am: 6,001 files, 1.0 GB, 42 s" or "3:00 am: 2 files NOT copied"
+    QString lines;          // the same with the off-site copy's part on a line of its own
     QString outcome;        // "completed", "2 files NOT copied", "backup drive not found"
     bool attention = false; // shown in red: the night's data may not be safe
 };
@@ -19,6 +20,11 @@ RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied);
 inline RunSummary summarize(const BackupRunResult& run) {
     return summarize(run, run.problems.size());
 }
+
+// The copy elsewhere in one word ("made", "FAILED"), and as the run's line adds it
+// ("off-site copy made, 1.2 MB added").
+QString offsiteOutcomeInWords(OffsiteSummary::Outcome outcome);
+QString offsiteInWords(const OffsiteSummary& offsite);
 
 // A run that failed or left files out, as opposed to one that completed or was declined.
 bool needsAttention(RunOutcome outcome);

@@ -2,7 +2,19 @@
 
 #include <QJsonDocument>
 
+#include <limits>
+
 namespace tillora {
+
+qint64 jsonCount(const QJsonValue& value) {
+    const double number = value.toDouble();
+    if (!(number > 0)) // NaN too
+        return 0;
+    // 2^63, exactly a double: anything from there on does not fit.
+    if (number >= 9223372036854775808.0)
+        return std::numeric_limits<qint64>::max();
+    return qint64(number);
+}
 
 JsonLines readJsonLines(const QString& nativePath) {
     JsonLines lines;

@@ -3,6 +3,7 @@
 #include "FileSave.h"
 
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 
@@ -23,5 +24,10 @@ JsonLines readJsonLines(const QString& nativePath);
 // Replaces the file with these objects, one per line, through a new file and a rename, so
 // a crash or a full disk never loses the lines already there.
 SaveResult writeJsonLines(const QString& nativePath, const QList<QJsonObject>& objects);
+
+// A count or a size read from a file or a tool's output: a whole number from 0 to the
+// largest qint64. A negative, missing or non-numeric value reads as 0, and a huge one as
+// the largest, since converting a double beyond qint64 is undefined.
+qint64 jsonCount(const QJsonValue& value);
 
 } // namespace tillora

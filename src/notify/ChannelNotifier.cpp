@@ -71,6 +71,12 @@ QString ChannelNotifier::pushToken() const {
     return secrets_.value(TokenKey);
 }
 
+QString ChannelNotifier::proposedPushTopic() {
+    if (proposedTopic_.isEmpty())
+        proposedTopic_ = randomPushTopic();
+    return proposedTopic_;
+}
+
 SaveResult ChannelNotifier::savePushToken(const QString& token) {
     if (token == pushToken())
         return {true, {}};

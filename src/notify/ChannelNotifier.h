@@ -55,6 +55,10 @@ public:
     SaveResult saveSettings(const DeliverySettings& settings) const;
     QString pushToken() const;
     SaveResult savePushToken(const QString& token);
+    // The random topic proposed while none is saved: the same each time the settings
+    // window opens, so the topic a phone subscribed to is the one that gets saved.
+    QString proposedPushTopic();
+    void setProposedPushTopic(const QString& topic) { proposedTopic_ = topic; }
 
     QList<Channel> enabledChannels() const override;
     QList<ChannelOutcome> send(const NotifyMessage& message,
@@ -81,6 +85,7 @@ private:
     SecretStore secrets_;
     PushLimits pushLimits_;
     MailTimeouts mailTimeouts_;
+    QString proposedTopic_;
     CancelFlag cancel_;
     mutable std::mutex sendsLock_;
     mutable std::condition_variable sendsEnded_;

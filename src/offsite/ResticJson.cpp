@@ -1,5 +1,7 @@
 #include "ResticJson.h"
 
+#include "JsonLines.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,7 +11,7 @@ namespace tillora {
 namespace {
 
 qint64 count(const QJsonObject& object, const char* name) {
-    return qint64(object.value(QLatin1String(name)).toDouble());
+    return jsonCount(object.value(QLatin1String(name)));
 }
 
 QString errorText(const QJsonValue& error) {

@@ -38,6 +38,12 @@ NumberCheck checkMobileNumber(const QString& typed) {
     return NumberCheck::Ok;
 }
 
+QString refusedNumberReason(const QString& typed) {
+    if (mobileDigits(typed).trimmed().isEmpty())
+        return QStringLiteral("No mobile number is set in the Moblie Texter window.");
+    return QStringLiteral("You cannot send to ") + typed;
+}
+
 QString mobileAddress(const QString& typedNumber, const QString& gatewayTemplate) {
     return mobileDigits(typedNumber) + gatewayDomain(gatewayTemplate);
 }

@@ -19,6 +19,10 @@ enum class NumberCheck { Ok, Placeholder, Refused };
 // Ten digits not starting with 0 pass; the all-zero placeholder and everything else do not.
 NumberCheck checkMobileNumber(const QString& typed);
 
+// Why no text can go to the number checked above: "You cannot send to 555-1234", or, when
+// no number is set at all, that it is missing.
+QString refusedNumberReason(const QString& typed);
+
 // The address of the phone's e-mail-to-SMS gateway.
 QString mobileAddress(const QString& typedNumber, const QString& gatewayTemplate);
 

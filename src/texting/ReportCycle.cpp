@@ -53,8 +53,8 @@ void ReportCycle::runReports() {
             finish();
             return;
         }
-        failures_.append(channelName(Channel::Gateway) + QStringLiteral(": You cannot send to ") +
-                         number_);
+        failures_.append(channelName(Channel::Gateway) + QStringLiteral(": ") +
+                         refusedNumberReason(number_));
     }
     next(Step::Sales);
 }

@@ -1,6 +1,7 @@
 #include "ReportTexts.h"
 
 #include "DatePictures.h"
+#include "MobileNumber.h"
 #include "TimeOfDay.h"
 
 namespace tillora {
@@ -77,7 +78,7 @@ QString doneCaption(const QString& date, const QString& time) {
 }
 
 QString refusedCaption(const QString& mobileNumber) {
-    return QStringLiteral("Text Message FAILED. You cannot send to ") + mobileNumber;
+    return QStringLiteral("Text Message FAILED. ") + refusedNumberReason(mobileNumber);
 }
 
 QString failedCaption(const QString& reasons) {

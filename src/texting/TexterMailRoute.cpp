@@ -35,7 +35,7 @@ SmtpRoute TexterMailRoute::smtpRoute() const {
     const TexterMailFields fields = currentFields();
     SmtpRoute route{loadMailServer(platform_, values_).server, fields.account, {}, {}};
     if (checkMobileNumber(fields.mobileNumber) != NumberCheck::Ok)
-        route.gatewayProblem = QStringLiteral("You cannot send to ") + fields.mobileNumber;
+        route.gatewayProblem = refusedNumberReason(fields.mobileNumber);
     else if (const auto problem = gatewayProblem(fields.gatewayTemplate))
         route.gatewayProblem = *problem; // never a second recipient or text in the envelope
     else

@@ -6,6 +6,7 @@
 #include "FakePrompts.h"
 #include "Form1.h"
 #include "ManualClock.h"
+#include "RunSummary.h"
 #include "SessionAutostart.h"
 #include "SingleInstance.h"
 #include "TLRAerror.h"
@@ -84,6 +85,29 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The night's line with its off-site copy is read whole at the window's own size.
+    void theLastRunIsShownWhole() {
+        Program p;
+        p.start();
+        Form1& f = p.form();
+        BackupRunResult run;
+        run.started = QDateTime(QDate(2026, 12, 7), QTime(6, 15));
+        run.finished = run.started;
+        run.filesCopied = 8;
+        run.filesUnchanged = 30;
+        run.bytesCopied = 3481;
+        run.offsite = OffsiteSummary{};
+        run.offsite->bytesAdded = 1258291;
+        f.showLastRun(summarize(run).lines, false);
+        f.showNormal();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QRect room = f.LastRunLabel->contentsRect();
+        const QRect needed = f.LastRunLabel->fontMetrics().boundingRect(
+            room, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, f.LastRunLabel->text());
+        QVERIFY2(room.contains(needed), qPrintable(f.LastRunLabel->text()));
+        QVERIFY(f.SSCommand5->height() >= f.SSCommand5->sizeHint().height());
+    }
+
     void firstStartWritesDefaultsShowsThemAndSettles() {
         Program p;
         p.start();

@@ -36,6 +36,11 @@ void recordAMonth(const BackupHistoryLog& log) {
             run.problems = {{QStringLiteral("c:\\Tillora\\Sales\\day.dat"),
                              QStringLiteral("in use by another program")}};
         }
+        if (back == 2) {
+            run.offsite = OffsiteSummary{};
+            run.offsite->outcome = OffsiteSummary::Outcome::Failed;
+            run.offsite->finished = run.started.addSecs(2460);
+        }
         if (back == 0) {
             BackupRunResult failed = run;
             failed.outcome = RunOutcome::DestinationUnavailable;
@@ -81,6 +86,8 @@ private Q_SLOTS:
         QCOMPARE(table.item(1, BackupHistory::Result)->foreground().color(), red);
         QVERIFY(table.item(0, BackupHistory::Result)->foreground().color() != red);
         QCOMPARE(table.item(4, BackupHistory::NotCopied)->text(), QStringLiteral("1"));
+        QCOMPARE(table.item(3, BackupHistory::Offsite)->text(),
+                 QStringLiteral("FAILED at 3:41 am"));
 
         QVERIFY(!window.showFilesNotCopied(0));
         QWidget* list = window.showFilesNotCopied(4);
@@ -105,6 +112,9 @@ private Q_SLOTS:
             else
                 QCOMPARE(colourOf(night), night == 26 ? red : QColor(0, 192, 0));
         }
+        // A month of kilobytes is told in kilobytes, not as "0.0 MB".
+        window.NightChart->setNights({{Today, NightBar::State::Good, 3.4 / 1024}});
+        QCOMPARE(chart.title(), QStringLiteral("Megabytes copied per night (highest 3.4 kB)"));
 
         // The picture in the README.
         const QString shot = qEnvironmentVariable("TILLORA_SCREENSHOT");

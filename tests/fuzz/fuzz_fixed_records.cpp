@@ -1,9 +1,10 @@
-// The fixed-record files: the point-of-sale settings record and the time clock's state,
-// timesheet and employee records, field by field.
-#include "FixedRecord.h"
+// The fixed-record files through their real readers: the point-of-sale settings file as
+// PosSettingsRecord::read takes it, and the time clock's state and employee files as the
+// clocked-in list reads them.
+#include "Clock.h"
+#include "FuzzDrive.h"
 #include "FuzzInput.h"
 #include "PosSettingsRecord.h"
-#include "QuotedCsv.h"
 #include "TimeClockFiles.h"
 
 using namespace tillora;
@@ -11,36 +12,38 @@ using namespace tillora::fuzz;
 
 namespace {
 
-void readFields(const FixedRecord& record, std::initializer_list<FieldSpec> fields) {
-    for (const FieldSpec field : fields) {
-        require(record.raw(field).size() == field.width, "a field is as wide as its spec");
-        (void)leadingNumber(record.trimmed(field));
-    }
-}
+// A clock that never moves: a run gives the same result every time.
+class FixedClock final : public Clock {
+public:
+    QDateTime now() const override { return QDateTime(QDate(2026, 12, 7), QTime(15, 0)); }
+};
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const FuzzDrive drive;
     const QByteArray bytes = bytesOf(data, size);
 
-    PosSettingsRecord settings{FixedRecord(PosSettingsRecord::RecordLength, bytes)};
-    for (int field = 0; field < PosSettingsRecord::FieldCount; ++field) {
-        const QString trimmed = settings.trimmed(field);
-        require(trimmed.size() <= settings.raw(field).size(), "trimming never adds");
-    }
-    // Any field's text stored into another field reads back, cut to its width.
-    const QString text = settings.raw(203).left(40);
-    settings.set(PosSettingsRecord::CompanyName, text);
-    require(settings.raw(PosSettingsRecord::CompanyName) == text, "a field reads back");
-    require(settings.bytes().size() == PosSettingsRecord::RecordLength, "the record keeps size");
+    drive.write(QStringLiteral("c:\\Tillora\\TlraIni.dat"), bytes);
+    const auto settings = PosSettingsRecord::read(
+        drive.platform->nativePath(QStringLiteral("c:\\Tillora\\TlraIni.dat")));
+    require(settings.has_value(), "a file that is there is read");
+    require(settings->bytes().size() == PosSettingsRecord::RecordLength, "one whole record");
+    require(settings->complete() == (bytes.size() >= PosSettingsRecord::RecordLength),
+            "complete only when the file holds the whole record");
+    for (int field = 0; field < PosSettingsRecord::FieldCount; ++field)
+        require(settings->trimmed(field).size() <= settings->raw(field).size(),
+                "trimming never adds");
 
-    using namespace clockrecord;
-    for (qsizetype at = 0; at < bytes.size(); at += Length) {
-        const FixedRecord record(Length, bytes.mid(at, Length));
-        readFields(record, {Date, State, TimeIn, TimeOut, Field5, Field6, Field7, Employee, Field9,
-                            Field10, Field11});
-    }
-    const FixedRecord employee(employeerecord::Length, bytes);
-    readFields(employee, {employeerecord::Number, employeerecord::Name});
+    drive.write(QStringLiteral("c:\\shiftra\\Data\\TSinout.dat"), bytes);
+    drive.write(QStringLiteral("c:\\shiftra\\Data\\Zemployee.dat"), bytes);
+    FixedClock clock;
+    TimeClockFiles files(*drive.platform, drive.values, clock);
+    const ClockedInList list = files.LoadClockedIn();
+    require(list.failure.isEmpty(), "files that are there are read");
+    require(list.employees.size() <= bytes.size() / clockrecord::Length + 1,
+            "one employee a state record at most");
+    for (const ClockedInEmployee& employee : list.employees)
+        require(employee.name.size() <= employeerecord::Name.width, "a name fits its field");
     return 0;
 }

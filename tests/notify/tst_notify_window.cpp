@@ -66,6 +66,8 @@ private Q_SLOTS:
         QVERIFY(w.gatewayEnabled->isChecked() && !w.pushEnabled->isChecked());
         QCOMPARE(w.pushServer->text(), QStringLiteral("https://ntfy.sh"));
         QVERIFY(w.pushTopic->text().size() >= 20); // a random topic is proposed
+        // The same one each time the window opens, until a topic is saved.
+        QCOMPARE(NotifySettings(*f.notifier, f.prompts).pushTopic->text(), w.pushTopic->text());
 
         w.pushEnabled->setChecked(true);
         w.pushTopic->setText("sales figures!");
@@ -87,6 +89,20 @@ private Q_SLOTS:
         QCOMPARE(f.notifier->settings().pushTopic, QStringLiteral("joes-diner-7Qx2"));
         QCOMPARE(f.notifier->pushToken(), QStringLiteral("tk_secret"));
         QVERIFY(!f.drives.readFile('c', "Tillora/ini/Notify.ini").contains("tk_secret"));
+    }
+
+    // A result line of three lines takes room of its own: every field keeps its height.
+    void aLongResultLineSqueezesNoField() {
+        Fixture f;
+        NotifySettings& w = *f.window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.gatewayResult->setText("Not sent: Login denied by smtp.store.test: 535-5.7.8 Username "
+                                 "and Password not accepted. Learn more at the help pages of "
+                                 "your provider, under BadCredentials");
+        QCoreApplication::sendPostedEvents();
+        for (QWidget* field : {w.pushServer, w.pushTopic, w.pushToken, w.pushCaFile})
+            QCOMPARE(field->height(), field->sizeHint().height());
     }
 
     void sendTestSaysWhatHappened() {

@@ -314,6 +314,14 @@ private Q_SLOTS:
         QVERIFY(program.window);
         QCOMPARE(program.window->SSPanel1[2]->text(), QStringLiteral("Joe's Diner"));
         QVERIFY(program.window->trayIcon()->isShown());
+
+        // "End" leaves the main loop as main() runs it; the window's close no longer refuses.
+        QTimer giveUp;
+        giveUp.callOnTimeout([] { QCoreApplication::exit(1); });
+        giveUp.start(5000);
+        QTimer::singleShot(0, program.window->SSCommand2, &QPushButton::click);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(program.window->close());
     }
 };
 

@@ -230,6 +230,10 @@ private Q_SLOTS:
             QCOMPARE(store.panel.caption,
                      QStringLiteral("Text Message FAILED. You cannot send to 123-4567"));
             QCOMPARE(store.panel.colour, 255u);
+            // With no number at all, the gateway's "Send test" says that none is set.
+            store.route->setLiveFields(TexterMailFields{{}, "number@sms.store.test", {}});
+            QCOMPARE(store.route->smtpRoute().gatewayProblem,
+                     QStringLiteral("No mobile number is set in the Moblie Texter window."));
         }
         {
             Store store(SmtpTestServer::unusedPort(), QString());

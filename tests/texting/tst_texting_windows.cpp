@@ -133,6 +133,12 @@ private Q_SLOTS:
         QCOMPARE(plain->windowTitle(), QStringLiteral("Moblie Texter"));
         QVERIFY(!plain->Check1->isChecked());
         QCOMPARE(plain->Text1->text(), QStringLiteral("000-000-0000"));
+        // A click into the placeholder selects it: the number typed replaces it.
+        plain->show();
+        QVERIFY(QTest::qWaitForWindowActive(plain));
+        QTest::mouseClick(plain->Text1, Qt::LeftButton);
+        QTest::keyClicks(plain->Text1, "6035550142");
+        QCOMPARE(plain->Text1->text(), QStringLiteral("6035550142"));
         QCOMPARE(plain->Combo1->currentText(), QStringLiteral("10:00 am"));
         QCOMPARE(plain->Combo2->currentText(), QStringLiteral("10:00 pm"));
         QCOMPARE(plain->Combo1->count(), 96);
@@ -167,12 +173,18 @@ private Q_SLOTS:
     void carrierChoiceAndTyping() {
         Fixture f;
         std::unique_ptr<TLRAtxtMsg> texter(f.texter());
+        texter->show();
+        QVERIFY(QTest::qWaitForWindowExposed(texter.get()));
         texter->Combo3->setCurrentIndex(1);
         Q_EMIT texter->Combo3->activated(1);
         QCOMPARE(texter->Text2->text(), QStringLiteral("AT&T"));
         QCOMPARE(texter->Text3->text(), QStringLiteral("number@txt.att.net"));
         // That gateway is closed: a red line says so.
         QVERIFY(!texter->Label6->isHidden());
+        // The window shown before the warning came grows to give it the lines it needs.
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(texter->Label6->height() >=
+                texter->Label6->heightForWidth(texter->Label6->width()));
         QCOMPARE(texter->Label6->text(),
                  QStringLiteral("This carrier stopped delivering e-mail texts in June 2025: use "
                                 "e-mail or push in Delivery"));

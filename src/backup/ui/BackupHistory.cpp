@@ -41,6 +41,16 @@ QString filesNotCopiedText(const HistoryEntry& entry,
     return text;
 }
 
+// How the night's copy elsewhere ended and when: "made at 3:41 am".
+QString offsiteCell(const std::optional<OffsiteSummary>& offsite) {
+    if (!offsite)
+        return {};
+    const QString outcome = offsiteOutcomeInWords(offsite->outcome);
+    if (!offsite->finished.isValid())
+        return outcome;
+    return QStringLiteral("%1 at %2").arg(outcome, timeOfDayInWords(offsite->finished.time()));
+}
+
 } // namespace
 
 BackupHistory::BackupHistory(const BackupHistoryLog& log, const Clock& clock, QWidget* parent)
@@ -55,7 +65,8 @@ BackupHistory::BackupHistory(const BackupHistoryLog& log, const Clock& clock, QW
     RunTable = new QTableWidget(0, Notes + 1, this);
     RunTable->setObjectName(QStringLiteral("RunTable"));
     RunTable->setHorizontalHeaderLabels({"Date", "Start", "Started by", "Result", "Files copied",
-                                         "Not copied", "Size", "Time", "Destination", "Notes"});
+                                         "Not copied", "Size", "Time", "Off-site", "Destination",
+                                         "Notes"});
     RunTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RunTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     RunTable->verticalHeader()->setVisible(false);
@@ -119,6 +130,7 @@ void BackupHistory::addRow(int row, const HistoryEntry& entry) {
         entry.filesNotCopied ? locale.toString(entry.filesNotCopied) : QString(),
         sizeInWords(run.bytesCopied),
         durationInWords(run.started.secsTo(run.finished)),
+        offsiteCell(run.offsite),
         run.destinationRoot,
         run.notes.join(QStringLiteral("; ")),
     };
@@ -132,6 +144,8 @@ void BackupHistory::addRow(int row, const HistoryEntry& entry) {
     RunTable->item(row, Date)->setData(NotCopiedRole, entry.filesNotCopied);
     if (!run.reason.isEmpty())
         RunTable->item(row, Result)->setToolTip(run.reason);
+    if (run.offsite && !run.offsite->reason.isEmpty())
+        RunTable->item(row, Offsite)->setToolTip(run.offsite->reason);
 }
 
 QWidget* BackupHistory::showFilesNotCopied(int row) {

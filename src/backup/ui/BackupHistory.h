@@ -21,7 +21,19 @@ class BackupHistory : public QWidget {
     Q_OBJECT
 
 public:
-    enum Column { Date, Start, Trigger, Result, Files, NotCopied, Size, Time, Destination, Notes };
+    enum Column {
+        Date,
+        Start,
+        Trigger,
+        Result,
+        Files,
+        NotCopied,
+        Size,
+        Time,
+        Offsite,
+        Destination,
+        Notes
+    };
     static constexpr int ChartNights = 30;
 
     BackupHistory(const BackupHistoryLog& log, const Clock& clock, QWidget* parent = nullptr);

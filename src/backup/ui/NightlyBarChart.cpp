@@ -18,8 +18,12 @@ constexpr int Margin = 6;
 // A failed night copies little or nothing; its bar stays this tall so it is seen.
 constexpr int LowestBar = 3;
 
+// A night of a few kilobytes reads in kilobytes: "0.0 MB" above a full bar says nothing.
 QString megabytesInWords(double megabytes) {
-    return QStringLiteral("%1 MB").arg(QLocale().toString(megabytes, 'f', megabytes < 10 ? 1 : 0));
+    const bool small = megabytes > 0 && megabytes < 0.1;
+    const double amount = small ? megabytes * 1024 : megabytes;
+    return QStringLiteral("%1 %2").arg(QLocale().toString(amount, 'f', amount < 10 ? 1 : 0),
+                                       small ? QStringLiteral("kB") : QStringLiteral("MB"));
 }
 
 } // namespace
@@ -48,11 +52,21 @@ QRect NightlyBarChart::slotRect(int index) const {
     return {left, plot.top(), std::max(1, right - left), plot.height()};
 }
 
-double NightlyBarChart::scaleMegabytes() const {
+double NightlyBarChart::highestMegabytes() const {
     double most = 0;
     for (const NightBar& night : nights_)
         most = std::max(most, night.megabytes);
+    return most;
+}
+
+double NightlyBarChart::scaleMegabytes() const {
+    const double most = highestMegabytes();
     return most > 0 ? most : 1.0;
+}
+
+QString NightlyBarChart::title() const {
+    return QStringLiteral("Megabytes copied per night (highest %1)")
+        .arg(megabytesInWords(highestMegabytes()));
 }
 
 QRect NightlyBarChart::barRect(int index) const {
@@ -74,8 +88,7 @@ void NightlyBarChart::paintEvent(QPaintEvent*) {
 
     painter.setPen(palette().color(QPalette::Text));
     painter.drawText(rect().adjusted(Margin, Margin, -Margin, 0), Qt::AlignLeft | Qt::AlignTop,
-                     QStringLiteral("Megabytes copied per night (highest %1)")
-                         .arg(megabytesInWords(nights_.isEmpty() ? 0 : scaleMegabytes())));
+                     title());
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
 

@@ -17,6 +17,8 @@ public:
     void setNights(const QList<NightBar>& nights);
     const QList<NightBar>& nights() const { return nights_; }
 
+    // The line above the bars: "Megabytes copied per night (highest 3.4 kB)".
+    QString title() const;
     // Where night `index` is painted; empty for a night without a run.
     QRect barRect(int index) const;
 
@@ -30,7 +32,8 @@ protected:
 private:
     QRect plotArea() const;
     QRect slotRect(int index) const;
-    double scaleMegabytes() const;
+    double highestMegabytes() const;
+    double scaleMegabytes() const; // the full bar: the highest night, 1 MB when all are empty
 
     QList<NightBar> nights_;
 };

@@ -4,6 +4,7 @@
 #include "ChannelNotifier.h"
 #include "ControlNames.h"
 #include "Prompts.h"
+#include "TallEnough.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -103,8 +104,10 @@ NotifySettings::NotifySettings(ChannelNotifier& notifier, Prompts& prompts, QWid
     connect(gatewayTest, &QPushButton::clicked, this, [this] { sendTest(Channel::Gateway); });
     connect(emailTest, &QPushButton::clicked, this, [this] { sendTest(Channel::Email); });
     connect(pushTest, &QPushButton::clicked, this, [this] { sendTest(Channel::Push); });
-    connect(newTopic, &QPushButton::clicked, this,
-            [this] { pushTopic->setText(randomPushTopic()); });
+    connect(newTopic, &QPushButton::clicked, this, [this] {
+        notifier_.setProposedPushTopic(randomPushTopic());
+        pushTopic->setText(notifier_.proposedPushTopic());
+    });
     connect(saveButton, &QPushButton::clicked, this, &NotifySettings::save);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -170,6 +173,7 @@ void NotifySettings::buildLayout() {
     layout->addLayout(sections_);
     layout->addLayout(buttons);
     resize(520, 0);
+    new TallEnough(this);
 }
 
 void NotifySettings::addSection(QWidget* section, SaveStep save) {
@@ -186,7 +190,7 @@ void NotifySettings::showSettings(const DeliverySettings& s) {
     pushEnabled->setChecked(s.pushEnabled);
     pushServer->setText(s.pushServer);
     // A topic nobody can guess is proposed until the owner picks one.
-    pushTopic->setText(s.pushTopic.isEmpty() ? randomPushTopic() : s.pushTopic);
+    pushTopic->setText(s.pushTopic.isEmpty() ? notifier_.proposedPushTopic() : s.pushTopic);
     pushCaFile->setText(s.pushCaFile);
 }
 

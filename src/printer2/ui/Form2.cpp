@@ -339,6 +339,7 @@ void Form2::End() {
     SaveSchedule();
     DeleteIcon();
     Timer1->stop();
+    ending_ = true;
     Q_EMIT endRequested();
 }
 
@@ -367,6 +368,11 @@ void Form2::wireAutostart(SessionAutostart& autostart) {
 }
 
 void Form2::closeEvent(QCloseEvent* event) {
+    // Ending the program closes its windows: a close refused then would cancel the quit.
+    if (ending_) {
+        event->accept();
+        return;
+    }
     event->ignore();
     Done();
 }

@@ -116,6 +116,7 @@ private:
     Printer2Files files_;
     TrayIcon* trayIcon_ = nullptr;
     bool notificationArea_;
+    bool ending_ = false; // "End" was pressed: the window's close is the program's end
     int TickCount_ = 0;
     int barWidthTwips_ = 15;
 };

@@ -2,6 +2,8 @@
 
 #include "Platform.h"
 
+#include <QCoreApplication>
+
 namespace tillora {
 
 Kp2Program startKitchenPrinter2(Platform& platform, Clock& clock, Prompts& prompts,
@@ -14,6 +16,11 @@ Kp2Program startKitchenPrinter2(Platform& platform, Clock& clock, Prompts& promp
     }
     program.window = std::make_unique<Form2>(platform, clock, prompts, values);
     program.window->Form_Load();
+    // "End" leaves the main loop once its click is handled; nothing can cancel that, so the
+    // program never stays behind without its icon and its schedule.
+    QObject::connect(
+        program.window.get(), &Form2::endRequested, program.window.get(),
+        [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     return program;
 }
 

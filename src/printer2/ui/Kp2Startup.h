@@ -20,7 +20,7 @@ inline constexpr const char* Kp2ProgramName = "tillora-kp2";
 
 // Claims the single instance before anything else. When another instance runs,
 // `showRefusal` is called and nothing more happens: no file is read and no window built.
-// Otherwise the window is built and loaded.
+// Otherwise the window is built and loaded, and its "End" ends the main loop.
 Kp2Program startKitchenPrinter2(Platform& platform, Clock& clock, Prompts& prompts,
                                 ProgramValues& values, const std::function<void()>& showRefusal);
 

@@ -12,12 +12,14 @@
 #include "ProgramValues.h"
 #include "Prompts.h"
 #include "ShiftraInOut.h"
+#include "TallEnough.h"
 #include "TextFileView.h"
 #include "TimeOfDay.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -130,6 +132,7 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
         tool->setEnabled(false);
 
     buildLayout(!loadMailServer(platform_, values_).fromFile);
+    new TallEnough(this); // the carrier warnings come and go under the carrier
 
     // Form load: time lists (filled above), then the settings, then the carriers.
     loadTextSettingsFile();
@@ -151,6 +154,7 @@ TLRAtxtMsg::TLRAtxtMsg(Platform& platform, ProgramValues& values, const Clock& c
     connect(SSCommand1, &QPushButton::clicked, this, &TLRAtxtMsg::done);
     for (QLabel* label : Label1)
         label->installEventFilter(this);
+    Text1->installEventFilter(this);
 }
 
 void TLRAtxtMsg::buildLayout(bool defaultServer) {
@@ -437,6 +441,17 @@ void TLRAtxtMsg::done() {
 }
 
 bool TLRAtxtMsg::eventFilter(QObject* watched, QEvent* event) {
+    // A click into "000-000-0000" selects it, so the number typed replaces it instead of
+    // going in front of it. The click's press places the cursor, so its release selects.
+    if (watched == Text1) {
+        if (event->type() == QEvent::FocusIn &&
+            static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason)
+            selectNumberOnRelease_ = checkMobileNumber(Text1->text()) == NumberCheck::Placeholder;
+        if (event->type() == QEvent::MouseButtonRelease && selectNumberOnRelease_) {
+            selectNumberOnRelease_ = false;
+            Text1->selectAll();
+        }
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         for (QLabel* label : Label1) {
             if (watched == label) {

@@ -105,7 +105,8 @@ private:
     Prompts& prompts_;
     Email2Factory& mail_;
     MailResult lastTest_;
-    QStringList refusedCarriers_; // carriers of the file left out for their gateway
+    QStringList refusedCarriers_;        // carriers of the file left out for their gateway
+    bool selectNumberOnRelease_ = false; // a click into the placeholder number selects it
 };
 
 } // namespace tillora
