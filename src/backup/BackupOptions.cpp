@@ -9,7 +9,7 @@ namespace tillora {
 
 namespace {
 
-const std::array<IniKey<BackupOptions>, 4> Keys{{
+const std::array<IniKey<BackupOptions>, 5> Keys{{
     {"Backup/SkipUnchanged", &BackupOptions::skipUnchanged},
     {"Backup/KeepVersionsDays", &BackupOptions::keepVersionsDays, 0, 3650},
     {"Backup/CatchUpMissedRun", &BackupOptions::catchUpMissedRun},
