@@ -125,6 +125,10 @@ ClockOutResult TimeClockFiles::ClockOutSelected(const QString& selected, const Q
     const QString employee = selected.trimmed();
     if (employee.isEmpty())
         return {false, QStringLiteral("No employee is selected.")};
+    // The employee field names the timesheet file: a damaged one must not point elsewhere.
+    if (employee.contains(u'\\') || employee.contains(u'/') || employee.contains(u':') ||
+        employee.startsWith(u'.'))
+        return {false, QStringLiteral("The employee number \"%1\" is damaged.").arg(employee)};
     if (!dataFolderExists())
         return {false, missingFolderMessage()};
 

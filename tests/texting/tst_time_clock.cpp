@@ -128,6 +128,9 @@ private Q_SLOTS:
         // The last record of the file has its own extra fields: they must not leak in.
         store.drives.writeFile('c', "shiftra/Data/TSinout.dat",
                                stateRecord("9", "0", "09:00", "not hers"));
+        // A damaged employee field never names a file outside the Data folder.
+        QVERIFY(!store.files->ClockOutSelected("..\\x", "11:15").ok);
+        QVERIFY(!store.drives.exists('c', "shiftra/xTS.dat"));
         QVERIFY(store.files->ClockOutSelected("15", "11:15").ok);
         QCOMPARE(store.drives.readFile('c', "shiftra/Data/15TS.dat").size(), 100);
         const FixedRecord state = store.record("TSinout.dat", 2);
