@@ -129,6 +129,17 @@ private Q_SLOTS:
         QTRY_COMPARE(server.received().size(), requests);
     }
 
+    // A server that takes the TCP connection and never starts TLS: the connect limit ends it.
+    void pushNamesTheLimitThatEndedIt() {
+        SmtpTestServer mute(SmtpTestServer::Mode::Silent);
+        QVERIFY2(mute.started(), qPrintable(mute.error()));
+        const PushResult result = postToPush(
+            {"https://127.0.0.1:" + QString::number(mute.port()), "topic", {}, {}}, report,
+            {std::chrono::milliseconds(500), std::chrono::milliseconds(5000), {}});
+        QVERIFY2(result.reason.contains("within 0.5 s (the connect limit)"),
+                 qPrintable(result.reason));
+    }
+
     void emailAndPushTogether() {
         SmtpTestServer mail;
         QVERIFY2(mail.started(), qPrintable(mail.error()));
