@@ -82,16 +82,18 @@ QList<Channel> ChannelNotifier::enabledChannels() const {
 }
 
 QList<ChannelOutcome> ChannelNotifier::send(const NotifyMessage& message,
-                                            const QList<Channel>& channels) {
+                                            const QList<Channel>& channels,
+                                            const ChannelAnswered& answered) {
     beginSend(); // the settings are read on the sending thread too
-    QList<ChannelOutcome> outcomes = sendWith(settings(), pushToken(), message, channels);
+    QList<ChannelOutcome> outcomes = sendWith(settings(), pushToken(), message, channels, answered);
     endSend();
     return outcomes;
 }
 
 QList<ChannelOutcome> ChannelNotifier::sendWith(const DeliverySettings& settings,
                                                 const QString& token, const NotifyMessage& message,
-                                                const QList<Channel>& channels) const {
+                                                const QList<Channel>& channels,
+                                                const ChannelAnswered& answered) const {
     beginSend();
     const QList<Channel> wanted = channels.isEmpty() ? enabledChannelsOf(settings) : channels;
     QList<ChannelOutcome> outcomes;
@@ -118,6 +120,8 @@ QList<ChannelOutcome> ChannelNotifier::sendWith(const DeliverySettings& settings
             outcomes.append(sendPush(settings, token, message));
             break;
         }
+        if (answered)
+            answered(outcomes.last());
     }
     endSend();
     return outcomes;

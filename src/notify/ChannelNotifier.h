@@ -57,14 +57,14 @@ public:
     SaveResult savePushToken(const QString& token);
 
     QList<Channel> enabledChannels() const override;
-    QList<ChannelOutcome> send(const NotifyMessage& message,
-                               const QList<Channel>& channels = {}) override;
+    QList<ChannelOutcome> send(const NotifyMessage& message, const QList<Channel>& channels = {},
+                               const ChannelAnswered& answered = {}) override;
 
     // Sends with the given settings instead of the stored ones (a test of what the owner
     // typed before saving it); `channels` empty means the enabled ones.
     QList<ChannelOutcome> sendWith(const DeliverySettings& settings, const QString& token,
-                                   const NotifyMessage& message,
-                                   const QList<Channel>& channels) const;
+                                   const NotifyMessage& message, const QList<Channel>& channels,
+                                   const ChannelAnswered& answered = {}) const;
 
 private:
     ChannelOutcome sendMail(Channel channel, const SmtpRoute& route, const QString& to,

@@ -99,18 +99,30 @@ void Outbox::load() {
         qWarning("outbox %s: %d damaged line(s) dropped", qUtf8Printable(path_), damaged);
 }
 
+QList<OutboxEntry> Outbox::entries() const {
+    const std::lock_guard lock(lock_);
+    return entries_;
+}
+
+SaveResult Outbox::lastSave() const {
+    const std::lock_guard lock(lock_);
+    return lastSave_;
+}
+
 OutboxEntry Outbox::add(const NotifyMessage& message, const QDateTime& created,
                         const QList<Channel>& channels) {
     OutboxEntry entry{QUuid::createUuid().toString(QUuid::WithoutBraces), message, created,
                       channels};
     if (channels.isEmpty())
         return entry;
+    const std::lock_guard lock(lock_);
     entries_.append(entry);
     save();
     return entry;
 }
 
 void Outbox::markSent(const QString& id, const QList<Channel>& sent) {
+    const std::lock_guard lock(lock_);
     bool changed = false;
     for (auto it = entries_.begin(); it != entries_.end();) {
         if (it->id == id) {
@@ -127,6 +139,7 @@ void Outbox::markSent(const QString& id, const QList<Channel>& sent) {
 }
 
 int Outbox::dropExpired(const QDateTime& now) {
+    const std::lock_guard lock(lock_);
     const auto expired = entries_.removeIf([&](const OutboxEntry& entry) {
         if (entry.created.addDays(KeepDays) > now)
             return false;
