@@ -125,6 +125,7 @@ private:
     CatchUpRule catchUpRule() const;
     void saveCatchUpOption();
     void mobileTextStartupChecks();
+    void tellFoldersInPlaceOfFiles();
     void endNow();
     void stopBackupWork();
     void endProcessNow();
@@ -156,6 +157,8 @@ private:
     QPointer<BackupHistory> historyWindow_;
     std::optional<QDateTime> lastBackupEnd_; // of the last run that counts as a backup
     bool historyFailureTold_ = false;
+    QStringList startupNotes_; // for the history, with the first run after start-up
+    std::optional<QDateTime> startupNotesRun_;
     QTimer* catchUpTimer_ = nullptr;
     std::unique_ptr<BackupAlertService> alerts_;
     bool ending_ = false;

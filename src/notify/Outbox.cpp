@@ -1,5 +1,7 @@
 #include "Outbox.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -163,6 +165,13 @@ void Outbox::save() {
     if (!lastSave_ && wasOk)
         qWarning("outbox %s cannot be written: %s; unsent messages are kept in memory",
                  qUtf8Printable(path_), qUtf8Printable(lastSave_.reason));
+}
+
+void moveOutboxFile(const QString& oldPath, const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (QFileInfo(oldPath).isFile() && !QFileInfo::exists(path) && !QFile::rename(oldPath, path))
+        qWarning("outbox %s was not moved to %s: its alerts are not sent", qUtf8Printable(oldPath),
+                 qUtf8Printable(path));
 }
 
 } // namespace tillora

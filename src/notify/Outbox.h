@@ -54,4 +54,8 @@ private:
     SaveResult lastSave_{true, {}};
 };
 
+// Moves the outbox an earlier version kept at `oldPath` to `path` when none is there yet,
+// making the folder.
+void moveOutboxFile(const QString& oldPath, const QString& path);
+
 } // namespace tillora

@@ -140,6 +140,22 @@ private Q_SLOTS:
                  qPrintable(result.reason));
     }
 
+    // The data drive is gone at night: a push-only owner still gets the alert, told why.
+    void theLastGoodSettingsStandInForAnUnreadableDataFolder() {
+        HttpsTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        Store store;
+        store.pushTo(server);
+        QCOMPARE(store.notifier->enabledChannels(), QList<Channel>{Channel::Push});
+        store.drives.pullDrive('c');
+        QCOMPARE(store.notifier->enabledChannels(), QList<Channel>{Channel::Push});
+        const ChannelOutcome outcome = store.notifier->send(report).first();
+        QVERIFY2(outcome.sent, qPrintable(outcome.reason));
+        QVERIFY(server.received().first().body.endsWith(
+            "(c:\\Tillora\\ini\\ cannot be read: sent with the delivery settings last read "
+            "from it.)"));
+    }
+
     void emailAndPushTogether() {
         SmtpTestServer mail;
         QVERIFY2(mail.started(), qPrintable(mail.error()));
