@@ -19,6 +19,7 @@
 #include "NotifySettings.h"
 #include "OffsiteSettings.h"
 #include "OffsiteStep.h"
+#include "Outbox.h"
 #include "ReportCycle.h"
 #include "ReportWindowOpening.h"
 #include "RunSummary.h"
@@ -39,6 +40,8 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QDir>
+#include <QFileInfo>
 
 namespace tillora {
 
@@ -73,7 +76,7 @@ BackupApplication::BackupApplication(Platform& platform, Clock& clock, Prompts& 
     , form_(std::make_unique<Form1>(platform, prompts, setup_))
     , driveInfo_(new DriveInfoPopup(platform, this))
     , mailRoute_(platform, values_)
-    , notifier_(platform, values_, mailRoute_)
+    , notifier_(platform, values_, mailRoute_, SecretStore(platform.userSettingsFolder()))
     , terminationRequests_(new TerminationRequests(this))
     , history_(platform, values_) {
     wire();
@@ -176,7 +179,7 @@ void BackupApplication::showDeliverySettings() {
 
 void BackupApplication::wireOffsite() {
     Form1* form = form_.get();
-    secrets_ = std::make_unique<SecretStore>();
+    secrets_ = std::make_unique<SecretStore>(platform_.userSettingsFolder());
     offsite_ = new OffsiteStep(setup_, platform_, clock_, values_, *secrets_, this);
     offsite_->setStoreOpening(std::make_unique<ReportWindowOpening>(platform_, values_));
     connect(offsite_, &OffsiteStep::started, form, [form] { form->showOffsiteProgress(0); });
@@ -358,10 +361,13 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
 }
 
 void BackupApplication::enableAlerts(Notifier& notifier) {
+    // The outbox is the program's state, kept off the data drive whose failure it may
+    // report; earlier versions kept it in the data folder.
+    const QString outbox = UserFiles::outbox(platform_);
+    moveOutboxFile(platform_.nativePath(DataFiles::path(values_.DataDIR, DataFile::Outbox)),
+                   outbox);
     auto sources = std::make_unique<AppAlertSources>(platform_, values_, setup_, history_);
-    alerts_ = std::make_unique<BackupAlertService>(
-        std::move(sources), notifier, clock_,
-        platform_.nativePath(DataFiles::path(values_.DataDIR, DataFile::Outbox)));
+    alerts_ = std::make_unique<BackupAlertService>(std::move(sources), notifier, clock_, outbox);
     alerts_->start();
 }
 
@@ -370,7 +376,14 @@ void BackupApplication::recordHistory(const BackupRunResult& result) {
         lastBackupEnd_ = result.finished;
     if (!lastRunStart_ || result.started > *lastRunStart_)
         lastRunStart_ = result.started;
-    const SaveResult saved = history_.record(result);
+    // Start-up's notes go with the first run recorded after it, and with its later records
+    // (the off-site copy's).
+    BackupRunResult noted = result;
+    if (!startupNotes_.isEmpty() && !startupNotesRun_)
+        startupNotesRun_ = result.started;
+    if (startupNotesRun_ == result.started)
+        noted.notes += startupNotes_;
+    const SaveResult saved = history_.record(noted);
     if (historyWindow_)
         historyWindow_->reload();
     // The run counts whatever happens to its line. A full disk fails every night the same
@@ -422,9 +435,39 @@ void BackupApplication::showHistory() {
     historyWindow_->activateWindow();
 }
 
+// A folder where one of the program's files belongs makes every save of it fail quietly:
+// told once at start-up, without waiting for anyone.
+void BackupApplication::tellFoldersInPlaceOfFiles() {
+    QStringList folders;
+    for (const DataFile file :
+         {DataFile::Notify, DataFile::BackupHistory, DataFile::BackupOptions}) {
+        const QString path = DataFiles::path(values_.DataDIR, file);
+        if (QFileInfo(platform_.nativePath(path)).isDir())
+            folders.append(path);
+    }
+    if (const QString outbox = UserFiles::outbox(platform_); QFileInfo(outbox).isDir())
+        folders.append(QDir::toNativeSeparators(outbox));
+    if (folders.isEmpty())
+        return;
+    const QString text =
+        QStringLiteral("%1 is a folder, not a file: the alerts, history or options kept there "
+                       "cannot be saved until it is removed or renamed.")
+            .arg(folders.join(QStringLiteral(", ")));
+    form_->announceRun(QStringLiteral("Settings file is a folder"), text, true);
+    form_->showLastRun(text, true);
+}
+
 void BackupApplication::mobileTextStartupChecks() {
     form_->setSettingsButtonColour(
         settingsButtonColour(textSettingsFileExists(platform_, values_)));
+    // The mail password of an earlier version leaves the data folder, which goes to the
+    // backup drive; the owner need do nothing, so the history alone notes it.
+    if (const auto moved = moveMailPasswordToSecrets(platform_, values_); moved && *moved)
+        startupNotes_.append(QStringLiteral(
+            "The mail password was moved from MobileText.dat to this user's secrets.ini."));
+    else if (moved)
+        qWarning("tillora-backup: the mail password stays in MobileText.dat: %s",
+                 qPrintable(moved->reason));
     // At start-up nobody may be there: told in the notification area, nothing waits.
     if (const SaveResult saved = ensureCarrierFile(platform_, values_); !saved)
         form_->announceRun(
@@ -451,6 +494,7 @@ void BackupApplication::start() {
     form.ShowBackupStatus();
     form.AddTrayIcon();
     showUntoldSaveFailure();
+    tellFoldersInPlaceOfFiles();
     form.showMainWindow();
     splash.reset();
     form.MonthView1->setSelectedDate(clock_.now().date());

@@ -133,6 +133,7 @@ private:
     void showUntoldSaveFailure();
     void saveCatchUpOption();
     void mobileTextStartupChecks();
+    void tellFoldersInPlaceOfFiles();
     void endNow();
     void stopBackupWork();
     void endProcessNow();
@@ -170,6 +171,8 @@ private:
     // A failed save of the settings, kept until the window and the icon can show it.
     std::optional<std::pair<QString, QString>> untoldSaveFailure_;
     bool historyFailureTold_ = false;
+    QStringList startupNotes_; // for the history, with the first run after start-up
+    std::optional<QDateTime> startupNotesRun_;
     QTimer* catchUpTimer_ = nullptr;
     std::unique_ptr<BackupAlertService> alerts_;
     bool ending_ = false;

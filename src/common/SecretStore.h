@@ -13,7 +13,7 @@ namespace tillora {
 class SecretStore {
 public:
     // `folder` is a native path; the default is the user's application settings folder
-    // (~/.config/<organisation>/<program> on Linux, %APPDATA% on Windows).
+    // (~/.config/<program> on Linux, %LOCALAPPDATA%\<program> on Windows).
     explicit SecretStore(QString folder = defaultFolder());
 
     static QString defaultFolder();

@@ -52,12 +52,16 @@ struct Watch {
     const CancelFlag* cancel = nullptr;
     bool deadlinePassed = false;
     bool cancelled = false;
+    // Set by the caller when nothing more is worth waiting for (a farewell reply).
+    bool waitNoLonger = false;
 };
 
 // libcurl calls this at least once a second, also while it waits for a reply: a transfer
 // ends within a second of its deadline or of the program's end, however the server stalls.
 inline int checkWatch(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     auto* watch = static_cast<Watch*>(data);
+    if (watch->waitNoLonger)
+        return 1;
     if (watch->cancel && watch->cancel->cancelled()) {
         watch->cancelled = true;
         return 1;

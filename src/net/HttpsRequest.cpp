@@ -19,7 +19,15 @@ size_t keepAnswer(char* data, size_t size, size_t count, void* user) {
     return bytes;
 }
 
-HttpsFailure failureOf(CURLcode code, const curl::Watch& watch) {
+// True once the connection stood, TLS handshake included where there is one.
+bool connected(CURL* handle, const QByteArray& url) {
+    curl_off_t micros = 0;
+    const CURLINFO info =
+        url.startsWith("https:") ? CURLINFO_APPCONNECT_TIME_T : CURLINFO_CONNECT_TIME_T;
+    return curl_easy_getinfo(handle, info, &micros) == CURLE_OK && micros > 0;
+}
+
+HttpsFailure failureOf(CURLcode code, const curl::Watch& watch, bool connected) {
     if (watch.cancelled)
         return HttpsFailure::Cancelled;
     if (watch.deadlinePassed)
@@ -35,7 +43,7 @@ HttpsFailure failureOf(CURLcode code, const curl::Watch& watch) {
     case CURLE_SSL_CACERT_BADFILE:
         return HttpsFailure::CertificateNotTrusted;
     case CURLE_OPERATION_TIMEDOUT:
-        return HttpsFailure::TimedOut;
+        return connected ? HttpsFailure::TimedOut : HttpsFailure::ConnectTimedOut;
     default:
         return HttpsFailure::Other;
     }
@@ -76,7 +84,7 @@ HttpsResult postHttps(const HttpsRequest& request) {
 
     const CURLcode code = curl_easy_perform(c);
     result.curlCode = int(code);
-    result.failure = failureOf(code, watch);
+    result.failure = failureOf(code, watch, connected(c, request.url));
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &result.status);
     result.error = QString::fromUtf8(errorBuffer).trimmed();
     if (result.error.isEmpty())

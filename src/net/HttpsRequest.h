@@ -30,7 +30,8 @@ enum class HttpsFailure {
     HostNotFound,
     Unreachable,
     CertificateNotTrusted,
-    TimedOut,
+    ConnectTimedOut, // the connect limit passed before the connection (TLS included) stood
+    TimedOut,        // the limit of the whole request passed
     Cancelled,
     Other,
 };

@@ -68,9 +68,13 @@ struct Exchange {
 // Keeps the server's reply lines: a refusal is remembered until a later positive reply
 // (other than the 221 farewell to QUIT, which follows a failure) supersedes it.
 int watchReplies(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    auto* exchange = static_cast<Exchange*>(user);
+    // The message went through or failed before QUIT: the farewell is not waited for, so a
+    // server that stalls cannot hold the exchange past its deadline a second time.
+    if (type == CURLINFO_HEADER_OUT && QByteArray(data, qsizetype(size)).startsWith("QUIT"))
+        exchange->watch.waitNoLonger = true;
     if (type != CURLINFO_HEADER_IN)
         return 0;
-    auto* exchange = static_cast<Exchange*>(user);
     const QList<QByteArray> lines = QByteArray(data, qsizetype(size)).split('\n');
     for (const QByteArray& raw : lines) {
         const QByteArray line = raw.trimmed();
@@ -216,6 +220,9 @@ MailResult SmtpClient::send(const MailAccount& account, const MailMessage& messa
     curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT,
                      long(std::max<std::int64_t>(1, wholeSeconds.count() - 1)));
     curl::watchProgress(c, exchange.watch);
+    // QUIT is said on this handle, where the watch sees it, not later by libcurl's
+    // connection cache, which has neither our deadline nor our watch.
+    curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
     // The server's reply lines, for a readable failure; what we send (the login) is not kept.
     curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, watchReplies);
     curl_easy_setopt(c, CURLOPT_DEBUGDATA, &exchange);

@@ -20,8 +20,8 @@ AlertDispatcher::AlertDispatcher(Notifier& notifier, const Clock& clock, const Q
 
 AlertDispatcher::~AlertDispatcher() {
     // Sends not yet begun stay in the outbox for the next start; the one under way is
-    // waited for and recorded, so a channel that took it is not sent it again. At the
-    // program's end the notifier's sends are cancelled first, so this takes a second.
+    // waited for (each channel that took it is on file already). At the program's end the
+    // notifier's sends are cancelled first, so this takes a second.
     worker_.clear();
     worker_.waitForDone();
     for (const Finished& send : takeFinished())
@@ -83,7 +83,13 @@ void AlertDispatcher::runOnWorker(Finished job, const QList<Channel>& channels) 
     runInBackground(
         this,
         [this, job = std::move(job), channels]() mutable {
-            job.outcomes = notifier_.send(job.message, channels);
+            // Each channel that takes an entry is struck off on file the moment it answers: a
+            // program that ends mid-send, by whatever path, sends it again at its next start
+            // only on the channels that had not answered.
+            job.outcomes = notifier_.send(job.message, channels, [&](const ChannelOutcome& answer) {
+                if (answer.sent && !job.entryId.isEmpty())
+                    outbox_.markSent(job.entryId, {answer.channel});
+            });
             const std::lock_guard lock(finishedLock_);
             finished_.append(std::move(job));
         },
@@ -108,18 +114,15 @@ void AlertDispatcher::recordInOutbox(const Finished& send) {
     if (send.entryId.isEmpty())
         return;
     inFlight_.remove(send.entryId);
-    QList<Channel> sent;
+    // The channels that took it were struck off as they answered.
     for (const ChannelOutcome& outcome : send.outcomes) {
-        if (outcome.sent) {
-            sent.append(outcome.channel);
-        } else if (!send.retry) {
+        if (!outcome.sent && !send.retry) {
             // Told on the first try only: a week of retries would fill the log.
             qWarning("alert \"%s\" not sent by %s: %s; tried again later",
                      qUtf8Printable(send.message.subject),
                      qUtf8Printable(channelName(outcome.channel)), qUtf8Printable(outcome.reason));
         }
     }
-    outbox_.markSent(send.entryId, sent);
 }
 
 } // namespace tillora

@@ -1,7 +1,11 @@
 #include "ChannelNotifier.h"
 
+#include "DataFiles.h"
+#include "LastGoodCopy.h"
 #include "Platform.h"
 #include "ProgramValues.h"
+
+#include <QDir>
 
 namespace tillora {
 
@@ -59,8 +63,26 @@ QString ChannelNotifier::settingsFile() const {
     return platform_.nativePath(deliverySettingsPath(values_));
 }
 
+ChannelNotifier::StoredSettings ChannelNotifier::readSettings() const {
+    const FileToRead file =
+        originalOrLastCopy(settingsFile(), UserFiles::copyOf(platform_, DataFile::Notify));
+    DeliverySettings settings = readDeliverySettings(file.path);
+    if (!file.fromCopy)
+        (void)pushCaFileOf(settings); // its copy is kept current with the settings
+    return {settings, file.fromCopy};
+}
+
+QString ChannelNotifier::pushCaFileOf(const DeliverySettings& settings) const {
+    if (settings.pushCaFile.isEmpty())
+        return {};
+    // The CA file is the data folder's too: its last good copy stands in for it.
+    return originalOrLastCopy(platform_.nativePath(settings.pushCaFile),
+                              QDir(UserFiles::copyFolder(platform_)).filePath("push-ca.pem"))
+        .path;
+}
+
 DeliverySettings ChannelNotifier::settings() const {
-    return readDeliverySettings(settingsFile());
+    return readSettings().settings;
 }
 
 SaveResult ChannelNotifier::saveSettings(const DeliverySettings& settings) const {
@@ -88,16 +110,26 @@ QList<Channel> ChannelNotifier::enabledChannels() const {
 }
 
 QList<ChannelOutcome> ChannelNotifier::send(const NotifyMessage& message,
-                                            const QList<Channel>& channels) {
+                                            const QList<Channel>& channels,
+                                            const ChannelAnswered& answered) {
     beginSend(); // the settings are read on the sending thread too
-    QList<ChannelOutcome> outcomes = sendWith(settings(), pushToken(), message, channels);
+    const StoredSettings stored = readSettings();
+    NotifyMessage sent = message;
+    // The owner learns that the data folder is gone, and that the settings may be stale.
+    if (stored.fromCopy || smtp_.smtpRoute().fromCopy)
+        sent.text += QStringLiteral("\r\n\r\n(%1 cannot be read: sent with the delivery settings "
+                                    "last read from it.)")
+                         .arg(DataFiles::folder(values_.DataDIR));
+    QList<ChannelOutcome> outcomes =
+        sendWith(stored.settings, pushToken(), sent, channels, answered);
     endSend();
     return outcomes;
 }
 
 QList<ChannelOutcome> ChannelNotifier::sendWith(const DeliverySettings& settings,
                                                 const QString& token, const NotifyMessage& message,
-                                                const QList<Channel>& channels) const {
+                                                const QList<Channel>& channels,
+                                                const ChannelAnswered& answered) const {
     beginSend();
     const QList<Channel> wanted = channels.isEmpty() ? enabledChannelsOf(settings) : channels;
     QList<ChannelOutcome> outcomes;
@@ -124,6 +156,8 @@ QList<ChannelOutcome> ChannelNotifier::sendWith(const DeliverySettings& settings
             outcomes.append(sendPush(settings, token, message));
             break;
         }
+        if (answered)
+            answered(outcomes.last());
     }
     endSend();
     return outcomes;
@@ -139,8 +173,7 @@ ChannelOutcome ChannelNotifier::sendMail(Channel channel, const SmtpRoute& route
 
 ChannelOutcome ChannelNotifier::sendPush(const DeliverySettings& settings, const QString& token,
                                          const NotifyMessage& message) const {
-    const QString caFile =
-        settings.pushCaFile.isEmpty() ? QString() : platform_.nativePath(settings.pushCaFile);
+    const QString caFile = pushCaFileOf(settings);
     const PushResult result = postToPush({settings.pushServer, settings.pushTopic, token, caFile},
                                          message, pushLimits_, &cancel_);
     return outcome(Channel::Push, result.sent, result.reason);

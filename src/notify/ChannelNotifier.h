@@ -23,6 +23,7 @@ struct SmtpRoute {
     MailAccount account;
     QString gatewayAddress; // "5551234567@carrier.example"; empty when there is none
     QString gatewayProblem; // why there is no gateway address
+    bool fromCopy = false;  // read from the last good copy: the data folder cannot be read
 };
 
 class SmtpRouteSource {
@@ -33,9 +34,10 @@ public:
 };
 
 // The program's notifier: the carrier gateway and an e-mail address over SMTP, and push
-// over HTTPS, as set in Notify.ini (read afresh for every message) with the push token
-// from the secret store. Sends run on other threads; the program's end cancels them, and
-// the notifier waits for those still under way (a second or so) before it goes.
+// over HTTPS, as set in Notify.ini (read afresh for every message, or its last good copy
+// when the data folder cannot be read) with the push token from the secret store. Sends run on
+// other threads; the program's end cancels them, and the notifier waits for those still under way
+// (a second or so) before it goes.
 class ChannelNotifier final : public Notifier {
 public:
     ChannelNotifier(const Platform& platform, const ProgramValues& values,
@@ -61,16 +63,22 @@ public:
     void setProposedPushTopic(const QString& topic) { proposedTopic_ = topic; }
 
     QList<Channel> enabledChannels() const override;
-    QList<ChannelOutcome> send(const NotifyMessage& message,
-                               const QList<Channel>& channels = {}) override;
+    QList<ChannelOutcome> send(const NotifyMessage& message, const QList<Channel>& channels = {},
+                               const ChannelAnswered& answered = {}) override;
 
     // Sends with the given settings instead of the stored ones (a test of what the owner
     // typed before saving it); `channels` empty means the enabled ones.
     QList<ChannelOutcome> sendWith(const DeliverySettings& settings, const QString& token,
-                                   const NotifyMessage& message,
-                                   const QList<Channel>& channels) const;
+                                   const NotifyMessage& message, const QList<Channel>& channels,
+                                   const ChannelAnswered& answered = {}) const;
 
 private:
+    struct StoredSettings {
+        DeliverySettings settings;
+        bool fromCopy = false;
+    };
+    StoredSettings readSettings() const;
+    QString pushCaFileOf(const DeliverySettings& settings) const; // native; empty: none
     ChannelOutcome sendMail(Channel channel, const SmtpRoute& route, const QString& to,
                             const NotifyMessage& message) const;
     ChannelOutcome sendPush(const DeliverySettings& settings, const QString& token,

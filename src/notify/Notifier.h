@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace tillora {
 
 // The ways a message reaches the owner.
@@ -22,6 +24,9 @@ struct ChannelOutcome {
     QString reason; // why it was not sent; empty when sent
 };
 
+// Told on the sending thread as each channel answers, before the next one is tried.
+using ChannelAnswered = std::function<void(const ChannelOutcome&)>;
+
 // Sends a message to the owner on every enabled channel. `send` blocks until each channel
 // has answered or given up (within its time limits), so callers run it off the window's
 // thread (runInBackground); it reads the settings afresh on every call and may be called
@@ -34,9 +39,11 @@ public:
     virtual QList<Channel> enabledChannels() const = 0;
 
     // Sends to `channels`, or to every enabled channel when `channels` is empty; one
-    // outcome per channel tried, in the order of the enum.
+    // outcome per channel tried, in the order of the enum, each also given to `answered`
+    // the moment it is known.
     virtual QList<ChannelOutcome> send(const NotifyMessage& message,
-                                       const QList<Channel>& channels = {}) = 0;
+                                       const QList<Channel>& channels = {},
+                                       const ChannelAnswered& answered = {}) = 0;
 
     // The program is ending: sends under way give up at once, and so does every later one.
     virtual void cancelSends() {}

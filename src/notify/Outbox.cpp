@@ -1,5 +1,7 @@
 #include "Outbox.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -99,18 +101,30 @@ void Outbox::load() {
         qWarning("outbox %s: %d damaged line(s) dropped", qUtf8Printable(path_), damaged);
 }
 
+QList<OutboxEntry> Outbox::entries() const {
+    const std::lock_guard lock(lock_);
+    return entries_;
+}
+
+SaveResult Outbox::lastSave() const {
+    const std::lock_guard lock(lock_);
+    return lastSave_;
+}
+
 OutboxEntry Outbox::add(const NotifyMessage& message, const QDateTime& created,
                         const QList<Channel>& channels) {
     OutboxEntry entry{QUuid::createUuid().toString(QUuid::WithoutBraces), message, created,
                       channels};
     if (channels.isEmpty())
         return entry;
+    const std::lock_guard lock(lock_);
     entries_.append(entry);
     save();
     return entry;
 }
 
 void Outbox::markSent(const QString& id, const QList<Channel>& sent) {
+    const std::lock_guard lock(lock_);
     bool changed = false;
     for (auto it = entries_.begin(); it != entries_.end();) {
         if (it->id == id) {
@@ -127,6 +141,7 @@ void Outbox::markSent(const QString& id, const QList<Channel>& sent) {
 }
 
 int Outbox::dropExpired(const QDateTime& now) {
+    const std::lock_guard lock(lock_);
     const auto expired = entries_.removeIf([&](const OutboxEntry& entry) {
         if (entry.created.addDays(KeepDays) > now)
             return false;
@@ -150,6 +165,13 @@ void Outbox::save() {
     if (!lastSave_ && wasOk)
         qWarning("outbox %s cannot be written: %s; unsent messages are kept in memory",
                  qUtf8Printable(path_), qUtf8Printable(lastSave_.reason));
+}
+
+void moveOutboxFile(const QString& oldPath, const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (QFileInfo(oldPath).isFile() && !QFileInfo::exists(path) && !QFile::rename(oldPath, path))
+        qWarning("outbox %s was not moved to %s: its alerts are not sent", qUtf8Printable(oldPath),
+                 qUtf8Printable(path));
 }
 
 } // namespace tillora

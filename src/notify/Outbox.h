@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <mutex>
+
 namespace tillora {
 
 // One message not yet delivered on every channel it was meant for.
@@ -20,7 +22,7 @@ struct OutboxEntry {
 // Messages that still owe a send on some channel, kept in a file of JSON lines so they
 // survive a restart. The file is rewritten whole and atomically on every change; the
 // entries are kept in memory too, so a disk that is full loses nothing while the program
-// runs. Used from one thread.
+// runs. Safe on any thread: a send records each channel's answer from its worker.
 class Outbox {
 public:
     static constexpr int KeepDays = 7; // an entry older than this is given up
@@ -28,7 +30,7 @@ public:
     // Reads the file; lines that do not parse are dropped with one log line.
     explicit Outbox(QString nativePath);
 
-    const QList<OutboxEntry>& entries() const { return entries_; }
+    QList<OutboxEntry> entries() const;
     const QString& path() const { return path_; }
 
     // Adds a message owed on `channels` and saves; returns the new entry.
@@ -40,15 +42,20 @@ public:
     int dropExpired(const QDateTime& now);
 
     // The outcome of the last write; a failure is logged once until a write succeeds.
-    const SaveResult& lastSave() const { return lastSave_; }
+    SaveResult lastSave() const;
 
 private:
     void load();
-    void save();
+    void save(); // with lock_ held
 
+    mutable std::mutex lock_;
     QString path_;
     QList<OutboxEntry> entries_;
     SaveResult lastSave_{true, {}};
 };
+
+// Moves the outbox an earlier version kept at `oldPath` to `path` when none is there yet,
+// making the folder.
+void moveOutboxFile(const QString& oldPath, const QString& path);
 
 } // namespace tillora

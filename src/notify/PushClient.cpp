@@ -54,6 +54,9 @@ QString reasonFor(const HttpsResult& result, const QString& where, const PushLim
     case HttpsFailure::CertificateNotTrusted:
         return QStringLiteral("the certificate of the push server %1 is not trusted (%2)")
             .arg(where, result.error);
+    case HttpsFailure::ConnectTimedOut:
+        return QStringLiteral("the push server %1 took no connection within %2 (the connect limit)")
+            .arg(where, seconds(limits.connect));
     case HttpsFailure::TimedOut:
         return QStringLiteral("the push server %1 did not answer within %2")
             .arg(where, seconds(limits.whole));

@@ -1,12 +1,13 @@
 #include "DataFiles.h"
 
 #include "Folders.h"
+#include "Platform.h"
+
+#include <QDir>
 
 namespace tillora {
 
-namespace {
-
-QString fileName(DataFile file) {
+QString DataFiles::fileName(DataFile file) {
     switch (file) {
     case DataFile::Autobackup:
         return QStringLiteral("Autobackup.dat");
@@ -28,8 +29,6 @@ QString fileName(DataFile file) {
     return {};
 }
 
-} // namespace
-
 QString DataFiles::folder(const QString& dataDir) {
     return dataDir + QStringLiteral("ini\\");
 }
@@ -42,6 +41,18 @@ QString DataFiles::makeFolder(const Platform& platform, const QString& dataDir) 
     if (ensureFolder(platform, folder(dataDir)))
         return {};
     return QStringLiteral("the folder %1ini cannot be created").arg(dataDir);
+}
+
+QString UserFiles::outbox(const Platform& platform) {
+    return QDir(platform.userSettingsFolder()).filePath(DataFiles::fileName(DataFile::Outbox));
+}
+
+QString UserFiles::copyFolder(const Platform& platform) {
+    return QDir(platform.userSettingsFolder()).filePath(QStringLiteral("delivery-copy"));
+}
+
+QString UserFiles::copyOf(const Platform& platform, DataFile file) {
+    return QDir(copyFolder(platform)).filePath(DataFiles::fileName(file));
 }
 
 } // namespace tillora

@@ -20,11 +20,22 @@ enum class DataFile {
 
 // Where each data file lives, in Windows form; `dataDir` ends in a backslash.
 struct DataFiles {
+    static QString fileName(DataFile file);                     // "Notify.ini"
     static QString folder(const QString& dataDir);              // "c:\Tillora\ini\"
     static QString path(const QString& dataDir, DataFile file); // "c:\Tillora\ini\Notify.ini"
     // Makes the folder when it is missing, never on a drive that is not there. Empty when
     // the folder is there; otherwise why it is not, in the owner's words.
     static QString makeFolder(const Platform& platform, const QString& dataDir);
+};
+
+// The program's own state in the user's settings folder, as native paths: what an alert
+// needs must not depend on the data drive whose failure it may report.
+struct UserFiles {
+    static QString outbox(const Platform& platform); // Outbox.dat
+    // The last good copies of what the alerts are sent with (Notify.ini, MailServer.dat,
+    // MobileText.dat, the servers' CA files).
+    static QString copyFolder(const Platform& platform); // "delivery-copy"
+    static QString copyOf(const Platform& platform, DataFile file);
 };
 
 } // namespace tillora

@@ -4,8 +4,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace tillora {
+
+QString Platform::userSettingsFolder() const {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
 
 bool DirExists(const Platform& platform, const QString& folder) {
     if (folder.isEmpty())

@@ -61,6 +61,9 @@ public:
     virtual std::optional<DiskSpace> diskSpace(const QString& windowsPath) const = 0;
 
     virtual ProfileFolders profileFolders() const = 0;
+    // The user's own settings folder (native path; Qt's AppConfigLocation): the program's
+    // state and secrets, never under the data folder, which goes to the backup drive.
+    virtual QString userSettingsFolder() const;
 
     // Starts a program detached, with a hidden window, without waiting for it.
     virtual bool startDetached(const Command& command) = 0;

@@ -28,7 +28,11 @@ std::optional<MailServer> parseMailServer(const QByteArray& bytes) {
 }
 
 MailServerSetting loadMailServer(const Platform& platform, const ProgramValues& values) {
-    const auto bytes = readWholeFile(platform.nativePath(mailServerPath(values)));
+    return loadMailServer(platform, platform.nativePath(mailServerPath(values)));
+}
+
+MailServerSetting loadMailServer(const Platform& platform, const QString& nativePath) {
+    const auto bytes = readWholeFile(nativePath);
     if (!bytes)
         return {};
     auto server = parseMailServer(*bytes);

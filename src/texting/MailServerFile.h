@@ -17,6 +17,8 @@ struct MailServerSetting {
 
 QString mailServerPath(const ProgramValues& values);
 MailServerSetting loadMailServer(const Platform& platform, const ProgramValues& values);
+// The same from the file at `nativePath` (a last good copy).
+MailServerSetting loadMailServer(const Platform& platform, const QString& nativePath);
 // The file's content; nothing when it holds no host.
 std::optional<MailServer> parseMailServer(const QByteArray& bytes);
 

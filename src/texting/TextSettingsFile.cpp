@@ -7,6 +7,7 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "QuotedCsv.h"
+#include "SecretStore.h"
 
 #include <QFile>
 #include <QStringList>
@@ -14,6 +15,14 @@
 namespace tillora {
 
 namespace {
+
+constexpr auto OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+constexpr int PasswordLine = 13;
+const QString PasswordKey = QStringLiteral("Mail/Password");
+
+SecretStore secretsOf(const Platform& platform) {
+    return SecretStore(platform.userSettingsFolder());
+}
 
 QString checkText(bool ticked) {
     return ticked ? QStringLiteral("1") : QStringLiteral("0");
@@ -102,24 +111,60 @@ LoadedTextSettings parseTextSettings(const QByteArray& bytes) {
     return loaded;
 }
 
+LoadedTextSettings withStoredPassword(const Platform& platform, LoadedTextSettings loaded) {
+    if (loaded.senderAccount && !loaded.senderPassword) {
+        if (const QString stored = secretsOf(platform).value(PasswordKey); !stored.isEmpty())
+            loaded.senderPassword = stored;
+    }
+    return loaded;
+}
+
 std::optional<LoadedTextSettings> loadTextSettings(const Platform& platform,
                                                    const ProgramValues& values) {
     const auto bytes = readWholeFile(platform.nativePath(textSettingsPath(values)));
     if (!bytes)
         return std::nullopt;
-    return parseTextSettings(*bytes);
+    return withStoredPassword(platform, parseTextSettings(*bytes));
 }
 
 SaveResult saveTextSettings(const Platform& platform, const ProgramValues& values,
                             const TextSettings& settings, const QDateTime& savedAt) {
+    if (const SaveResult kept = secretsOf(platform).setValue(PasswordKey, settings.senderPassword);
+        !kept)
+        return kept;
+    TextSettings onDisk = settings;
+    onDisk.senderPassword.clear();
     return saveFileAtomically(platform.nativePath(textSettingsPath(values)),
-                              formatTextSettings(settings, savedAt),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+                              formatTextSettings(onDisk, savedAt), OwnerOnly);
 }
 
 bool removeTextSettings(const Platform& platform, const ProgramValues& values) {
     const QString path = platform.nativePath(textSettingsPath(values));
-    return !QFile::exists(path) || QFile::remove(path);
+    const bool gone = !QFile::exists(path) || QFile::remove(path);
+    if (gone)
+        (void)secretsOf(platform).setValue(PasswordKey, {});
+    return gone;
+}
+
+std::optional<SaveResult> moveMailPasswordToSecrets(const Platform& platform,
+                                                    const ProgramValues& values) {
+    const QString path = platform.nativePath(textSettingsPath(values));
+    const auto bytes = readWholeFile(path);
+    if (!bytes)
+        return std::nullopt;
+    const auto password = parseTextSettings(*bytes).senderPassword;
+    if (!password)
+        return std::nullopt;
+    if (const SaveResult kept = secretsOf(platform).setValue(PasswordKey, *password); !kept)
+        return kept;
+    // Only the password's line changes, its line end kept.
+    const char end = bytes->contains('\n') ? '\n' : '\r';
+    QList<QByteArray> lines = bytes->split(end);
+    if (lines.size() < PasswordLine)
+        return SaveResult{false, QStringLiteral("the file's lines end in more than one way")};
+    QByteArray& line = lines[PasswordLine - 1];
+    line = line.endsWith('\r') ? QByteArray("\"\"\r") : QByteArray("\"\"");
+    return saveFileAtomically(path, lines.join(end), OwnerOnly);
 }
 
 MailAccount storedSenderAccount(const Platform& platform, const ProgramValues& values) {

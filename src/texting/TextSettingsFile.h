@@ -14,7 +14,10 @@ namespace tillora {
 class Platform;
 struct ProgramValues;
 
-// The texter window's settings as "MobileText.dat" holds them: 15 quoted lines.
+// The texter window's settings as "MobileText.dat" holds them: 15 quoted lines. The
+// account's password is not kept there (the data folder goes to the backup drive every
+// night, usually a drive that keeps no permissions): line 13 stays empty and the password
+// lives in the user's secret store.
 struct TextSettings {
     bool featureOn = true;        // Check1; the file exists only while it is ticked
     QString mobileNumber;         // Text1, as typed
@@ -47,14 +50,21 @@ bool textSettingsFileExists(const Platform& platform, const ProgramValues& value
 QByteArray formatTextSettings(const TextSettings& settings, const QDateTime& savedAt);
 LoadedTextSettings parseTextSettings(const QByteArray& bytes);
 
-// Nothing when the file is missing or unreadable.
+// Nothing when the file is missing or unreadable; the password from the secret store.
 std::optional<LoadedTextSettings> loadTextSettings(const Platform& platform,
                                                    const ProgramValues& values);
-// Written atomically and readable by its owner only: it holds the account password.
+// The same for the bytes of a file read elsewhere (a last good copy).
+LoadedTextSettings withStoredPassword(const Platform& platform, LoadedTextSettings loaded);
+// The password to the secret store, then the file, atomically and readable by its owner
+// only, with line 13 empty.
 SaveResult saveTextSettings(const Platform& platform, const ProgramValues& values,
                             const TextSettings& settings, const QDateTime& savedAt);
-// Turns the feature off; true when no file is left.
+// Turns the feature off, its stored password with it; true when no file is left.
 bool removeTextSettings(const Platform& platform, const ProgramValues& values);
+// A file that still holds a password: it goes to the secret store and its line is emptied,
+// the rest of the file kept byte for byte. Nothing when there was none to move.
+std::optional<SaveResult> moveMailPasswordToSecrets(const Platform& platform,
+                                                    const ProgramValues& values);
 
 // The sending account of lines 12 and 13; empty when the file has none.
 MailAccount storedSenderAccount(const Platform& platform, const ProgramValues& values);

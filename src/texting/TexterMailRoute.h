@@ -19,8 +19,10 @@ struct TexterMailFields {
 
 // The mail account, the mail server and the phone's gateway address for the notifier:
 // from the texter window's fields while it is loaded (they are the live settings),
-// otherwise from MobileText.dat; the server from MailServer.dat. Safe on any thread: the
-// window's thread hands its fields over, the sending thread reads them.
+// otherwise from MobileText.dat; the server from MailServer.dat. Both files are read
+// through their last good copies, which stand in when the data folder cannot be read.
+// Safe on any thread: the window's thread hands its fields over, the sending thread reads
+// them.
 class TexterMailRoute final : public SmtpRouteSource {
 public:
     TexterMailRoute(const Platform& platform, const ProgramValues& values);
@@ -31,7 +33,8 @@ public:
     SmtpRoute smtpRoute() const override;
 
 private:
-    TexterMailFields currentFields() const;
+    TexterMailFields currentFields(bool& fromCopy) const;
+    MailServer currentServer(bool& fromCopy) const;
 
     const Platform& platform_;
     const ProgramValues& values_;

@@ -7,6 +7,7 @@
 #include "BackupHistory.h"
 #include "BackupHistoryLog.h"
 #include "BackupScheduler.h"
+#include "DataFiles.h"
 #include "DriveInfo.h"
 #include "FakePlatform.h"
 #include "FakePrompts.h"
@@ -118,6 +119,11 @@ void pushOnlyTo(Program& p, const HttpsTestServer& server) {
 
 } // namespace
 
+QByteArray outboxOf(const Program& p) {
+    QFile file(UserFiles::outbox(p.platform));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 class TestAppWiring : public QObject {
     Q_OBJECT
 
@@ -182,15 +188,14 @@ private Q_SLOTS:
     // Backup Now stays local; the scheduled night is copied off-site beside the event loop
     // and its result comes again with the copy's summary.
     void aNightlyRunIsCopiedOffsiteAndItsResultComesAgain() {
-        QTemporaryDir userSettings, repository;
-        qputenv("XDG_CONFIG_HOME", userSettings.path().toUtf8());
+        QTemporaryDir repository;
         Program p;
         p.start();
         OffsiteOptions options;
         options.enabled = true;
         options.repository = repository.filePath("repo");
         QVERIFY(options.save(p.platform, p.app->values()).ok);
-        SecretStore secrets;
+        SecretStore secrets(p.platform.userSettingsFolder());
         QVERIFY(secrets.setValue("Offsite/Password", "pw").ok);
         ResticRunner init;
         QSignalSpy initialised(&init, &ResticRunner::finished);
@@ -221,7 +226,6 @@ private Q_SLOTS:
         QCOMPARE(runs.size(), 2);
         QCOMPARE(runs.last().run.offsite->snapshotId, copied.offsite->snapshotId);
         QVERIFY(p.form().LastRunLabel->text().contains("off-site copy made"));
-        qunsetenv("XDG_CONFIG_HOME");
     }
 
     // An upload that stalls, then one whose server goes away: each night the owner hears
@@ -404,8 +408,18 @@ private Q_SLOTS:
         QVERIFY(p.prompts.asked.isEmpty());
     }
 
+    // A folder where the history belongs is told at start-up, and nothing waits for anyone.
+    void aFolderInPlaceOfAFileIsToldAtStartUp() {
+        Program p;
+        QVERIFY(QDir().mkpath(p.drives.root('c') + "/Tillora/ini/BackupHistory.log"));
+        p.start();
+        QVERIFY(p.form().LastRunLabel->text().startsWith(
+            "c:\\Tillora\\ini\\BackupHistory.log is a folder, not a file"));
+        QVERIFY(p.prompts.asked.isEmpty() && p.prompts.notified.isEmpty());
+    }
+
     // The night's run finds the backup drive unplugged: the owner is told, and what push
-    // could not take waits in the outbox under the data folder.
+    // could not take waits in the outbox in the user's own settings folder.
     void aFailedNightRunAlertsTheOwner() {
         Program p;
         RecordingNotifier notifier;
@@ -421,7 +435,7 @@ private Q_SLOTS:
         QCOMPARE(notifier.sends().size(), 1);
         QCOMPARE(notifier.sends()[0].message.subject, QStringLiteral("Backup FAILED"));
         QVERIFY(notifier.sends()[0].message.text.contains("backup drive not found"));
-        QVERIFY(p.drives.readFile('c', "Tillora/ini/Outbox.dat").contains("\"push\""));
+        QVERIFY(outboxOf(p).contains("\"push\""));
     }
 
     // The drive unplugged from before the night's minute until 9:00: one alert however
@@ -504,7 +518,7 @@ private Q_SLOTS:
         p.form().SSCommand2->click(); // "End"
         p.app.reset();
         QVERIFY2(ending.elapsed() < 5000, qPrintable(QString::number(ending.elapsed())));
-        QVERIFY(p.drives.readFile('c', "Tillora/ini/Outbox.dat").contains("\"push\""));
+        QVERIFY(outboxOf(p).contains("\"push\""));
 
         pushOnlyTo(p, up);
         p.drives.addDrive('e', QStringLiteral("BACKUP"));

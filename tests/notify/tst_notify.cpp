@@ -129,6 +129,33 @@ private Q_SLOTS:
         QTRY_COMPARE(server.received().size(), requests);
     }
 
+    // A server that takes the TCP connection and never starts TLS: the connect limit ends it.
+    void pushNamesTheLimitThatEndedIt() {
+        SmtpTestServer mute(SmtpTestServer::Mode::Silent);
+        QVERIFY2(mute.started(), qPrintable(mute.error()));
+        const PushResult result = postToPush(
+            {"https://127.0.0.1:" + QString::number(mute.port()), "topic", {}, {}}, report,
+            {std::chrono::milliseconds(500), std::chrono::milliseconds(5000), {}});
+        QVERIFY2(result.reason.contains("within 0.5 s (the connect limit)"),
+                 qPrintable(result.reason));
+    }
+
+    // The data drive is gone at night: a push-only owner still gets the alert, told why.
+    void theLastGoodSettingsStandInForAnUnreadableDataFolder() {
+        HttpsTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        Store store;
+        store.pushTo(server);
+        QCOMPARE(store.notifier->enabledChannels(), QList<Channel>{Channel::Push});
+        store.drives.pullDrive('c');
+        QCOMPARE(store.notifier->enabledChannels(), QList<Channel>{Channel::Push});
+        const ChannelOutcome outcome = store.notifier->send(report).first();
+        QVERIFY2(outcome.sent, qPrintable(outcome.reason));
+        QVERIFY(server.received().first().body.endsWith(
+            "(c:\\Tillora\\ini\\ cannot be read: sent with the delivery settings last read "
+            "from it.)"));
+    }
+
     void emailAndPushTogether() {
         SmtpTestServer mail;
         QVERIFY2(mail.started(), qPrintable(mail.error()));

@@ -29,6 +29,7 @@ class TestOutbox : public QObject {
 
 private Q_SLOTS:
     void retriesOnlyOwedChannelsAcrossARestart();
+    void eachChannelIsOnFileAsItAnswers();
     void keepsWhatParsesAndGivesUpOldEntries();
     void aFileThatCannotBeWrittenIsToldOnce();
 };
@@ -88,6 +89,27 @@ void TestOutbox::retriesOnlyOwedChannelsAcrossARestart() {
     for (const auto& send : sends)
         pushSends += int(send.channels.count(Channel::Push));
     QCOMPARE(pushSends, 1);
+}
+
+// E-mail has taken the alert and push is still under way when the process goes: the file
+// the next start reads already owes push alone.
+void TestOutbox::eachChannelIsOnFileAsItAnswers() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Outbox.dat"));
+    ManualClock clock(QDateTime(QDate(2026, 12, 8), QTime(3, 1)));
+    RecordingNotifier notifier;
+    QSemaphore pushTried, letPushAnswer;
+    notifier.beforeChannel = [&](Channel channel) {
+        if (channel == Channel::Push) {
+            pushTried.release();
+            letPushAnswer.acquire();
+        }
+    };
+    AlertDispatcher dispatcher(notifier, clock, path);
+    const auto answerPush = qScopeGuard([&] { letPushAnswer.release(); });
+    dispatcher.dispatch(Failed);
+    QVERIFY(pushTried.tryAcquire(1, 5000));
+    QCOMPARE(Outbox(path).entries().first().channelsOwed, QList<Channel>{Channel::Push});
 }
 
 void TestOutbox::keepsWhatParsesAndGivesUpOldEntries() {

@@ -2,6 +2,7 @@
 
 #include "LinuxPlatform.h"
 
+#include <QDir>
 #include <QList>
 #include <QMap>
 
@@ -15,7 +16,8 @@ namespace tillora::test {
 class FakePlatform final : public LinuxPlatform {
 public:
     explicit FakePlatform(const QString& driveFolder)
-        : LinuxPlatform(driveFolder) {}
+        : LinuxPlatform(driveFolder)
+        , userSettings(QDir(driveFolder).filePath(QStringLiteral("../user-settings"))) {}
 
     QStringList drives() const override {
         return driveTexts ? *driveTexts : LinuxPlatform::drives();
@@ -29,6 +31,7 @@ public:
         return std::nullopt;
     }
     ProfileFolders profileFolders() const override { return profiles; }
+    QString userSettingsFolder() const override { return userSettings; }
     bool startDetached(const Command& command) override {
         started.append(command);
         if (onStart)
@@ -72,6 +75,7 @@ public:
     QMap<QString, DiskSpace> space;        // by drive letter "e:"
     std::function<std::optional<DiskSpace>(const QString&)> spaceOf; // wins over `space`
     ProfileFolders profiles;
+    QString userSettings; // beside the drives: each test has its own
     QStringList printers;
     QList<Command> started;
     std::function<void(const Command&)> onStart;

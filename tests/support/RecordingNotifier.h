@@ -23,17 +23,24 @@ public:
         return enabled_;
     }
 
-    QList<ChannelOutcome> send(const NotifyMessage& message,
-                               const QList<Channel>& channels) override {
+    QList<ChannelOutcome> send(const NotifyMessage& message, const QList<Channel>& channels,
+                               const ChannelAnswered& answered) override {
         if (beforeSend)
             beforeSend();
-        const std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         const QList<Channel> tried = channels.isEmpty() ? enabled_ : channels;
         sends_.append({message, tried});
         QList<ChannelOutcome> outcomes;
         for (Channel channel : tried) {
+            if (beforeChannel) {
+                lock.unlock();
+                beforeChannel(channel);
+                lock.lock();
+            }
             const bool up = !down_.contains(channel);
             outcomes.append({channel, up, up ? QString() : QStringLiteral("server not reached")});
+            if (answered)
+                answered(outcomes.last());
         }
         return outcomes;
     }
@@ -55,6 +62,8 @@ public:
 
     // Runs on the sending thread before each send; a test holds a send there.
     std::function<void()> beforeSend;
+    // Runs on the sending thread before each channel is tried.
+    std::function<void(Channel)> beforeChannel;
 
 private:
     mutable std::mutex mutex_;

@@ -60,8 +60,8 @@ public:
         QList<Channel> channels;
     };
     QList<Channel> enabledChannels() const override { return enabled; }
-    QList<ChannelOutcome> send(const NotifyMessage& message,
-                               const QList<Channel>& channels) override {
+    QList<ChannelOutcome> send(const NotifyMessage& message, const QList<Channel>& channels,
+                               const ChannelAnswered&) override {
         sent.append({message.subject, message.text, channels});
         QList<ChannelOutcome> outcomes;
         for (const Channel channel : channels)

@@ -36,6 +36,9 @@ const QByteArray sampleBytes = "\"1\"\r\n\"555-123-4567\"\r\n\"AT&T\"\r\n\"9:00 
                                "\"12/07/2026 at 03:05 PM\"\r\n\"number@txt.att.net\"\r\n"
                                "\"owner@store.test\"\r\n\"pa\"ss,word\"\r\n\"FUTURE\"\r\n"
                                "\"Data file for Text Messege\"\r\n";
+// The same file as this program writes it: the password in the secret store.
+const QByteArray sampleBytesWithoutPassword =
+    QByteArray(sampleBytes).replace("\"pa\"ss,word\"", "\"\"");
 
 } // namespace
 
@@ -54,8 +57,8 @@ private Q_SLOTS:
         QVERIFY(!textSettingsFileExists(platform, values));
         QVERIFY(saveTextSettings(platform, values, sampleSettings(), savedAt));
         QVERIFY(textSettingsFileExists(platform, values));
-        QCOMPARE(drives.readFile('c', "Tillora/ini/MobileText.dat"), sampleBytes);
-        // It holds the password: its owner alone may read it.
+        QCOMPARE(drives.readFile('c', "Tillora/ini/MobileText.dat"), sampleBytesWithoutPassword);
+        // Its owner alone may read it.
         const auto permissions =
             QFileInfo(platform.nativePath(textSettingsPath(values))).permissions();
         QVERIFY(permissions.testFlag(QFileDevice::ReadOwner));
@@ -82,6 +85,21 @@ private Q_SLOTS:
         QVERIFY(removeTextSettings(platform, values)); // nothing left to remove
         QCOMPARE(settingsButtonColour(false), 255u);
         QCOMPARE(settingsButtonColour(true), 49152u);
+    }
+
+    // A file of an earlier version gives its password to the secret store, once, and
+    // keeps every other byte.
+    void aStoredPasswordMovesToTheSecretStore() {
+        TempDrives drives;
+        drives.addDrive('c');
+        drives.writeFile('c', "Tillora/ini/MobileText.dat", sampleBytes);
+        FakePlatform platform(drives.driveFolder());
+        ProgramValues values;
+        const auto moved = moveMailPasswordToSecrets(platform, values);
+        QVERIFY(moved && *moved);
+        QCOMPARE(drives.readFile('c', "Tillora/ini/MobileText.dat"), sampleBytesWithoutPassword);
+        QCOMPARE(storedSenderAccount(platform, values).password, QStringLiteral("pa\"ss,word"));
+        QVERIFY(!moveMailPasswordToSecrets(platform, values));
     }
 
     void accountLinesAreOptional() {

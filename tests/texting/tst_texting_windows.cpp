@@ -6,6 +6,7 @@
 #include "FakePrompts.h"
 #include "ManualClock.h"
 #include "ProgramValues.h"
+#include "SecretStore.h"
 #include "ShiftraInOut.h"
 #include "SmtpTestServer.h"
 #include "TLRAtxtMsg.h"
@@ -223,7 +224,10 @@ private Q_SLOTS:
         const QByteArray saved = f.drives.readFile('c', "Tillora/ini/MobileText.dat");
         QVERIFY(saved.startsWith("\"1\"\r\n\"555-987-6543\"\r\n"));
         QVERIFY(saved.contains("\"12/07/2026 at 03:05 PM\"\r\n"));
-        QVERIFY(saved.contains("\"typed-secret\"\r\n\"FUTURE\"\r\n"));
+        // The password goes to the user's secret store, never to the data folder.
+        QVERIFY(saved.contains("\"\"\r\n\"FUTURE\"\r\n") && !saved.contains("typed-secret"));
+        QCOMPARE(SecretStore(f.platform->userSettingsFolder()).value("Mail/Password"),
+                 QStringLiteral("typed-secret"));
 
         texter = f.texter();
         QSignalSpy off(texter.data(), &TLRAtxtMsg::settingsDone);
