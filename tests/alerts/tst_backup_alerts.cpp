@@ -178,7 +178,9 @@ void TestBackupAlerts::weeklySummaryCountsTheNights() {
         {at(9, 3), RunOutcome::CompletedWithProblems}, // Wednesday
         {at(10, 3), RunOutcome::SourceUnavailable},    // Thursday
         // Friday and Saturday: the PC was off
-        {at(13, 3), RunOutcome::Completed, RunTrigger::Scheduled,
+        {at(13, 3),
+         RunOutcome::Completed,
+         RunTrigger::Scheduled,
          {{QStringLiteral("c:\\Tillora\\data\\big"), 1}}},
         {at(14, 3), RunOutcome::Completed}, // this Monday: next week's
     };
