@@ -231,8 +231,6 @@ private Q_SLOTS:
     // An upload that stalls, then one whose server goes away: each night the owner hears
     // of the copy's failure and its cause, and the history keeps restic's other words.
     void aStalledAndAFailedOffsiteCopyAlertTheOwner() {
-        QTemporaryDir userSettings;
-        qputenv("XDG_CONFIG_HOME", userSettings.path().toUtf8());
         FakeRestic restic;
         RecordingNotifier notifier;
         Program p;
@@ -243,7 +241,7 @@ private Q_SLOTS:
         options.repository = QStringLiteral("rest:http://127.0.0.1:9/store1");
         options.resticProgram = restic.program();
         QVERIFY(options.save(p.platform, p.app->values()).ok);
-        QVERIFY(SecretStore().setValue("Offsite/Password", "pw").ok);
+        QVERIFY(SecretStore(p.platform.userSettingsFolder()).setValue("Offsite/Password", "pw").ok);
         p.app->offsite().limits = {std::chrono::seconds(1), std::chrono::milliseconds(50)};
         QSignalSpy copies(p.app.get(), &BackupApplication::offsiteResult);
         for (const char* mode : {"stall", "fail"}) {
@@ -263,7 +261,6 @@ private Q_SLOTS:
         QCOMPARE(runs.size(), 2);
         QCOMPARE(runs[0].run.offsite->reason, QStringLiteral("no progress for 1 second"));
         QVERIFY(runs[1].run.offsite->errors.contains("error in cleanup handler"));
-        qunsetenv("XDG_CONFIG_HOME");
     }
 
     void fullHourTickSendsTheReportAndShowsItsOutcome() {
