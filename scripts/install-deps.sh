@@ -11,9 +11,11 @@ if [[ "${1:-}" == "test" ]]; then
     # real restic against an append-only REST server (rclone serve restic) on 127.0.0.1.
     packages+=(python3-aiosmtpd openssl faketime rsync restic rclone)
 fi
-# "windows" adds the cross compiler and Wine that the Win32 layer's tests run with.
+# "windows" adds the cross compiler and Wine that the Windows build's tests run with,
+# dpkg-dev for scripts/build-windows-deps.sh (apt-get source unpacks with dpkg-source)
+# and the fonts the offscreen platform plugin draws with under Wine (Qt ships none).
 if [[ " $* " == *" windows "* ]]; then
-    packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64)
+    packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev fonts-dejavu-core)
 fi
 
 # "package" adds what making and checking the Debian package takes (file and dpkg-dev
