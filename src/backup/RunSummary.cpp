@@ -38,21 +38,22 @@ QString offsiteOutcomeInWords(OffsiteSummary::Outcome outcome) {
     return {};
 }
 
+namespace {
+// "copy FAILED", "check FAILED": what the headline and the run's line both say.
+QString offsitePhrase(OffsiteSummary::Outcome outcome) {
+    if (outcome == OffsiteSummary::Outcome::CheckFailed)
+        return offsiteOutcomeInWords(outcome);
+    return QStringLiteral("copy ") + offsiteOutcomeInWords(outcome);
+}
+} // namespace
+
 // The copy elsewhere, after the night's own words.
 QString offsiteInWords(const OffsiteSummary& offsite) {
-    switch (offsite.outcome) {
-    case OffsiteSummary::Outcome::Completed:
+    if (offsite.outcome == OffsiteSummary::Outcome::Completed)
         return QStringLiteral("off-site copy made, %1 added").arg(sizeInWords(offsite.bytesAdded));
-    case OffsiteSummary::Outcome::CheckFailed:
-        return QStringLiteral("off-site check FAILED");
-    case OffsiteSummary::Outcome::Stopped:
+    if (offsite.outcome == OffsiteSummary::Outcome::Stopped)
         return QStringLiteral("off-site copy ") + offsite.reason;
-    case OffsiteSummary::Outcome::Incomplete:
-    case OffsiteSummary::Outcome::Failed:
-    case OffsiteSummary::Outcome::Skipped:
-        break;
-    }
-    return QStringLiteral("off-site copy ") + offsiteOutcomeInWords(offsite.outcome);
+    return QStringLiteral("off-site ") + offsitePhrase(offsite.outcome);
 }
 
 RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied) {
@@ -90,21 +91,7 @@ bool needsAttention(RunOutcome outcome) {
 }
 
 QString offsiteHeadline(OffsiteSummary::Outcome outcome) {
-    switch (outcome) {
-    case OffsiteSummary::Outcome::Completed:
-        return QStringLiteral("Off-site copy made");
-    case OffsiteSummary::Outcome::Incomplete:
-        return QStringLiteral("Off-site copy INCOMPLETE");
-    case OffsiteSummary::Outcome::Failed:
-        return QStringLiteral("Off-site copy FAILED");
-    case OffsiteSummary::Outcome::CheckFailed:
-        return QStringLiteral("Off-site check FAILED");
-    case OffsiteSummary::Outcome::Stopped:
-        return QStringLiteral("Off-site copy stopped");
-    case OffsiteSummary::Outcome::Skipped:
-        return QStringLiteral("Off-site copy skipped");
-    }
-    return {};
+    return QStringLiteral("Off-site ") + offsitePhrase(outcome);
 }
 
 bool offsiteNeedsAttention(OffsiteSummary::Outcome outcome) {
