@@ -1,6 +1,7 @@
 # Cross-building for 64-bit Windows with mingw-w64 on Linux. The "-posix" flavour of the
-# compilers is the one with std::thread; programs are linked statically so they run
-# without the compiler's DLLs (under Wine here, or copied to a Windows machine).
+# compilers is the one with std::thread. Programs link the compiler's runtime as DLLs
+# (libstdc++-6, libgcc_s_seh-1, libwinpthread-1), the same ones the shared Qt uses: one
+# C++ runtime per process. scripts/build-windows-deps.sh copies them beside Qt's DLLs.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -9,13 +10,19 @@ set(CMAKE_C_COMPILER ${TILLORA_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TILLORA_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${TILLORA_MINGW_TRIPLE}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${TILLORA_MINGW_TRIPLE})
+# Qt and libcurl for Windows live in the cache scripts/build-windows-deps.sh fills; the
+# folder comes from TILLORA_WINDEPS (a cache variable or the environment).
+if(NOT TILLORA_WINDEPS AND DEFINED ENV{TILLORA_WINDEPS})
+    set(TILLORA_WINDEPS "$ENV{TILLORA_WINDEPS}")
+endif()
+set(TILLORA_WINDEPS "${TILLORA_WINDEPS}" CACHE PATH
+    "Qt and libcurl built for Windows (scripts/build-windows-deps.sh)")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TILLORA_WINDEPS)
+set(CMAKE_FIND_ROOT_PATH /usr/${TILLORA_MINGW_TRIPLE} ${TILLORA_WINDEPS})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # Cross-built tests run through Wine on this machine.
 find_program(TILLORA_WINE wine)

@@ -188,6 +188,7 @@ private Q_SLOTS:
     // Backup Now stays local; the scheduled night is copied off-site beside the event loop
     // and its result comes again with the copy's summary.
     void aNightlyRunIsCopiedOffsiteAndItsResultComesAgain() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         QTemporaryDir repository;
         Program p;
         p.start();
@@ -231,6 +232,7 @@ private Q_SLOTS:
     // An upload that stalls, then one whose server goes away: each night the owner hears
     // of the copy's failure and its cause, and the history keeps restic's other words.
     void aStalledAndAFailedOffsiteCopyAlertTheOwner() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         FakeRestic restic;
         RecordingNotifier notifier;
         Program p;
@@ -264,6 +266,7 @@ private Q_SLOTS:
     }
 
     void fullHourTickSendsTheReportAndShowsItsOutcome() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Program p;
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
@@ -292,6 +295,7 @@ private Q_SLOTS:
     // The copy runs on its own thread: a report due while it copies goes out on time, and
     // the copy does not wait for the report.
     void aReportDueDuringBackupNowGoesOutOnTime() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Program p;
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
@@ -317,6 +321,7 @@ private Q_SLOTS:
     }
 
     void aNightTickAfterTheRunAsksNothingAndTheNextHourStillReports() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Program p;
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
@@ -498,6 +503,7 @@ private Q_SLOTS:
     // "End" while the night's alert waits on a push server that never answers: the program
     // ends at once, and the alert goes out when it starts again.
     void endDuringAnAlertSendIsQuickAndTheAlertWaits() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         HttpsTestServer stalled(QStringLiteral("stall"));
         HttpsTestServer up;
         QVERIFY2(stalled.started() && up.started(), qPrintable(stalled.error() + up.error()));

@@ -4,13 +4,13 @@
 #include "BackupOptions.h"
 #include "BackupStore.h"
 #include "ChunkedFileCopy.h"
+#include "SystemFaults.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,7 +61,7 @@ QList<QByteArray> rawNames(const QString& folder) {
     for (const auto& entry :
          std::filesystem::directory_iterator(QFile::encodeName(folder).toStdString())) {
         if (entry.is_regular_file())
-            names.append(QByteArray::fromStdString(entry.path().filename().native()));
+            names.append(QByteArray::fromStdString(entry.path().filename().string()));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -142,7 +142,7 @@ int interruptedRun(char** argv) {
     int seen = 0;
     engine.setCopyObserver([&](CopyStage reached) {
         if (reached == stage && ++seen == at)
-            ::kill(::getpid(), SIGKILL);
+            killThisProcess();
     });
     engine.RunBackup();
     return 3; // not killed: the stage was never reached as often as asked
@@ -318,6 +318,8 @@ private slots:
     }
 
     void copiesNamesOfEveryKindAndClearsLeftovers() {
+        if (QSysInfo::productType() == QLatin1String("windows"))
+            QSKIP("Windows names are UTF-16 text: no name there is bytes that are not UTF-8");
         BackupStore store;
         tilloraOnly(store);
         // Qt cannot name, so cannot remove, a file whose name is not valid text.
@@ -458,6 +460,8 @@ private slots:
     }
 
     void keepsTheSourcePermissions() {
+        if (!PermissionBitsAreKept)
+            QSKIP("no permission bits to keep: a copy takes the access list of its folder");
         BackupStore store;
         tilloraOnly(store);
         const QString source = store.drives.root('c') + "/Tillora/ini/";

@@ -5,13 +5,13 @@
 #include "DatePictures.h"
 #include "Folders.h"
 #include "RunSummary.h"
+#include "SystemFaults.h"
 
 #include <QFile>
 #include <QTimer>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <optional>
 
 using namespace tillora;
 using namespace tillora::test;
@@ -248,14 +248,14 @@ private slots:
 
         // Files may not grow past 1 MB for the length of the run: the big copy fails
         // after its first chunks.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit limited = saved;
-        limited.rlim_cur = 1 << 20;
-        setrlimit(RLIMIT_FSIZE, &limited);
-        const BackupRunResult result = store.engine.RunBackup();
-        setrlimit(RLIMIT_FSIZE, &saved);
+        std::optional<BackupRunResult> limitedRun;
+        {
+            FileSizeLimit limit(1 << 20);
+            if (!limit.active())
+                QSKIP("this system cannot limit the size of the files a process writes");
+            limitedRun = store.engine.RunBackup();
+        }
+        const BackupRunResult& result = *limitedRun;
 
         QCOMPARE(result.outcome, Outcome::CompletedWithProblems);
         QCOMPARE(result.problems, QList<FileProblem>({{"c:\\Tillora\\big.dat", "File too large"}}));

@@ -34,6 +34,7 @@ class TestSmtp : public QObject {
 
 private Q_SLOTS:
     void deliversBothPartsWithTheHeadersAndTrimmedLogin() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         const MailResult result = SmtpClient(localServer(server)).send(owner, sampleMessage());
@@ -63,6 +64,7 @@ private Q_SLOTS:
     }
 
     void headerValuesCannotInjectHeaders() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         MailMessage message = sampleMessage();
@@ -77,6 +79,7 @@ private Q_SLOTS:
     }
 
     void failuresNameTheirReason() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
 
@@ -108,6 +111,7 @@ private Q_SLOTS:
     }
 
     void silentServerGivesUpWhileTheEventLoopRuns() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer silent(SmtpTestServer::Mode::Silent);
         QVERIFY2(silent.started(), qPrintable(silent.error()));
         const SmtpClient client({QStringLiteral("127.0.0.1"), silent.port(), {}},
@@ -137,6 +141,7 @@ private Q_SLOTS:
         QTest::newRow("trickle of 250- lines") << "5551234567@trickle.invalid";
     }
     void stalledReplyEndsAtTheDeadline() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         QFETCH(QString, to);
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
@@ -155,6 +160,7 @@ private Q_SLOTS:
     }
 
     void refusalAfterTheMessageIsRetriedOnlyWhenTemporary() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         MailTimeouts timeouts;
@@ -198,6 +204,7 @@ private Q_SLOTS:
     }
 
     void recipientsAreSingleAddresses() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         for (const char* to :
@@ -235,6 +242,7 @@ private Q_SLOTS:
     }
 
     void sendsInTheBackgroundAndReturnsTheResult() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         const MailResult result =
@@ -245,6 +253,7 @@ private Q_SLOTS:
 
     // A submission server on the STARTTLS port: plain at first, TLS before the login.
     void startTlsServerTakesTheMessage() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server(SmtpTestServer::Mode::StartTls);
         QVERIFY2(server.started(), qPrintable(server.error()));
         MailServer starting = localServer(server);

@@ -106,6 +106,7 @@ private Q_SLOTS:
     }
 
     void sendTestSaysWhatHappened() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Fixture f;
         NotifySettings& w = *f.window;
         // What is typed is tested before it is saved.

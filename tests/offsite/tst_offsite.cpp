@@ -42,6 +42,7 @@ class TestOffsite : public QObject {
     Q_OBJECT
 private slots:
     void nightlyCopiesTheDirectorySetIntoAFolderRepository() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         OffsiteStore store;
         fillStore(store);
         QTemporaryDir repository;
@@ -79,6 +80,7 @@ private slots:
     }
 
     void appendOnlyServerTakesTheCopyAndRestoresItByteForByte() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         OffsiteStore store;
         fillStore(store);
         QTemporaryDir served;
@@ -113,6 +115,7 @@ private slots:
     // A night whose copy finds the one before still running skips its own; ending the
     // program still gives the running one its result.
     void aNightBehindARunningCopyIsSkippedAndEndingTheProgramReportsIt() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         OffsiteStore store;
         fillStore(store);
         FakeRestic restic;
@@ -141,6 +144,7 @@ private slots:
     // note two nights running and a fault the third; a failed check after the night's
     // snapshot is the check's fault, not the copy's.
     void theStoreOpeningStopsTheUploadAndAFailedCheckIsTheChecks() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         struct OpensAtNine final : StoreOpening {
             std::optional<QTime> firstReportTime() const override { return QTime(9, 0); }
         };
@@ -183,6 +187,7 @@ private slots:
                                              << "Create repository";
     }
     void failuresEndTheStepWithAReason() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         QFETCH(QString, password);
         QFETCH(QString, restic);
         QFETCH(QString, reason);
@@ -205,6 +210,7 @@ private slots:
     // restic is pointed at a wrapper that records how it was called and then runs the real
     // program; the wrapper also turns a made snapshot into restic's "some files unreadable".
     void noSecretOnAnyCommandLineAndUnreadableFilesMakeItIncomplete() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         OffsiteStore store;
         fillStore(store);
         QTemporaryDir work;

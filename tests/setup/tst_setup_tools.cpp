@@ -6,16 +6,12 @@
 #include "SettingsFileBuilder.h"
 #include "ShortcutMove.h"
 #include "StartupFolders.h"
+#include "SystemFaults.h"
 #include "TempDrives.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
-
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 using namespace tillora;
 using namespace tillora::test;
@@ -34,19 +30,6 @@ bool permissionsIgnored(const QString& folder) {
     if (wrote)
         probe.remove();
     return wrote;
-}
-
-// Sets or clears the file's immutable flag; false where that cannot be done.
-bool setImmutable(const QString& path, bool on) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return done;
 }
 
 } // namespace
@@ -142,10 +125,10 @@ private Q_SLOTS:
         FakePlatform platform(drives.driveFolder());
         const QString source = drives.writeFile('c', kStartupNative + "/Tillora.lnk", "new");
         drives.writeFile('c', kProductNative + "/Tillora.lnk", "old");
-        // An immutable file: its folder is writable, yet it cannot be deleted.
-        if (!setImmutable(source, true))
+        // Its folder is writable, yet the file cannot be deleted.
+        if (!setUndeletable(source, true))
             QSKIP("cannot make a file undeletable here");
-        auto release = qScopeGuard([&] { setImmutable(source, false); });
+        auto release = qScopeGuard([&] { setUndeletable(source, false); });
 
         QVERIFY(!moveFileToFolder(platform, kStartup + QStringLiteral("\\Tillora.lnk"), kProduct));
         QCOMPARE(drives.readFile('c', kStartupNative + "/Tillora.lnk"), QByteArray("new"));

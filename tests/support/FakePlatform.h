@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LinuxPlatform.h"
+#include "HostPlatform.h"
 
 #include <QDir>
 #include <QList>
@@ -13,14 +13,14 @@ namespace tillora::test {
 
 // The real path and drive handling over a test drive folder, with the operations that
 // reach outside the test recorded or answered from fields the test sets.
-class FakePlatform final : public LinuxPlatform {
+class FakePlatform final : public HostPlatform {
 public:
     explicit FakePlatform(const QString& driveFolder)
-        : LinuxPlatform(driveFolder)
+        : HostPlatform(driveFolder)
         , userSettings(QDir(driveFolder).filePath(QStringLiteral("../user-settings"))) {}
 
     QStringList drives() const override {
-        return driveTexts ? *driveTexts : LinuxPlatform::drives();
+        return driveTexts ? *driveTexts : HostPlatform::drives();
     }
     std::optional<DiskSpace> diskSpace(const QString& windowsPath) const override {
         if (spaceOf)
@@ -68,7 +68,7 @@ public:
             errno = EACCES;
             return -1;
         }
-        return LinuxPlatform::openSourceFile(nativePath);
+        return HostPlatform::openSourceFile(nativePath);
     }
 
     std::optional<QStringList> driveTexts; // replaces the listed drives when set

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HostPlatform.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 

@@ -16,11 +16,12 @@ HttpsTestServer::HttpsTestServer(const QString& answers) {
     if (!makeTestCertificate(dir_.path(), error_))
         return;
     process_ = std::make_unique<QProcess>();
-    process_->start(TestPython, {QStringLiteral(HTTPS_TEST_SERVER_SCRIPT), QStringLiteral("--out"),
-                                 dir.filePath(QStringLiteral("received")), QStringLiteral("--cert"),
-                                 certificateFile(), QStringLiteral("--key"),
-                                 dir.filePath(QStringLiteral("key.pem")),
-                                 QStringLiteral("--answers"), answers});
+    process_->start(TestPython,
+                    {QStringLiteral(HTTPS_TEST_SERVER_SCRIPT), QStringLiteral("--out"),
+                     pathForLinux(dir.filePath(QStringLiteral("received"))),
+                     QStringLiteral("--cert"), pathForLinux(certificateFile()),
+                     QStringLiteral("--key"), pathForLinux(dir.filePath(QStringLiteral("key.pem"))),
+                     QStringLiteral("--answers"), answers});
     if (!process_->waitForStarted(10000)) {
         error_ = process_->errorString();
         return;

@@ -43,9 +43,9 @@ SmtpTestServer::SmtpTestServer(Mode mode, const QString& user, const QString& pa
         if (!makeTestCertificate(dir_.path(), error_))
             return;
         arguments << (mode == Mode::StartTls ? QStringLiteral("starttls") : QStringLiteral("serve"))
-                  << QStringLiteral("--out") << out << QStringLiteral("--cert") << certificateFile()
-                  << QStringLiteral("--key")
-                  << QDir(dir_.path()).filePath(QStringLiteral("key.pem"))
+                  << QStringLiteral("--out") << pathForLinux(out) << QStringLiteral("--cert")
+                  << pathForLinux(certificateFile()) << QStringLiteral("--key")
+                  << pathForLinux(QDir(dir_.path()).filePath(QStringLiteral("key.pem")))
                   << QStringLiteral("--user") << user << QStringLiteral("--password") << password;
     }
     process_ = std::make_unique<QProcess>();

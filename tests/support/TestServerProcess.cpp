@@ -26,14 +26,14 @@ int readyPort(QProcess& process, QString& error) {
 
 bool makeTestCertificate(const QString& folder, QString& error) {
     QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-                   QStringLiteral("3650"), QStringLiteral("-subj"), QStringLiteral("/CN=localhost"),
-                   QStringLiteral("-addext"),
-                   QStringLiteral("subjectAltName=DNS:localhost,IP:127.0.0.1"),
-                   QStringLiteral("-keyout"), QDir(folder).filePath(QStringLiteral("key.pem")),
-                   QStringLiteral("-out"), QDir(folder).filePath(QStringLiteral("cert.pem"))});
+    openssl.start(
+        linuxProgram(QStringLiteral("openssl")),
+        {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+         QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+         QStringLiteral("3650"), QStringLiteral("-subj"), QStringLiteral("/CN=localhost"),
+         QStringLiteral("-addext"), QStringLiteral("subjectAltName=DNS:localhost,IP:127.0.0.1"),
+         QStringLiteral("-keyout"), pathForLinux(QDir(folder).filePath(QStringLiteral("key.pem"))),
+         QStringLiteral("-out"), pathForLinux(QDir(folder).filePath(QStringLiteral("cert.pem")))});
     if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
         error =
             QStringLiteral("openssl failed: ") + QString::fromUtf8(openssl.readAllStandardError());

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "HostPlatform.h"
+
 #include <QProcess>
 #include <QString>
 
 namespace tillora::test {
 
 // The Python that sees Debian's packages (another python3 may come first on PATH).
-inline const QString TestPython = QStringLiteral("/usr/bin/python3");
+inline const QString TestPython = linuxProgram(QStringLiteral("python3"));
 
 // Reads the "READY <port>" line a test server prints once it listens; 0 on failure, with
 // what the process said in `error`.

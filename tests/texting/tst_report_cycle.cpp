@@ -120,6 +120,7 @@ private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void threeReportsArriveInOrder() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store(server.port(), server.certificateFile());
@@ -149,6 +150,7 @@ private Q_SLOTS:
 
     // Push alone: the gateway is off, so the placeholder number does not stop the cycle.
     void threeReportsArriveByPush() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         HttpsTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store(SmtpTestServer::unusedPort(), QString());
@@ -174,6 +176,7 @@ private Q_SLOTS:
 
     // A refused token and a server that never answers are failures, each with its reason.
     void pushFailuresAreLogged() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         for (const char* answer : {"401", "stall"}) {
             HttpsTestServer server(QString::fromLatin1(answer));
             QVERIFY2(server.started(), qPrintable(server.error()));
@@ -200,6 +203,7 @@ private Q_SLOTS:
     }
 
     void missingTenderFileSendsFailed() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store(server.port(), server.certificateFile());
@@ -220,6 +224,7 @@ private Q_SLOTS:
     }
 
     void refusedNumberAndServerDown() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         {
             Store store(SmtpTestServer::unusedPort(), QString());
             store.windows->texter()->Text1->setText(QStringLiteral("123-4567"));
@@ -254,6 +259,7 @@ private Q_SLOTS:
     // The operator may press "Done" on the texter window while the cycle waits for a
     // total: the cycle finishes with the settings it started from.
     void texterClosedDuringTheCycle() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store(server.port(), server.certificateFile());
@@ -277,6 +283,7 @@ private Q_SLOTS:
     // At a full hour the check loads the texter window hidden, also when the operator has
     // it open and texting is off; at other minutes it leaves the window alone.
     void hourlyCheckHidesTheTexterWindow() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Store store(SmtpTestServer::unusedPort(), QString());
         store.windows->showSettings();
         TLRAtxtMsg* t = store.windows->texter();
@@ -295,6 +302,7 @@ private Q_SLOTS:
     // A gateway that would add a recipient sends nothing and says why; a passing refusal
     // of the server is retried and leaves the usual success line.
     void gatewayCheckedAndPassingRefusalRetried() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         auto salesOnly = [](Store& store, const QString& gateway) {
@@ -332,6 +340,7 @@ private Q_SLOTS:
     }
 
     void noReportChosenStillLogs() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Store store(SmtpTestServer::unusedPort(), QString());
         TLRAtxtMsg* t = store.windows->texter();
         t->Check2->setChecked(false);

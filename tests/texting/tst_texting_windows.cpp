@@ -73,6 +73,7 @@ class TestTextingWindows : public QObject {
 
 private Q_SLOTS:
     void mailWindowSendsFromTheStoredAccountAndUnloads() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Fixture f;
@@ -288,6 +289,7 @@ private Q_SLOTS:
     }
 
     void testButtonsSendWithTheLiveAccount() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Fixture f;
@@ -318,6 +320,7 @@ private Q_SLOTS:
     }
 
     void failedTestSendIsShownAndTheProgramGoesOn() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Fixture f;
@@ -345,6 +348,7 @@ private Q_SLOTS:
     }
 
     void silentServerKeepsTheWindowResponsive() {
+        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer silent(SmtpTestServer::Mode::Silent);
         QVERIFY2(silent.started(), qPrintable(silent.error()));
         Fixture f;

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Sets up and runs the test suite of the Windows build under Wine: installs the packages,
+# builds Qt and libcurl for Windows when their cache lacks them (scripts/build-windows-deps.sh;
+# once, about 40 minutes), cross-builds both programs and every test, runs them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh test windows
+for tool in x86_64-w64-mingw32-g++-posix wine wineserver; do
+    command -v "$tool" >/dev/null || {
+        echo "test-windows: $tool is missing: run scripts/install-deps.sh windows" >&2
+        exit 1
+    }
+done
+
+scripts/build-windows-deps.sh
+# The cache folder build-windows-deps.sh fills, named after the Qt version it built.
+if [[ -z "${TILLORA_WINDEPS:-}" ]]; then
+    qt_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
+    qt_upstream=$(sed -E 's/^[0-9]+://; s/[+~-].*//' <<<"$qt_version")
+    export TILLORA_WINDEPS=$HOME/.cache/tillora/windeps-$qt_upstream
+fi
+
+cmake --preset windows -DTILLORA_WINDEPS="$TILLORA_WINDEPS"
+cmake --build --preset windows
+ctest --preset windows

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "LinuxPlatform.h"
+
+namespace tillora::test {
+
+// The Linux programs the tests start (openssl, python3, restic, rclone), by full path,
+// and a path of this machine as those programs take it: here, the same.
+inline QString linuxProgram(const QString& name) {
+    return QStringLiteral("/usr/bin/") + name;
+}
+inline QString pathForLinux(const QString& path) {
+    return path;
+}
+
+// Files carry owner, group and other permission bits.
+inline constexpr bool PermissionBitsAreKept = true;
+
+// Opens a test that starts Linux programs; they run here.
+#define TILLORA_TEST_STARTS_LINUX_PROGRAMS() static_cast<void>(0)
+
+// This machine's platform over a test's drive folder (the dosdevices layout of TempDrives).
+class HostPlatform : public LinuxPlatform {
+public:
+    explicit HostPlatform(const QString& driveFolder)
+        : LinuxPlatform(driveFolder) {}
+};
+
+} // namespace tillora::test

@@ -1,0 +1,63 @@
+# The Windows build's tests run through Wine (the toolchain's emulator) in a prefix of
+# this build, never the user's own. Wine keeps variables named QT_* from a program, so
+# the Qt settings the tests need live in the prefix's user environment instead, set once
+# by the fixture below; Qt's DLLs, libcurl and the compiler's runtime come from the
+# cache scripts/build-windows-deps.sh fills.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    message(FATAL_ERROR "The Windows build's tests need wine (scripts/install-deps.sh windows)")
+endif()
+if(NOT TILLORA_WINDEPS)
+    message(FATAL_ERROR "TILLORA_WINDEPS is not set: the tests need its Qt and curl DLLs")
+endif()
+
+set(TILLORA_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# The tests' temporary files, in a folder that has the same path on both sides (Z: is
+# the Linux root), so the Linux programs the tests start (openssl, python3, restic,
+# rclone) are given paths they can open.
+set(TILLORA_WINE_TEMP ${CMAKE_BINARY_DIR}/wine-temp)
+set(TILLORA_WINE_ENVIRONMENT
+    "WINEPREFIX=${TILLORA_WINE_PREFIX}"
+    "WINEPATH=Z:${TILLORA_WINDEPS}/bin"
+    "WINEDEBUG=-all"
+    "WINEDLLOVERRIDES=mscoree,mshtml=")
+
+add_test(NAME wine_qt_prefix
+         COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/prepare-qt-prefix.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
+                 ${TILLORA_WINE_PREFIX} ${TILLORA_WINE_TEMP})
+set_tests_properties(wine_qt_prefix PROPERTIES
+    FIXTURES_SETUP wine_qt_prefix TIMEOUT 300
+    ENVIRONMENT "${TILLORA_WINE_ENVIRONMENT}" ENVIRONMENT_MODIFICATION "DISPLAY=unset:")
+
+# The server ends with the tests (or was gone already).
+add_test(NAME wine_qt_prefix_end COMMAND sh -c "wineserver -k 2>/dev/null; exit 0")
+set_tests_properties(wine_qt_prefix_end PROPERTIES
+    FIXTURES_CLEANUP wine_qt_prefix ENVIRONMENT "${TILLORA_WINE_ENVIRONMENT}")
+
+# Tests that fail under Wine and are not yet mended; each stays in the list, shown as not
+# run, with what is wrong. The README lists them too.
+set(TILLORA_NOT_YET_UNDER_WINE
+    "tst_setup_tools|the Startup folders' file list and the shortcut move"
+    "tst_setup_windows|the Startup folders' file list and the shortcut move"
+    "tst_backup_settings|an unreachable data drive is not told as one"
+    "tst_backup_engine|the process does not end after a backup on its own thread"
+    "tst_app_wiring|the process does not end after a backup on its own thread"
+    "tst_backup_copy|a source file that vanishes during the run is not counted"
+    "tst_offsite|a restore target is checked against a Linux drive-folder path"
+    "tst_main_window|a second start does not bring the first one's window forward")
+
+function(tillora_run_under_wine name)
+    foreach(entry IN LISTS TILLORA_NOT_YET_UNDER_WINE)
+        string(REPLACE "|" ";" entry "${entry}")
+        list(GET entry 0 open_test)
+        list(GET entry 1 reason)
+        if(open_test STREQUAL name)
+            set_tests_properties(${name} PROPERTIES DISABLED TRUE)
+            message(STATUS "${name} does not pass under Wine yet: ${reason}")
+        endif()
+    endforeach()
+    get_test_property(${name} ENVIRONMENT environment)
+    set_tests_properties(${name} PROPERTIES
+        FIXTURES_REQUIRED wine_qt_prefix
+        ENVIRONMENT "${environment};${TILLORA_WINE_ENVIRONMENT}"
+        ENVIRONMENT_MODIFICATION "DISPLAY=unset:")
+endfunction()
