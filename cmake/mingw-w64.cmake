@@ -12,11 +12,11 @@ set(CMAKE_RC_COMPILER ${TILLORA_MINGW_TRIPLE}-windres)
 
 # Qt and libcurl for Windows live in the cache scripts/build-windows-deps.sh fills; the
 # folder comes from TILLORA_WINDEPS (a cache variable or the environment).
-if(NOT TILLORA_WINDEPS AND DEFINED ENV{TILLORA_WINDEPS})
-    set(TILLORA_WINDEPS "$ENV{TILLORA_WINDEPS}")
+set(TILLORA_WINDEPS "" CACHE PATH "Qt and libcurl built for Windows (scripts/build-windows-deps.sh)")
+if(NOT TILLORA_WINDEPS AND NOT "$ENV{TILLORA_WINDEPS}" STREQUAL "")
+    set(TILLORA_WINDEPS "$ENV{TILLORA_WINDEPS}" CACHE PATH
+        "Qt and libcurl built for Windows (scripts/build-windows-deps.sh)" FORCE)
 endif()
-set(TILLORA_WINDEPS "${TILLORA_WINDEPS}" CACHE PATH
-    "Qt and libcurl built for Windows (scripts/build-windows-deps.sh)")
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TILLORA_WINDEPS)
 set(CMAKE_FIND_ROOT_PATH /usr/${TILLORA_MINGW_TRIPLE} ${TILLORA_WINDEPS})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -2,16 +2,38 @@
 
 #include "FileReplace.h"
 #include "FileSave.h"
+#include "NativeFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <filesystem>
+
 namespace tillora {
+
+namespace fs = std::filesystem;
 
 namespace {
 
 MoveResult failed(const QString& reason) {
     return {false, reason};
+}
+
+// The entry itself, never what it leads to: Qt on Windows reads a shortcut as a link to
+// its program, and one whose program is gone as missing; a shortcut is moved as the file
+// it is.
+fs::file_status entryStatus(const QString& nativePath) {
+    std::error_code ignored;
+    return fs::symlink_status(toFsPath(nativePath), ignored);
+}
+bool sameFile(const QString& nativeA, const QString& nativeB) {
+    std::error_code error;
+    return fs::equivalent(toFsPath(nativeA), toFsPath(nativeB), error) && !error;
+}
+qint64 entrySize(const QString& nativePath) {
+    std::error_code error;
+    const auto size = fs::file_size(toFsPath(nativePath), error);
+    return error ? -1 : qint64(size);
 }
 
 } // namespace
@@ -23,7 +45,7 @@ MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
     const QString sourceFolder = cut < 0 ? QString() : sourceFile.left(cut);
 
     const QFileInfo source(platform.nativePath(sourceFile));
-    if (name.isEmpty() || !source.isFile())
+    if (name.isEmpty() || !fs::is_regular_file(entryStatus(source.absoluteFilePath())))
         return failed(QStringLiteral("%1 is no longer in %2.").arg(name, sourceFolder));
     if (!QFileInfo(platform.nativePath(targetFolder)).isDir())
         return failed(QStringLiteral("The folder %1 does not exist.").arg(targetFolder));
@@ -33,11 +55,12 @@ MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
 
     const QString targetNative = platform.nativePath(targetFolder + u'\\' + name);
     const QFileInfo target(targetNative);
-    if (target.exists() && target.canonicalFilePath() == source.canonicalFilePath())
+    const fs::file_status targetStatus = entryStatus(targetNative);
+    const bool targetExisted = fs::exists(targetStatus);
+    if (targetExisted && sameFile(targetNative, source.absoluteFilePath()))
         return failed(QStringLiteral("%1 is already in %2.").arg(name, targetFolder));
-    if (target.isDir())
+    if (fs::is_directory(targetStatus))
         return failed(QStringLiteral("%1 in %2 is a folder.").arg(name, targetFolder));
-    const bool targetExisted = target.exists();
 
     const std::optional<QByteArray> bytes = readWholeFile(source.absoluteFilePath());
     if (!bytes)
@@ -58,11 +81,15 @@ MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
         return failed(why);
     };
 
-    const SaveResult saved = saveFileAtomically(targetNative, *bytes, source.permissions());
+    // A shortcut's permissions, as Qt reads them, are its program's (none when it is gone).
+    std::optional<QFileDevice::Permissions> permissions;
+    if (!source.isShortcut())
+        permissions = source.permissions();
+    const SaveResult saved = saveFileAtomically(targetNative, *bytes, permissions);
     if (!saved)
         return undo(QStringLiteral("%1 could not be written to %2: %3")
                         .arg(name, targetFolder, saved.reason));
-    if (QFileInfo(targetNative).size() != source.size())
+    if (entrySize(targetNative) != entrySize(source.absoluteFilePath()))
         return undo(QStringLiteral("The copy of %1 in %2 is incomplete.").arg(name, targetFolder));
     if (!QFile::remove(source.absoluteFilePath()))
         return undo(QStringLiteral("%1 cannot be removed from %2.").arg(name, sourceFolder));

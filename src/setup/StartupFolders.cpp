@@ -1,6 +1,7 @@
 #include "StartupFolders.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace tillora {
@@ -26,8 +27,14 @@ QStringList listFiles(const QString& nativeFolder, const QString& pattern) {
     const QDir dir(nativeFolder);
     if (nativeFolder.isEmpty() || !dir.exists())
         return {};
-    QStringList names =
-        dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // System: on Windows, shortcuts whose program is gone are listed too (Qt reads a
+    // shortcut as a link to its program); on Linux it adds FIFOs and sockets, left out again.
+    QStringList names = dir.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot,
+                                      QDir::Name | QDir::IgnoreCase);
+    names.removeIf([&](const QString& name) {
+        const QFileInfo entry(dir.filePath(name));
+        return !entry.isFile() && !entry.isShortcut();
+    });
     // Windows reads "*.*" as "every file"; a literal match would drop names without a dot.
     if (pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
         return names;

@@ -163,13 +163,13 @@ private Q_SLOTS:
 
     void anUnreachableDataDriveIsOneMessage() {
         Store store;
-        QFile::remove(store.drives.driveFolder() + "/c:");
+        const QString root = QDir::toNativeSeparators(store.platform.nativePath("c:\\"));
+        store.drives.pullDrive('c');
         const BackupSettings s = store.file.load(BackupSettings{});
         QVERIFY(store.prompts.asked.isEmpty());
         QCOMPARE(store.prompts.notified.size(), 1);
         QCOMPARE(store.prompts.notified[0].text,
-                 QStringLiteral("Drive C: (the store's data drive) cannot be reached: ") +
-                     store.drives.driveFolder() + "/c:/");
+                 QStringLiteral("Drive C: (the store's data drive) cannot be reached: ") + root);
         QCOMPARE(s, BackupSettings{});
         QVERIFY(!store.file.save(s)); // already told: no "Settings not Saved" on top
         QVERIFY(store.prompts.asked.isEmpty());
