@@ -45,7 +45,8 @@ MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
     const QString sourceFolder = cut < 0 ? QString() : sourceFile.left(cut);
 
     const QFileInfo source(platform.nativePath(sourceFile));
-    if (name.isEmpty() || !fs::is_regular_file(entryStatus(source.absoluteFilePath())))
+    if (name.isEmpty() ||
+        (!source.isFile() && !fs::is_regular_file(entryStatus(source.absoluteFilePath()))))
         return failed(QStringLiteral("%1 is no longer in %2.").arg(name, sourceFolder));
     if (!QFileInfo(platform.nativePath(targetFolder)).isDir())
         return failed(QStringLiteral("The folder %1 does not exist.").arg(targetFolder));
@@ -59,7 +60,7 @@ MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
     const bool targetExisted = fs::exists(targetStatus);
     if (targetExisted && sameFile(targetNative, source.absoluteFilePath()))
         return failed(QStringLiteral("%1 is already in %2.").arg(name, targetFolder));
-    if (fs::is_directory(targetStatus))
+    if (target.isDir() || fs::is_directory(targetStatus))
         return failed(QStringLiteral("%1 in %2 is a folder.").arg(name, targetFolder));
 
     const std::optional<QByteArray> bytes = readWholeFile(source.absoluteFilePath());
