@@ -15,6 +15,8 @@ inline QString pathForLinux(const QString& path) {
 
 // Files carry owner, group and other permission bits.
 inline constexpr bool PermissionBitsAreKept = true;
+// A file name is bytes, which need not be valid text.
+inline constexpr bool NamesAreBytes = true;
 
 // Opens a test that starts Linux programs; they run here.
 #define TILLORA_TEST_STARTS_LINUX_PROGRAMS() static_cast<void>(0)

@@ -24,6 +24,8 @@ inline QString pathForLinux(const QString& path) {
 // Access to a file is in its access list (a file under the user's profile is the user's
 // own); Qt and the C runtime show only the read-only attribute as permission bits.
 inline constexpr bool PermissionBitsAreKept = false;
+// A file name is UTF-16 text.
+inline constexpr bool NamesAreBytes = false;
 
 // Opens a test that starts Linux programs (the test servers, restic, rclone). Wine starts
 // a Linux program, but gives no handle that can wait for it or stop it, and Windows has
