@@ -96,8 +96,7 @@ struct Program {
 void textThrough(Program& p, const SmtpTestServer& server) {
     p.drives.writeFile('c', "Tillora/ini/MobileText.dat", mobileTextFile());
     p.drives.writeFile('c', "Tillora/ini/MailServer.dat",
-                       "\"127.0.0.1\"," + QByteArray::number(server.port()) + ",\"" +
-                           server.certificateFile().toUtf8() + "\"\r\n");
+                       mailServerRecord(p.drives, server.port(), server.certificateFile()));
 }
 
 // One cash sale of $7.50 in today's tenders, for the sales report to total.
@@ -188,7 +187,7 @@ private Q_SLOTS:
     // Backup Now stays local; the scheduled night is copied off-site beside the event loop
     // and its result comes again with the copy's summary.
     void aNightlyRunIsCopiedOffsiteAndItsResultComesAgain() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
+        TILLORA_TEST_RUNS_RESTIC();
         QTemporaryDir repository;
         Program p;
         p.start();
@@ -232,7 +231,6 @@ private Q_SLOTS:
     // An upload that stalls, then one whose server goes away: each night the owner hears
     // of the copy's failure and its cause, and the history keeps restic's other words.
     void aStalledAndAFailedOffsiteCopyAlertTheOwner() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         FakeRestic restic;
         RecordingNotifier notifier;
         Program p;
@@ -266,7 +264,6 @@ private Q_SLOTS:
     }
 
     void fullHourTickSendsTheReportAndShowsItsOutcome() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Program p;
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
@@ -295,7 +292,6 @@ private Q_SLOTS:
     // The copy runs on its own thread: a report due while it copies goes out on time, and
     // the copy does not wait for the report.
     void aReportDueDuringBackupNowGoesOutOnTime() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Program p;
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
@@ -321,7 +317,6 @@ private Q_SLOTS:
     }
 
     void aNightTickAfterTheRunAsksNothingAndTheNextHourStillReports() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Program p;
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
@@ -503,7 +498,6 @@ private Q_SLOTS:
     // "End" while the night's alert waits on a push server that never answers: the program
     // ends at once, and the alert goes out when it starts again.
     void endDuringAnAlertSendIsQuickAndTheAlertWaits() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         HttpsTestServer stalled(QStringLiteral("stall"));
         HttpsTestServer up;
         QVERIFY2(stalled.started() && up.started(), qPrintable(stalled.error() + up.error()));

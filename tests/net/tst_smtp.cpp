@@ -3,6 +3,7 @@
 #include "MailAddress.h"
 #include "SmtpClient.h"
 #include "SmtpTestServer.h"
+#include "TestServerProcess.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -10,12 +11,24 @@
 
 using namespace tillora;
 using tillora::test::SmtpTestServer;
+using tillora::test::TestServerHost;
 
 namespace {
 
+// The CA file of a client that must not trust the test server: none, so the system store
+// decides, or where that store takes anything, another certificate's.
+QString untrustingCaFile() {
+    if (tillora::test::SystemStoreChecksCertificates)
+        return {};
+    static QTemporaryDir other;
+    QString error;
+    static const bool made = tillora::test::makeTestCertificate(other.path(), error);
+    return made ? other.filePath(QStringLiteral("cert.pem")) : QString();
+}
+
 MailServer localServer(const SmtpTestServer& server, bool trustTestCertificate = true) {
-    return {QStringLiteral("127.0.0.1"), server.port(),
-            trustTestCertificate ? server.certificateFile() : QString()};
+    return {TestServerHost, server.port(),
+            trustTestCertificate ? server.certificateFile() : untrustingCaFile()};
 }
 
 const MailAccount owner{QStringLiteral(" owner@store.test "), QStringLiteral("secret-pass")};
@@ -34,7 +47,6 @@ class TestSmtp : public QObject {
 
 private Q_SLOTS:
     void deliversBothPartsWithTheHeadersAndTrimmedLogin() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         const MailResult result = SmtpClient(localServer(server)).send(owner, sampleMessage());
@@ -64,7 +76,6 @@ private Q_SLOTS:
     }
 
     void headerValuesCannotInjectHeaders() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         MailMessage message = sampleMessage();
@@ -79,7 +90,6 @@ private Q_SLOTS:
     }
 
     void failuresNameTheirReason() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
 
@@ -106,15 +116,14 @@ private Q_SLOTS:
         const int closedPort = SmtpTestServer::unusedPort();
         QVERIFY(closedPort > 0);
         MailResult unreachable =
-            SmtpClient({QStringLiteral("127.0.0.1"), closedPort, {}}).send(owner, sampleMessage());
+            SmtpClient({TestServerHost, closedPort, {}}).send(owner, sampleMessage());
         QCOMPARE(unreachable.failure, MailFailure::Unreachable);
     }
 
     void silentServerGivesUpWhileTheEventLoopRuns() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer silent(SmtpTestServer::Mode::Silent);
         QVERIFY2(silent.started(), qPrintable(silent.error()));
-        const SmtpClient client({QStringLiteral("127.0.0.1"), silent.port(), {}},
+        const SmtpClient client({TestServerHost, silent.port(), {}},
                                 {std::chrono::milliseconds(1500), std::chrono::milliseconds(3000)});
         int ticks = 0;
         QTimer ticker;
@@ -141,7 +150,6 @@ private Q_SLOTS:
         QTest::newRow("trickle of 250- lines") << "5551234567@trickle.invalid";
     }
     void stalledReplyEndsAtTheDeadline() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         QFETCH(QString, to);
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
@@ -160,7 +168,6 @@ private Q_SLOTS:
     }
 
     void refusalAfterTheMessageIsRetriedOnlyWhenTemporary() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         MailTimeouts timeouts;
@@ -204,7 +211,6 @@ private Q_SLOTS:
     }
 
     void recipientsAreSingleAddresses() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         for (const char* to :
@@ -242,7 +248,6 @@ private Q_SLOTS:
     }
 
     void sendsInTheBackgroundAndReturnsTheResult() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         const MailResult result =
@@ -253,7 +258,6 @@ private Q_SLOTS:
 
     // A submission server on the STARTTLS port: plain at first, TLS before the login.
     void startTlsServerTakesTheMessage() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server(SmtpTestServer::Mode::StartTls);
         QVERIFY2(server.started(), qPrintable(server.error()));
         MailServer starting = localServer(server);
@@ -264,7 +268,7 @@ private Q_SLOTS:
         QCOMPARE(server.received().first().login, QStringLiteral("owner@store.test"));
 
         // Its certificate is checked as on the other port.
-        starting.caFile.clear();
+        starting.caFile = untrustingCaFile();
         QCOMPARE(SmtpClient(starting).send(owner, sampleMessage()).failure,
                  MailFailure::CertificateNotTrusted);
     }

@@ -63,7 +63,6 @@ class TestNotify : public QObject {
 
 private Q_SLOTS:
     void pushCarriesTheMessageAndItsHeaders() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         HttpsTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store;
@@ -108,7 +107,6 @@ private Q_SLOTS:
         QTest::newRow("untrusted certificate") << "200" << false << "is not trusted" << 0;
     }
     void pushFailuresSayWhy() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         QFETCH(QString, answers);
         QFETCH(bool, trusted);
         QFETCH(QString, reason);
@@ -133,19 +131,17 @@ private Q_SLOTS:
 
     // A server that takes the TCP connection and never starts TLS: the connect limit ends it.
     void pushNamesTheLimitThatEndedIt() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer mute(SmtpTestServer::Mode::Silent);
         QVERIFY2(mute.started(), qPrintable(mute.error()));
         const PushResult result = postToPush(
-            {"https://127.0.0.1:" + QString::number(mute.port()), "topic", {}, {}}, report,
-            {std::chrono::milliseconds(500), std::chrono::milliseconds(5000), {}});
+            {"https://" + TestServerHost + ":" + QString::number(mute.port()), "topic", {}, {}},
+            report, {std::chrono::milliseconds(500), std::chrono::milliseconds(5000), {}});
         QVERIFY2(result.reason.contains("within 0.5 s (the connect limit)"),
                  qPrintable(result.reason));
     }
 
     // The data drive is gone at night: a push-only owner still gets the alert, told why.
     void theLastGoodSettingsStandInForAnUnreadableDataFolder() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         HttpsTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store;
@@ -161,7 +157,6 @@ private Q_SLOTS:
     }
 
     void emailAndPushTogether() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer mail;
         QVERIFY2(mail.started(), qPrintable(mail.error()));
         HttpsTestServer push;
@@ -173,7 +168,7 @@ private Q_SLOTS:
         s.emailEnabled = true;
         s.emailTo = "owner@inbox.test";
         QVERIFY(store.notifier->saveSettings(s));
-        store.route.route = {{"127.0.0.1", mail.port(), mail.certificateFile()},
+        store.route.route = {{TestServerHost, mail.port(), mail.certificateFile()},
                              {"owner@store.test", "secret-pass"},
                              {},
                              "You cannot send to 000-000-0000"};

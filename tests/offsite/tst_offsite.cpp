@@ -42,7 +42,7 @@ class TestOffsite : public QObject {
     Q_OBJECT
 private slots:
     void nightlyCopiesTheDirectorySetIntoAFolderRepository() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
+        TILLORA_TEST_RUNS_RESTIC();
         OffsiteStore store;
         fillStore(store);
         QTemporaryDir repository;
@@ -80,7 +80,7 @@ private slots:
     }
 
     void appendOnlyServerTakesTheCopyAndRestoresItByteForByte() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
+        TILLORA_TEST_RUNS_RESTIC();
         OffsiteStore store;
         fillStore(store);
         QTemporaryDir served;
@@ -115,7 +115,6 @@ private slots:
     // A night whose copy finds the one before still running skips its own; ending the
     // program still gives the running one its result.
     void aNightBehindARunningCopyIsSkippedAndEndingTheProgramReportsIt() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         OffsiteStore store;
         fillStore(store);
         FakeRestic restic;
@@ -144,7 +143,6 @@ private slots:
     // note two nights running and a fault the third; a failed check after the night's
     // snapshot is the check's fault, not the copy's.
     void theStoreOpeningStopsTheUploadAndAFailedCheckIsTheChecks() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         struct OpensAtNine final : StoreOpening {
             std::optional<QTime> firstReportTime() const override { return QTime(9, 0); }
         };
@@ -157,14 +155,22 @@ private slots:
         store.offsite.limits.lookEvery = std::chrono::milliseconds(50);
         QList<OffsiteSummary> nights;
         for (int night = 0; night < 3; ++night) {
-            QTimer::singleShot(300, [&] { store.clock.advanceSeconds(6 * 3600); });
+            // The store opens once the upload is going, however long restic took to start.
+            bool opened = false;
+            const auto opening = connect(&store.offsite, &OffsiteStep::progress, [&] {
+                if (!std::exchange(opened, true))
+                    store.clock.advanceSeconds(6 * 3600);
+            });
             nights.append(*store.nightlyRun().offsite);
-            store.clock.advanceSeconds(-6 * 3600);
+            disconnect(opening);
+            if (opened)
+                store.clock.advanceSeconds(-6 * 3600);
         }
         QCOMPARE(nights[1].outcome, Outcome::Stopped);
         QCOMPARE(nights[1].reason, QStringLiteral("stopped at 9:00 am; it goes on tonight"));
         QCOMPARE(nights[2].outcome, Outcome::Failed);
-        QVERIFY(nights[2].reason.startsWith("stopped at 9:00 am 3 nights running"));
+        QVERIFY2(nights[2].reason.startsWith("stopped at 9:00 am 3 nights running"),
+                 qPrintable(nights[2].reason));
 
         restic.setMode("snapshot");
         const OffsiteSummary checked = *store.nightlyRun().offsite;
@@ -187,7 +193,7 @@ private slots:
                                              << "Create repository";
     }
     void failuresEndTheStepWithAReason() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
+        TILLORA_TEST_RUNS_RESTIC();
         QFETCH(QString, password);
         QFETCH(QString, restic);
         QFETCH(QString, reason);
@@ -210,7 +216,7 @@ private slots:
     // restic is pointed at a wrapper that records how it was called and then runs the real
     // program; the wrapper also turns a made snapshot into restic's "some files unreadable".
     void noSecretOnAnyCommandLineAndUnreadableFilesMakeItIncomplete() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
+        TILLORA_TEST_RUNS_RESTIC();
         OffsiteStore store;
         fillStore(store);
         QTemporaryDir work;

@@ -18,7 +18,7 @@ private slots:
     // repository, a night's snapshot listed with our own figures, a restore refused in the
     // live data and done into an empty folder.
     void setUpCreateListAndRestore() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
+        TILLORA_TEST_RUNS_RESTIC();
         OffsiteStore store;
         store.drives.writeFile('c', "Tillora/Tlra.dat", "point of sale");
         store.drives.writeFile('c', "Shiftra/data/Timesheets.dat", "clock");

@@ -13,7 +13,7 @@ namespace tillora::test {
 class FakeRestic {
 public:
     FakeRestic() {
-        QFile script(program());
+        QFile script(folder_.filePath("restic"));
         script.open(QIODevice::WriteOnly);
         script.write(QString::fromUtf8(R"sh(#!/bin/sh
 status() { echo "{\"message_type\":\"status\",\"percent_done\":0.5,\"bytes_done\":$1}"; }
@@ -29,13 +29,14 @@ fail) printf '%s\n%s' 'Save(<data/1a>) returned error, retrying after 1s: connec
 *) echo '{"message_type":"summary","files_new":1,"snapshot_id":"5ca1ab1e"}' ;;
 esac
 )sh")
-                         .arg(folder_.filePath("mode"))
+                         .arg(pathForLinux(folder_.filePath("mode")))
                          .toUtf8());
         script.close();
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        program_ = shellScriptProgram(script.fileName());
         setMode("snapshot");
     }
-    QString program() const { return folder_.filePath("restic"); }
+    QString program() const { return program_; }
     void setMode(const QString& mode) {
         QFile file(folder_.filePath("mode"));
         file.open(QIODevice::WriteOnly);
@@ -44,6 +45,7 @@ esac
 
 private:
     QTemporaryDir folder_;
+    QString program_;
 };
 
 } // namespace tillora::test

@@ -35,7 +35,7 @@ HttpsTestServer::~HttpsTestServer() {
 }
 
 QString HttpsTestServer::url() const {
-    return QStringLiteral("https://127.0.0.1:") + QString::number(port_);
+    return QStringLiteral("https://") + TestServerHost + u':' + QString::number(port_);
 }
 
 QString HttpsTestServer::certificateFile() const {

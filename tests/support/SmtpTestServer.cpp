@@ -110,4 +110,12 @@ int SmtpTestServer::unusedPort() {
     return port;
 }
 
+QByteArray mailServerRecord(TempDrives& drives, int port, const QString& caFile) {
+    QFile ca(caFile);
+    drives.writeFile('c', QStringLiteral("Tillora/ini/mail-ca.pem"),
+                     ca.open(QIODevice::ReadOnly) ? ca.readAll() : QByteArray());
+    return "\"" + TestServerHost.toUtf8() + "\"," + QByteArray::number(port) +
+           ",\"c:\\Tillora\\ini\\mail-ca.pem\"\r\n";
+}
+
 } // namespace tillora::test

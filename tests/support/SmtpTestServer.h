@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HostPlatform.h"
+#include "TempDrives.h"
 
 #include <QByteArray>
 #include <QList>
@@ -60,5 +61,9 @@ private:
     int port_ = 0;
     QString error_;
 };
+
+// The store's MailServer.dat line for a server on `port`: its CA file is copied onto
+// drive c, as the owner keeps it with the store's settings, and named by its Windows path.
+QByteArray mailServerRecord(TempDrives& drives, int port, const QString& caFile);
 
 } // namespace tillora::test

@@ -43,9 +43,7 @@ struct Store {
 
     explicit Store(int port, const QString& caFile) {
         drives.addDrive('c');
-        drives.writeFile('c', "Tillora/ini/MailServer.dat",
-                         "\"127.0.0.1\"," + QByteArray::number(port) + ",\"" + caFile.toUtf8() +
-                             "\"\r\n");
+        drives.writeFile('c', "Tillora/ini/MailServer.dat", mailServerRecord(drives, port, caFile));
         drives.writeFile('c', "Tillora/TDTenders.daT", tenderRecord("10.006") + tenderRecord("2"));
         drives.writeFile('c', "Tillora/ini/DiscountList.daT",
                          "\"D\",\"Senior\",3,\"x\",1.5,0,\"y\",1\r\n");
@@ -120,7 +118,6 @@ private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void threeReportsArriveInOrder() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store(server.port(), server.certificateFile());
@@ -150,7 +147,6 @@ private Q_SLOTS:
 
     // Push alone: the gateway is off, so the placeholder number does not stop the cycle.
     void threeReportsArriveByPush() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         HttpsTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store(SmtpTestServer::unusedPort(), QString());
@@ -176,7 +172,6 @@ private Q_SLOTS:
 
     // A refused token and a server that never answers are failures, each with its reason.
     void pushFailuresAreLogged() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         for (const char* answer : {"401", "stall"}) {
             HttpsTestServer server(QString::fromLatin1(answer));
             QVERIFY2(server.started(), qPrintable(server.error()));
@@ -203,7 +198,6 @@ private Q_SLOTS:
     }
 
     void missingTenderFileSendsFailed() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store(server.port(), server.certificateFile());
@@ -224,7 +218,6 @@ private Q_SLOTS:
     }
 
     void refusedNumberAndServerDown() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         {
             Store store(SmtpTestServer::unusedPort(), QString());
             store.windows->texter()->Text1->setText(QStringLiteral("123-4567"));
@@ -259,7 +252,6 @@ private Q_SLOTS:
     // The operator may press "Done" on the texter window while the cycle waits for a
     // total: the cycle finishes with the settings it started from.
     void texterClosedDuringTheCycle() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Store store(server.port(), server.certificateFile());
@@ -283,7 +275,6 @@ private Q_SLOTS:
     // At a full hour the check loads the texter window hidden, also when the operator has
     // it open and texting is off; at other minutes it leaves the window alone.
     void hourlyCheckHidesTheTexterWindow() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Store store(SmtpTestServer::unusedPort(), QString());
         store.windows->showSettings();
         TLRAtxtMsg* t = store.windows->texter();
@@ -302,7 +293,6 @@ private Q_SLOTS:
     // A gateway that would add a recipient sends nothing and says why; a passing refusal
     // of the server is retried and leaves the usual success line.
     void gatewayCheckedAndPassingRefusalRetried() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         auto salesOnly = [](Store& store, const QString& gateway) {
@@ -340,7 +330,6 @@ private Q_SLOTS:
     }
 
     void noReportChosenStillLogs() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         Store store(SmtpTestServer::unusedPort(), QString());
         TLRAtxtMsg* t = store.windows->texter();
         t->Check2->setChecked(false);

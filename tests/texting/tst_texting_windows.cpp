@@ -56,8 +56,7 @@ struct Fixture {
     }
     void useServer(const SmtpTestServer& server) {
         drives.writeFile('c', "Tillora/ini/MailServer.dat",
-                         "\"127.0.0.1\"," + QByteArray::number(server.port()) + ",\"" +
-                             server.certificateFile().toUtf8() + "\"\r\n");
+                         mailServerRecord(drives, server.port(), server.certificateFile()));
     }
     TLRAtxtMsg* texter() { return new TLRAtxtMsg(*platform, values, clock, prompts, *mail); }
 };
@@ -73,7 +72,6 @@ class TestTextingWindows : public QObject {
 
 private Q_SLOTS:
     void mailWindowSendsFromTheStoredAccountAndUnloads() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Fixture f;
@@ -289,7 +287,6 @@ private Q_SLOTS:
     }
 
     void testButtonsSendWithTheLiveAccount() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Fixture f;
@@ -320,7 +317,6 @@ private Q_SLOTS:
     }
 
     void failedTestSendIsShownAndTheProgramGoesOn() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer server;
         QVERIFY2(server.started(), qPrintable(server.error()));
         Fixture f;
@@ -348,12 +344,12 @@ private Q_SLOTS:
     }
 
     void silentServerKeepsTheWindowResponsive() {
-        TILLORA_TEST_STARTS_LINUX_PROGRAMS();
         SmtpTestServer silent(SmtpTestServer::Mode::Silent);
         QVERIFY2(silent.started(), qPrintable(silent.error()));
         Fixture f;
         f.drives.writeFile('c', "Tillora/ini/MailServer.dat",
-                           "\"127.0.0.1\"," + QByteArray::number(silent.port()) + "\r\n");
+                           "\"" + TestServerHost.toUtf8() + "\"," +
+                               QByteArray::number(silent.port()) + "\r\n");
         f.mail->setTimeouts({std::chrono::milliseconds(1000), std::chrono::milliseconds(2000)});
         std::unique_ptr<TLRAtxtMsg> texter(f.texter());
         texter->Text5->setText("owner@store.test");

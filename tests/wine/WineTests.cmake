@@ -21,15 +21,31 @@ set(TILLORA_WINE_ENVIRONMENT
     "WINEDEBUG=-all"
     "WINEDLLOVERRIDES=mscoree,mshtml=")
 
+# The Linux programs the tests start (the test servers through python3, openssl, restic,
+# rclone) run on the Linux side through linux_programs.py, which the fixture below
+# starts; each is started as a copy of linux-program.exe named after it, a Windows
+# process that a QProcess can wait for, read and stop.
+set(TILLORA_LINUX_PROGRAMS_DIR ${CMAKE_BINARY_DIR}/linux-programs)
+add_executable(linux_program ${CMAKE_CURRENT_LIST_DIR}/linux_program.cpp)
+target_link_options(linux_program PRIVATE -static -municode)
+target_link_libraries(linux_program PRIVATE ws2_32)
+foreach(program python3 openssl restic rclone sh)
+    add_custom_command(TARGET linux_program POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:linux_program>
+                ${TILLORA_LINUX_PROGRAMS_DIR}/${program}.exe)
+endforeach()
+
 add_test(NAME wine_qt_prefix
          COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/prepare-qt-prefix.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
-                 ${TILLORA_WINE_PREFIX} ${TILLORA_WINE_TEMP})
+                 ${TILLORA_WINE_PREFIX} ${TILLORA_WINE_TEMP}
+                 ${CMAKE_CURRENT_LIST_DIR}/linux_programs.py)
 set_tests_properties(wine_qt_prefix PROPERTIES
     FIXTURES_SETUP wine_qt_prefix TIMEOUT 300
     ENVIRONMENT "${TILLORA_WINE_ENVIRONMENT}" ENVIRONMENT_MODIFICATION "DISPLAY=unset:")
 
-# The server ends with the tests (or was gone already).
-add_test(NAME wine_qt_prefix_end COMMAND sh -c "wineserver -k 2>/dev/null; exit 0")
+# The server and linux_programs.py end with the tests (or were gone already).
+add_test(NAME wine_qt_prefix_end
+         COMMAND sh -c "wineserver -k 2>/dev/null; kill $(cat ${TILLORA_WINE_PREFIX}/linux-programs.pid) 2>/dev/null; exit 0")
 set_tests_properties(wine_qt_prefix_end PROPERTIES
     FIXTURES_CLEANUP wine_qt_prefix ENVIRONMENT "${TILLORA_WINE_ENVIRONMENT}")
 

@@ -8,11 +8,13 @@
 
 namespace tillora::test {
 
-// The Linux programs the tests start (openssl, python3, restic, rclone): Wine runs them
-// as Linux processes. Drive Z: is the Linux root, where the tests' temporary folder is
-// too, so a path on Z: is a Linux path without its drive.
+// The Linux programs the tests start (openssl, python3, restic, rclone) run on the Linux
+// side: each is started as a copy of linux-program.exe named after it, which has
+// linux_programs.py run it and relays its output and exit code (tests/wine/). Drive Z: is
+// the Linux root, where the tests' temporary folder is too, so a path on Z: is a Linux
+// path without its drive.
 inline QString linuxProgram(const QString& name) {
-    return QStringLiteral("Z:/usr/bin/") + name;
+    return QStringLiteral(TILLORA_LINUX_PROGRAMS_DIR "/") + name + QStringLiteral(".exe");
 }
 inline QString pathForLinux(const QString& path) {
     QString linux = QDir::fromNativeSeparators(path);
@@ -20,6 +22,22 @@ inline QString pathForLinux(const QString& path) {
         linux.remove(0, 2);
     return linux;
 }
+// The program that runs the shell script at `script`: a copy of linux-program.exe beside
+// it, which "<script>.linux" tells to run the script with /bin/sh.
+inline QString shellScriptProgram(const QString& script) {
+    const QString program = script + QStringLiteral(".exe");
+    QFile::remove(program);
+    QFile::copy(linuxProgram(QStringLiteral("sh")), program);
+    QFile command(script + QStringLiteral(".linux"));
+    if (command.open(QIODevice::WriteOnly))
+        command.write("/bin/sh\n" + pathForLinux(script).toUtf8() + '\n');
+    return program;
+}
+// Wine's TLS (Schannel) matches a certificate's DNS name, but not its IP address.
+inline const QString TestServerHost = QStringLiteral("localhost");
+// A TLS client given no CA file should check a server's certificate against the system's
+// store; Wine's Schannel takes any certificate then.
+inline constexpr bool SystemStoreChecksCertificates = false;
 
 // Access to a file is in its access list (a file under the user's profile is the user's
 // own); Qt and the C runtime show only the read-only attribute as permission bits.
@@ -27,12 +45,12 @@ inline constexpr bool PermissionBitsAreKept = false;
 // A file name is UTF-16 text.
 inline constexpr bool NamesAreBytes = false;
 
-// Opens a test that starts Linux programs (the test servers, restic, rclone). Wine starts
-// a Linux program, but gives no handle that can wait for it or stop it, and Windows has
-// none: such a test is skipped, saying so.
-#define TILLORA_TEST_STARTS_LINUX_PROGRAMS()                                                       \
-    QSKIP("it starts Linux programs (a test server, restic or rclone), which a Windows "           \
-          "program cannot wait for or stop")
+// Opens a test that runs the real restic. Debian has no restic for Windows, and the
+// Linux one cannot read the Windows paths of the list of files and the repository the
+// copy gives it: such a test is skipped, saying so.
+#define TILLORA_TEST_RUNS_RESTIC()                                                                 \
+    QSKIP("it runs restic, which is not built for Windows here; the Linux restic cannot read "     \
+          "the Windows paths the off-site copy gives it")
 
 // This machine's platform, with the test's drives in place of the real ones: drive "e:"
 // is the folder "drive_e" beside the drive folder TempDrives made (Windows has no names
