@@ -86,10 +86,18 @@ MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
     std::optional<QFileDevice::Permissions> permissions;
     if (!source.isShortcut())
         permissions = source.permissions();
-    const SaveResult saved = saveFileAtomically(targetNative, *bytes, permissions);
+    // Written under a side name, then renamed into place: Qt on Windows saves a file named
+    // "*.lnk" to where the shortcut leads, and one not there yet leads nowhere.
+    const QString newNative = targetNative + QStringLiteral(".tlra-new");
+    const SaveResult saved = saveFileAtomically(newNative, *bytes, permissions);
     if (!saved)
         return undo(QStringLiteral("%1 could not be written to %2: %3")
                         .arg(name, targetFolder, saved.reason));
+    if (!moveFileNoReplace(toFsPath(newNative), toFsPath(targetNative), &reason)) {
+        QFile::remove(newNative);
+        return undo(
+            QStringLiteral("%1 could not be written to %2: %3").arg(name, targetFolder, reason));
+    }
     if (entrySize(targetNative) != entrySize(source.absoluteFilePath()))
         return undo(QStringLiteral("The copy of %1 in %2 is incomplete.").arg(name, targetFolder));
     if (!QFile::remove(source.absoluteFilePath()))
