@@ -17,6 +17,8 @@ inline QString pathForLinux(const QString& path) {
 inline constexpr bool PermissionBitsAreKept = true;
 // A file name is bytes, which need not be valid text.
 inline constexpr bool NamesAreBytes = true;
+// QFile::link makes a symbolic link, which leads to its target.
+inline constexpr bool LinksAreShortcutFiles = false;
 
 // Opens a test that starts Linux programs; they run here.
 #define TILLORA_TEST_STARTS_LINUX_PROGRAMS() static_cast<void>(0)

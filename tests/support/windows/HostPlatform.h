@@ -26,6 +26,9 @@ inline QString pathForLinux(const QString& path) {
 inline constexpr bool PermissionBitsAreKept = false;
 // A file name is UTF-16 text.
 inline constexpr bool NamesAreBytes = false;
+// QFile::link makes a shortcut: a file of its own under the name given, which only the
+// shell follows.
+inline constexpr bool LinksAreShortcutFiles = true;
 
 // Opens a test that starts Linux programs (the test servers, restic, rclone). Wine starts
 // a Linux program, but gives no handle that can wait for it or stop it, and Windows has
