@@ -37,8 +37,7 @@ set_tests_properties(wine_qt_prefix_end PROPERTIES
 # run, with what is wrong. The README lists them too.
 set(TILLORA_NOT_YET_UNDER_WINE
     "tst_backup_engine|the process does not end after a backup on its own thread"
-    "tst_app_wiring|the process does not end after a backup on its own thread"
-    "tst_main_window|a second start does not bring the first one's window forward")
+    "tst_app_wiring|the process does not end after a backup on its own thread")
 
 function(tillora_run_under_wine name)
     foreach(entry IN LISTS TILLORA_NOT_YET_UNDER_WINE)
