@@ -36,6 +36,24 @@ qint64 entrySize(const QString& nativePath) {
     return error ? -1 : qint64(size);
 }
 
+// The name the folder already has for `nativePath`: Windows finds a file whatever the
+// case of its name, and a file moved over another keeps the name that was there.
+QString spellingInFolder(const QString& nativePath) {
+    const fs::path path = toFsPath(nativePath);
+    const QString wanted = displayName(path.filename());
+    QString other;
+    std::error_code error;
+    for (fs::directory_iterator it(path.parent_path(), error), end; !error && it != end;
+         it.increment(error)) {
+        const fs::path found = it->path().filename();
+        if (found == path.filename())
+            return nativePath;
+        if (other.isEmpty() && displayName(found).compare(wanted, Qt::CaseInsensitive) == 0)
+            other = nativePath.chopped(wanted.size()) + displayName(found);
+    }
+    return other.isEmpty() ? nativePath : other;
+}
+
 } // namespace
 
 MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
@@ -54,7 +72,7 @@ MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
     if (!QFileInfo(source.absolutePath()).isWritable())
         return failed(QStringLiteral("%1 cannot be removed from %2.").arg(name, sourceFolder));
 
-    const QString targetNative = platform.nativePath(targetFolder + u'\\' + name);
+    const QString targetNative = spellingInFolder(platform.nativePath(targetFolder + u'\\' + name));
     const QFileInfo target(targetNative);
     const fs::file_status targetStatus = entryStatus(targetNative);
     const bool targetExisted = fs::exists(targetStatus);
@@ -86,10 +104,18 @@ MoveResult moveFileToFolder(const Platform& platform, const QString& sourceFile,
     std::optional<QFileDevice::Permissions> permissions;
     if (!source.isShortcut())
         permissions = source.permissions();
-    const SaveResult saved = saveFileAtomically(targetNative, *bytes, permissions);
+    // Written under a side name, then renamed into place: Qt on Windows saves a file named
+    // "*.lnk" to where the shortcut leads, and one not there yet leads nowhere.
+    const QString newNative = targetNative + QStringLiteral(".tlra-new");
+    const SaveResult saved = saveFileAtomically(newNative, *bytes, permissions);
     if (!saved)
         return undo(QStringLiteral("%1 could not be written to %2: %3")
                         .arg(name, targetFolder, saved.reason));
+    if (!moveFileNoReplace(toFsPath(newNative), toFsPath(targetNative), &reason)) {
+        QFile::remove(newNative);
+        return undo(
+            QStringLiteral("%1 could not be written to %2: %3").arg(name, targetFolder, reason));
+    }
     if (entrySize(targetNative) != entrySize(source.absoluteFilePath()))
         return undo(QStringLiteral("The copy of %1 in %2 is incomplete.").arg(name, targetFolder));
     if (!QFile::remove(source.absoluteFilePath()))

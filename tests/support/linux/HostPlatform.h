@@ -25,6 +25,8 @@ inline constexpr bool SystemStoreChecksCertificates = true;
 inline constexpr bool PermissionBitsAreKept = true;
 // A file name is bytes, which need not be valid text.
 inline constexpr bool NamesAreBytes = true;
+// QFile::link makes a symbolic link, which leads to its target.
+inline constexpr bool LinksAreShortcutFiles = false;
 
 // Opens a test that runs the real restic; it runs here.
 #define TILLORA_TEST_RUNS_RESTIC() static_cast<void>(0)

@@ -44,6 +44,9 @@ inline constexpr bool SystemStoreChecksCertificates = false;
 inline constexpr bool PermissionBitsAreKept = false;
 // A file name is UTF-16 text.
 inline constexpr bool NamesAreBytes = false;
+// QFile::link makes a shortcut: a file of its own under the name given, which only the
+// shell follows.
+inline constexpr bool LinksAreShortcutFiles = true;
 
 // Opens a test that runs the real restic. Debian has no restic for Windows, and the
 // Linux one cannot read the Windows paths of the list of files and the repository the
