@@ -38,8 +38,6 @@ set_tests_properties(wine_qt_prefix_end PROPERTIES
 set(TILLORA_NOT_YET_UNDER_WINE
     "tst_setup_tools|moving a shortcut whose program is gone fails at its write ('No error')"
     "tst_setup_windows|moving a shortcut whose program is gone fails at its write ('No error')"
-    "tst_backup_engine|the process does not end after a backup on its own thread"
-    "tst_app_wiring|the process does not end after a backup on its own thread"
     "tst_backup_copy|its dangling link is made as a shortcut, which is copied as a file"
     "tst_main_window|a second start does not bring the first one's window forward")
 
