@@ -50,10 +50,8 @@ set_tests_properties(wine_qt_prefix_end PROPERTIES
     FIXTURES_CLEANUP wine_qt_prefix ENVIRONMENT "${TILLORA_WINE_ENVIRONMENT}")
 
 # Tests that fail under Wine and are not yet mended; each stays in the list, shown as not
-# run, with what is wrong. The README lists them too.
-set(TILLORA_NOT_YET_UNDER_WINE
-    "tst_backup_engine|the process does not end after a backup on its own thread"
-    "tst_app_wiring|the process does not end after a backup on its own thread")
+# run, with what is wrong. The README lists them too. None at present.
+set(TILLORA_NOT_YET_UNDER_WINE)
 
 function(tillora_run_under_wine name)
     foreach(entry IN LISTS TILLORA_NOT_YET_UNDER_WINE)

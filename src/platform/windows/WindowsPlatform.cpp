@@ -9,6 +9,16 @@ namespace {
 // Another program holds a lock on the shared files for one scan or one write only.
 constexpr unsigned LockWaitMs = 3000;
 
+// With this compiler's emulated thread-local storage, a thread that ends has that storage
+// freed before the destructors of its thread_local objects run, which then read freed
+// memory. Qt's one such object is the stack of its regular-expression JIT, made on every
+// thread that matches a QRegularExpression (the backup's, the pool's). Its destructor
+// faults inside the threads library's cleanup, which the system swallows with that
+// library's lock still taken: the process then hangs as it ends. Without the JIT Qt never
+// makes the object. Set before main, so before any expression is compiled; the program's
+// expressions are short and matched against names and single lines.
+[[maybe_unused]] const bool RegexJitOff = qputenv("QT_ENABLE_REGEXP_JIT", "0");
+
 std::wstring wide(const QString& text) {
     return text.toStdWString();
 }
