@@ -53,7 +53,14 @@ set_tests_properties(wine_qt_prefix_end PROPERTIES
 # run, with what is wrong. The README lists them too. None at present.
 set(TILLORA_NOT_YET_UNDER_WINE)
 
+# Tests that time the window's pace while a backup runs: under Wine, with a test beside
+# them, a stall of the whole emulation would be taken for a slow window. They run alone.
+set(TILLORA_ALONE_UNDER_WINE tst_backup_engine tst_backup_scheduler)
+
 function(tillora_run_under_wine name)
+    if(name IN_LIST TILLORA_ALONE_UNDER_WINE)
+        set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+    endif()
     foreach(entry IN LISTS TILLORA_NOT_YET_UNDER_WINE)
         string(REPLACE "|" ";" entry "${entry}")
         list(GET entry 0 open_test)
