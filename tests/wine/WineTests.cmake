@@ -28,7 +28,7 @@ set(TILLORA_WINE_ENVIRONMENT
 set(TILLORA_LINUX_PROGRAMS_DIR ${CMAKE_BINARY_DIR}/linux-programs)
 add_executable(linux_program ${CMAKE_CURRENT_LIST_DIR}/linux_program.cpp)
 target_link_options(linux_program PRIVATE -static -municode)
-target_link_libraries(linux_program PRIVATE ws2_32)
+target_link_libraries(linux_program PRIVATE win32_layer ws2_32)
 foreach(program python3 openssl restic rclone sh)
     add_custom_command(TARGET linux_program POST_BUILD
         COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:linux_program>

@@ -15,6 +15,8 @@
 #include <windows.h>
 #include <ws2tcpip.h>
 
+#include "Win32Api.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,19 +25,10 @@
 
 namespace {
 
+using tillora::win32::toUtf8;
+
 SOCKET broker = INVALID_SOCKET;
 CRITICAL_SECTION sending;
-
-std::string utf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string result(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), result.data(), size, nullptr,
-                        nullptr);
-    return result;
-}
 
 [[noreturn]] void fail(const std::string& what) {
     const std::string line = "linux-program: " + what + "\n";
@@ -95,7 +88,7 @@ std::vector<std::string> linuxCommand() {
         fclose(file);
     } else {
         const size_t slash = stem.find_last_of(L"\\/");
-        command.push_back("/usr/bin/" + utf8(stem.substr(slash + 1)));
+        command.push_back("/usr/bin/" + toUtf8(stem.substr(slash + 1)));
     }
     return command;
 }
@@ -106,7 +99,7 @@ std::string linuxFolder() {
     folder.resize(GetCurrentDirectoryW(DWORD(folder.size()), folder.data()));
     if (folder.size() < 3 || (folder[0] != L'Z' && folder[0] != L'z') || folder[1] != L':')
         return {};
-    std::string path = utf8(folder.substr(2));
+    std::string path = toUtf8(folder.substr(2));
     for (char& c : path)
         c = c == '\\' ? '/' : c;
     return path;
@@ -203,7 +196,7 @@ int wmain(int argc, wchar_t** argv) {
     for (const std::string& argument : linuxCommand())
         arguments += argument + '\0';
     for (int i = 1; i < argc; ++i)
-        arguments += utf8(argv[i]) + '\0';
+        arguments += toUtf8(argv[i]) + '\0';
     sendFrame('A', arguments);
     sendFrame('D', linuxFolder());
     sendFrame('R', {});
