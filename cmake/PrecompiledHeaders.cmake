@@ -116,6 +116,12 @@ function(tillora_share_precompiled_headers)
            OR target MATCHES "^tillora_pch_")
             continue()
         endif()
+        # A Windows GUI program gets Qt's entry point, which defines a macro of its own;
+        # the two programs are a few sources each.
+        get_target_property(gui_program ${target} WIN32_EXECUTABLE)
+        if(gui_program)
+            continue()
+        endif()
         _tillora_qt_modules(${target} modules)
         if("Test" IN_LIST modules)
             set(kind test)
