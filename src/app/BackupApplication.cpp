@@ -15,6 +15,8 @@
 #include "DriveInfo.h"
 #include "Form1.h"
 #include "HourlyReportCheck.h"
+#include "MonitorPinger.h"
+#include "MonitorSection.h"
 #include "NetReconnect.h"
 #include "NotifySettings.h"
 #include "OffsiteSettings.h"
@@ -140,6 +142,15 @@ void BackupApplication::wireBackup() {
     scheduler_ = new BackupScheduler(
         clock_, [this] { return setup_.snapshot().startTime(); },
         [this] { runBackup(RunTrigger::Scheduled); }, this);
+
+    // The URL is read at each ping: the owner may change it in the delivery window.
+    monitor_ = std::make_unique<MonitorPinger>(
+        [this] { return SecretStore(platform_.userSettingsFolder()).value(MonitorPingUrlKey); },
+        [this](const QString& text) {
+            if (const SaveResult noted = history_.recordNote(clock_.now(), text); !noted)
+                qWarning("tillora-backup: the history could not note a monitor ping: %s",
+                         qPrintable(noted.reason));
+        });
 }
 
 void BackupApplication::wireTexting() {
@@ -162,10 +173,14 @@ void BackupApplication::wireTexting() {
     openDeliveryWindow = [this] { showDeliverySettings(); };
     // The delivery window shows the backup alerts' settings and test button too.
     texting_->setDeliverySections([this](NotifySettings& window) {
-        if (!alerts_)
-            return;
-        auto* section = new AlertsSection(platform_, values_, *alerts_);
-        window.addSection(section, [section] { return section->save(); });
+        if (alerts_) {
+            auto* section = new AlertsSection(platform_, values_, *alerts_);
+            window.addSection(section, [section] { return section->save(); });
+        }
+        auto* monitor = new MonitorSection(*secrets_);
+        window.addSection(
+            monitor, [monitor] { return monitor->save(); },
+            [monitor] { return monitor->problem(); });
     });
 }
 
@@ -327,6 +342,8 @@ void BackupApplication::runBackup(RunTrigger trigger) {
         finishRun(engine_->refusal(trigger, RunOutcome::AlreadyDoneToday));
         return;
     }
+    if (monitor_ && !runner_->running())
+        monitor_->runStarting(trigger);
     runner_->start(trigger);
 }
 
@@ -345,6 +362,8 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
     }
     if (result.trigger == RunTrigger::BackupNow)
         form_->announceRun(QStringLiteral("Backup Now"), summary.line, summary.attention);
+    if (monitor_)
+        monitor_->runFinished(result);
     if (alerts_) {
         alerts_->runFinished(result);
         if (returned)
@@ -524,6 +543,7 @@ void BackupApplication::endNow() {
     form_->Terminate();
     // Waits for the alert under way, cut short a moment ago, and writes what it did.
     alerts_.reset();
+    monitor_.reset();
     endProgram();
 }
 

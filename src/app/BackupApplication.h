@@ -31,6 +31,7 @@ class BackupScheduler;
 class DriveInfoPopup;
 class Form1;
 class HourlyReportCheck;
+class MonitorPinger;
 class NetReconnect;
 class OffsiteSettings;
 class OffsiteStep;
@@ -92,6 +93,8 @@ public:
     // where the outbox lives; tests call it again with their own.
     void enableAlerts(Notifier& notifier);
     BackupAlertService* alerts() { return alerts_.get(); }
+    // The nightly runs' pings to the watcher outside this PC; gone once the program ends.
+    MonitorPinger* monitor() { return monitor_.get(); }
 
     // What the history window's "Delivery..." button opens; the button shows once set.
     std::function<void()> openDeliveryWindow;
@@ -175,6 +178,7 @@ private:
     std::optional<QDateTime> startupNotesRun_;
     QTimer* catchUpTimer_ = nullptr;
     std::unique_ptr<BackupAlertService> alerts_;
+    std::unique_ptr<MonitorPinger> monitor_; // notes into history_, so goes before it
     bool ending_ = false;
     bool started_ = false; // start() has finished: main() runs the main loop next
     bool exitOnceStarted_ = false;

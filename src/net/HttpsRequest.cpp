@@ -51,7 +51,7 @@ HttpsFailure failureOf(CURLcode code, const curl::Watch& watch, bool connected) 
 
 } // namespace
 
-HttpsResult postHttps(const HttpsRequest& request) {
+HttpsResult sendHttps(const HttpsRequest& request) {
     curl::initialiseOnce();
     HttpsResult result;
     curl::Handle curl(curl_easy_init());
@@ -77,8 +77,12 @@ HttpsResult postHttps(const HttpsRequest& request) {
     curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(request.limits.whole.count()));
     curl::watchProgress(c, watch);
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.constData());
-    curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+    if (request.method == HttpsRequest::Method::Get) {
+        curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
+    } else {
+        curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.constData());
+        curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+    }
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, keepAnswer);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &result.answer);
 

@@ -15,12 +15,14 @@ struct HttpsLimits {
     std::chrono::milliseconds whole{30000}; // one request, connect included
 };
 
-// One POST over HTTPS (plain HTTP is allowed too; the caller decides where).
+// One POST (or GET) over HTTPS (plain HTTP is allowed too; the caller decides where).
 struct HttpsRequest {
+    enum class Method { Post, Get };
+    Method method = Method::Post;
     QByteArray url;
     QList<QByteArray> headers; // "Name: value" lines, made safe by the caller
-    QByteArray body;
-    QString caFile; // native path of a CA certificate file; empty: the system store
+    QByteArray body;           // POST only
+    QString caFile;            // native path of a CA certificate file; empty: the system store
     HttpsLimits limits;
     const CancelFlag* cancel = nullptr; // set: the request ends at once
 };
@@ -48,6 +50,6 @@ struct HttpsResult {
 
 // Sends the request and blocks the calling thread until the server answers, a limit
 // passes or the cancel flag is set. Certificates are always checked.
-HttpsResult postHttps(const HttpsRequest& request);
+HttpsResult sendHttps(const HttpsRequest& request);
 
 } // namespace tillora

@@ -84,7 +84,7 @@ PushResult postToPush(const PushTarget& target, const NotifyMessage& message,
     const HttpsRequest request =
         requestFor((server + u'/' + target.topic).toUtf8(), target, message, limits, cancel);
 
-    HttpsResult result = postHttps(request);
+    HttpsResult result = sendHttps(request);
     bool retried = false;
     if (worthRetrying(result)) {
         // Runs off the window's thread (see Notifier): the wait costs no CPU, and the
@@ -93,7 +93,7 @@ PushResult postToPush(const PushTarget& target, const NotifyMessage& message,
             cancel->sleepFor(limits.retryAfter);
         else
             std::this_thread::sleep_for(limits.retryAfter);
-        result = postHttps(request);
+        result = sendHttps(request);
         retried = true;
     }
     if (result.succeeded())

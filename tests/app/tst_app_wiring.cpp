@@ -16,7 +16,9 @@
 #include "HourlyReportCheck.h"
 #include "HttpsTestServer.h"
 #include "ManualClock.h"
+#include "MonitorPinger.h"
 #include "Notifier.h"
+#include "NotifySettings.h"
 #include "OffsiteStep.h"
 #include "RecordingNotifier.h"
 #include "ResticRunner.h"
@@ -150,6 +152,9 @@ private Q_SLOTS:
         }
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), QStringLiteral("Where reports go"));
+        window->findChild<QLineEdit*>("MonitorPingURL")->setText("ftp://hc-ping.com/key");
+        QVERIFY(!static_cast<NotifySettings*>(window)->save());
+        QVERIFY(p.prompts.asked.last().text.startsWith("Ping URL:"));
         window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -470,6 +475,50 @@ private Q_SLOTS:
         QTest::qWait(50);
         QCOMPARE(runs(), 3);
         QCOMPARE(notifier.sends().size(), 2);
+    }
+
+    // The watcher outside the PC hears of the nights alone: start and fail when the drive
+    // is missing, the fail tried again until it is noted in the history (without the
+    // URL's key), an Uptime Kuma monitor's "up" for the night made up once the drive is
+    // back, nothing for Backup Now.
+    void theNightlyRunsPingTheWatcher() {
+        using namespace std::chrono_literals;
+        HttpsTestServer server(QStringLiteral("200,500,500,500,500,500,500,200"));
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        Program p;
+        const auto watchAt = [&](const QString& url) {
+            QVERIFY(SecretStore(p.platform.userSettingsFolder()).setValue(MonitorPingUrlKey, url));
+        };
+        watchAt(server.url() + "/ping/c4ec-key/");
+        p.drives.pullDrive('e');
+        p.start();
+        p.app->monitor()->setCaFile(server.certificateFile());
+        p.app->monitor()->setRetries({10ms, 20ms, 30ms, 40ms, 50ms});
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(3, 0, 40)));
+        p.tick();
+        const auto history = [&] {
+            return p.drives.readFile('c', "Tillora/ini/BackupHistory.log");
+        };
+        QTRY_VERIFY(history().contains("The monitor's fail ping of the 3:00 am run was not "
+                                       "delivered after 6 tries: HTTP 500"));
+        QVERIFY(!history().contains("c4ec-key"));
+        QList<ReceivedRequest> pings = server.received();
+        QCOMPARE(pings.size(), 7);
+        QCOMPARE(pings[0].path, QStringLiteral("/ping/c4ec-key/start"));
+        QCOMPARE(pings[6].path, QStringLiteral("/ping/c4ec-key/fail"));
+        QVERIFY(pings[6].body.startsWith("3:00 am: backup drive not found\n"));
+
+        watchAt(server.url() + "/api/push/K9?status=up&msg=OK&ping=");
+        p.drives.addDrive('e', QStringLiteral("BACKUP"));
+        p.clock.set(QDateTime(QDate(2026, 12, 8), QTime(9, 0, 40)));
+        p.tick();
+        QTRY_COMPARE(server.received().size(), 8);
+        const ReceivedRequest up = server.received().last();
+        QCOMPARE(up.method, QStringLiteral("GET"));
+        QVERIFY(up.path.startsWith("/api/push/K9?status=up&msg=9%3A00%20am%3A%20"));
+        p.backupNow();
+        QTest::qWait(200);
+        QCOMPARE(server.received().size(), 8);
     }
 
     // No box at start-up when the default settings cannot be written, nor at the end.

@@ -62,6 +62,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.wfile.write(payload)
 
     do_PUT = do_POST
+    do_GET = do_POST
 
     def log_message(self, *args):
         pass

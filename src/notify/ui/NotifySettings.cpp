@@ -176,11 +176,13 @@ void NotifySettings::buildLayout() {
     new TallEnough(this);
 }
 
-void NotifySettings::addSection(QWidget* section, SaveStep save) {
+void NotifySettings::addSection(QWidget* section, SaveStep save, CheckStep check) {
     section->setParent(this);
     sections_->addWidget(section);
     if (save)
         saveSteps_.push_back(std::move(save));
+    if (check)
+        checkSteps_.push_back(std::move(check));
 }
 
 void NotifySettings::showSettings(const DeliverySettings& s) {
@@ -209,7 +211,12 @@ DeliverySettings NotifySettings::settingsFromFields() const {
 bool NotifySettings::save() {
     saveResult->clear();
     const DeliverySettings settings = settingsFromFields();
-    if (const QString problem = deliverySettingsProblem(settings); !problem.isEmpty()) {
+    QString problem = deliverySettingsProblem(settings);
+    for (const CheckStep& check : checkSteps_) {
+        if (problem.isEmpty())
+            problem = check();
+    }
+    if (!problem.isEmpty()) {
         prompts_.critical(Title, problem);
         return false;
     }

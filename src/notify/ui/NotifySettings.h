@@ -37,9 +37,11 @@ public:
 
     // Room for more settings of the same file (in a group of their own): `section` goes
     // below the channels, and `save`, when given, runs after the channels were saved; a
-    // failing step is shown with its reason.
+    // failing step is shown with its reason. `check`, when given, runs before anything is
+    // saved: a sentence naming the field refuses the save.
     using SaveStep = std::function<SaveResult()>;
-    void addSection(QWidget* section, SaveStep save = {});
+    using CheckStep = std::function<QString()>;
+    void addSection(QWidget* section, SaveStep save = {}, CheckStep check = {});
 
     QCheckBox* gatewayEnabled;
     QPushButton* gatewayTest;
@@ -81,6 +83,7 @@ private:
     Prompts& prompts_;
     QVBoxLayout* sections_;
     std::vector<SaveStep> saveSteps_;
+    std::vector<CheckStep> checkSteps_;
     bool testing_ = false;
 };
 
