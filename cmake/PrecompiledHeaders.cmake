@@ -134,6 +134,11 @@ function(tillora_share_precompiled_headers)
         endif()
         if(kind STREQUAL "test")
             _tillora_test_pch_settings(${target})
+            # A test includes its own moc output, so the file automoc adds is empty, and
+            # loading the header would cost it seconds for nothing.
+            get_target_property(binary_dir ${target} BINARY_DIR)
+            set_source_files_properties(${binary_dir}/${target}_autogen/mocs_compilation.cpp
+                TARGET_DIRECTORY ${target} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
         endif()
         target_precompile_headers(${target} REUSE_FROM tillora_pch_${kind})
     endforeach()
