@@ -109,6 +109,8 @@ void BackupApplication::wire() {
         connect(gui, &QCoreApplication::aboutToQuit, this, [this] { form_->Terminate(); });
     }
 
+    // The off-site copy's password and the monitor's ping URL: one store for both.
+    secrets_ = std::make_unique<SecretStore>(platform_.userSettingsFolder());
     wireBackup();
     wireTexting();
     wireOffsite();
@@ -145,7 +147,7 @@ void BackupApplication::wireBackup() {
 
     // The URL is read at each ping: the owner may change it in the delivery window.
     monitor_ = std::make_unique<MonitorPinger>(
-        [this] { return SecretStore(platform_.userSettingsFolder()).value(MonitorPingUrlKey); },
+        [this] { return secrets_->value(MonitorPingUrlKey); },
         [this](const QString& text) {
             if (const SaveResult noted = history_.recordNote(clock_.now(), text); !noted)
                 qWarning("tillora-backup: the history could not note a monitor ping: %s",
@@ -194,7 +196,6 @@ void BackupApplication::showDeliverySettings() {
 
 void BackupApplication::wireOffsite() {
     Form1* form = form_.get();
-    secrets_ = std::make_unique<SecretStore>(platform_.userSettingsFolder());
     offsite_ = new OffsiteStep(setup_, platform_, clock_, values_, *secrets_, this);
     offsite_->setStoreOpening(std::make_unique<ReportWindowOpening>(platform_, values_));
     connect(offsite_, &OffsiteStep::started, form, [form] { form->showOffsiteProgress(0); });
