@@ -152,7 +152,8 @@ DESTDIR="$work/root" cmake --install "$work/build-curl" --strip >/dev/null
 # programs never use are left out too: a fresh machine builds this within CI's time.
 # Not every unused part can go: networkinterface (the Windows socket engine uses it
 # unguarded), and toolbar, menubar, mainwindow and dockwidget (Widgets' compatibility
-# code includes their headers unguarded) stay on.
+# code includes their headers unguarded) stay on, and so does tabwidget (the Windows
+# style uses it unguarded).
 cmake -S "$work/src/qt" -B "$work/build-qt" "${common[@]}" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DQT_QMAKE_TARGET_MKSPEC=win32-g++ -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
@@ -171,7 +172,7 @@ cmake -S "$work/src/qt" -B "$work/build-qt" "${common[@]}" \
     -DFEATURE_textmarkdownwriter=OFF -DFEATURE_movie=OFF -DFEATURE_gif=OFF \
     -DFEATURE_imageformat_ppm=OFF -DFEATURE_imageformat_xbm=OFF -DFEATURE_tuiotouch=OFF \
     -DFEATURE_dnslookup=OFF -DFEATURE_networkdiskcache=OFF \
-    -DFEATURE_statusbar=OFF -DFEATURE_tabwidget=OFF -DFEATURE_textbrowser=OFF \
+    -DFEATURE_statusbar=OFF -DFEATURE_textbrowser=OFF \
     -DFEATURE_syntaxhighlighter=OFF -DFEATURE_datetimeedit=OFF -DFEATURE_scroller=OFF \
     -DFEATURE_whatsthis=OFF -DFEATURE_columnview=OFF -DFEATURE_printdialog=OFF \
     -DFEATURE_printpreviewdialog=OFF -DFEATURE_itemmodeltester=OFF \
