@@ -559,8 +559,9 @@ bool BackupEngine::copyOneFile(ChunkedFileCopy& copier, const QString& sourceFol
     return true;
 }
 
-// Before a file is written: when the drive has less than twice its size free, the
-// oldest version folders go, one by one, before the copy can fail for want of room.
+// Before a file is written: when the drive has less than twice its size free, version
+// folders go one by one (day folders before weekly before monthly, oldest first), before
+// the copy can fail for want of room.
 // The free space is asked once per step and counted down after that.
 void BackupEngine::makeRoomFor(qint64 bytes, BackupRunResult& result) {
     if (run_.roomUnknown)
@@ -575,7 +576,8 @@ void BackupEngine::makeRoomFor(qint64 bytes, BackupRunResult& result) {
             }
             run_.roomLeft = qint64(space->callerFree);
             if (*run_.roomLeft >= wanted ||
-                !removeOldestVersions(platform_, run_.destination.left(2), run_.day))
+                !removeVersionsForRoom(platform_, run_.destination.left(2), run_.day,
+                                       run_.options.versionLimits()))
                 break;
             ++result.versionsPruned;
         }
@@ -586,7 +588,7 @@ void BackupEngine::makeRoomFor(qint64 bytes, BackupRunResult& result) {
 void BackupEngine::pruneVersions(BackupRunResult& result) {
     for (const QString& drive : std::as_const(run_.drives))
         result.versionsPruned +=
-            removeVersionsOlderThan(platform_, drive, run_.day, run_.options.keepVersionsDays);
+            removeExpiredVersions(platform_, drive, run_.day, run_.options.versionLimits());
 }
 
 // The copied files are on the disk, not only in the system's cache, before the run

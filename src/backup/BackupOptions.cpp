@@ -9,9 +9,11 @@ namespace tillora {
 
 namespace {
 
-const std::array<IniKey<BackupOptions>, 5> Keys{{
+const std::array<IniKey<BackupOptions>, 7> Keys{{
     {"Backup/SkipUnchanged", &BackupOptions::skipUnchanged},
     {"Backup/KeepVersionsDays", &BackupOptions::keepVersionsDays, 0, 3650},
+    {"Backup/KeepWeeklyVersions", &BackupOptions::keepWeeklyVersions, 0, 520},
+    {"Backup/KeepMonthlyVersions", &BackupOptions::keepMonthlyVersions, 0, 1200},
     {"Backup/CatchUpMissedRun", &BackupOptions::catchUpMissedRun},
     {"Backup/IncludeOtherFolders", &BackupOptions::includeOtherFolders},
     {"Backup/CatchUpUntil", &BackupOptions::catchUpUntil},

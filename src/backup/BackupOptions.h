@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileSave.h"
+#include "VersionTiers.h"
 
 #include <QString>
 
@@ -16,6 +17,8 @@ struct ProgramValues;
 struct BackupOptions {
     bool skipUnchanged = true;    // SkipUnchanged
     int keepVersionsDays = 14;    // KeepVersionsDays; 0 keeps no earlier versions
+    int keepWeeklyVersions = 8;   // KeepWeeklyVersions: weeks with a folder of their own
+    int keepMonthlyVersions = 12; // KeepMonthlyVersions: months with a folder of their own
     bool catchUpMissedRun = true; // CatchUpMissedRun
     // IncludeOtherFolders: folders below a ticked product that are no step of the
     // directory set are copied too, to the same place below the product's backup folder.
@@ -23,6 +26,11 @@ struct BackupOptions {
     // CatchUpUntil: the time of day ("9:00 am") after a backup minute until which a missed
     // or failed night is made up by itself; empty for any time.
     QString catchUpUntil;
+
+    // The same numbers serve the versions folders and the off-site copy's snapshots.
+    VersionLimits versionLimits() const {
+        return {keepVersionsDays, keepWeeklyVersions, keepMonthlyVersions};
+    }
 
     static QString windowsPath(const ProgramValues& values); // "c:\Tillora\ini\BackupOptions.ini"
     static BackupOptions load(const Platform& platform, const ProgramValues& values);

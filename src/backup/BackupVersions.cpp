@@ -37,6 +37,53 @@ bool removeFolder(const fs::path& folder) {
     return !error;
 }
 
+// Moves each file below `from` that `into` lacks to the same place below `into`, by a
+// rename on the same drive, so a run killed part way leaves every copy whole in one of
+// the two. A copy `into` already has is older and stays. False when a file could not be
+// moved; it stays where it was.
+bool moveMissingFiles(const fs::path& from, const fs::path& into) {
+    const FolderListing listing = listFolder(from);
+    bool whole = listing.readable;
+    for (const fs::path& name : listing.files) {
+        std::error_code error;
+        const fs::file_status there = fs::symlink_status(into / name, error);
+        if (there.type() != fs::file_type::not_found) {
+            whole = whole && fs::status_known(there); // unknown: better kept twice than lost
+            continue;
+        }
+        fs::create_directories(into, error);
+        if (!error)
+            fs::rename(from / name, into / name, error);
+        whole = whole && !error;
+    }
+    for (const fs::path& name : listing.folders)
+        whole = moveMissingFiles(from / name, into / name) && whole;
+    return whole;
+}
+
+// One folder leaving: its files merged into the kept folder first, then the folder
+// removed, but only when every file that was to move did.
+bool applyMerge(const QList<QPair<QDate, fs::path>>& folders, const VersionMerge& merge) {
+    const auto pathOf = [&](const QDate& day) {
+        for (const auto& [date, path] : folders) {
+            if (date == day)
+                return path;
+        }
+        return fs::path();
+    };
+    const fs::path from = pathOf(merge.from);
+    if (merge.into && !moveMissingFiles(from, pathOf(*merge.into)))
+        return false;
+    return removeFolder(from);
+}
+
+QList<QDate> datesOf(const QList<QPair<QDate, fs::path>>& folders) {
+    QList<QDate> dates;
+    for (const auto& folder : folders)
+        dates.append(folder.first);
+    return dates;
+}
+
 } // namespace
 
 QString versionsRoot(const QString& drive) {
@@ -57,23 +104,29 @@ QString versionFolderFor(const QString& backupFolder, const QDate& day) {
     return folder;
 }
 
-int removeVersionsOlderThan(const Platform& platform, const QString& drive, const QDate& today,
-                            int keepDays) {
+int removeExpiredVersions(const Platform& platform, const QString& drive, const QDate& today,
+                          const VersionLimits& limits) {
+    const auto folders = datedFolders(platform, drive);
     int removed = 0;
-    for (const auto& [day, folder] : datedFolders(platform, drive)) {
-        const bool expired = keepDays <= 0 || day.daysTo(today) > keepDays;
-        if (expired && removeFolder(folder))
+    // A kept folder that missed a file of one merge takes no newer copies this run: the
+    // missed file's older copy must reach it first.
+    QList<QDate> stalled;
+    for (const VersionMerge& merge : VersionTiers(datesOf(folders), today, limits).expired()) {
+        if (merge.into && stalled.contains(*merge.into))
+            continue;
+        if (applyMerge(folders, merge))
             ++removed;
+        else if (merge.into)
+            stalled.append(*merge.into);
     }
     return removed;
 }
 
-bool removeOldestVersions(const Platform& platform, const QString& drive, const QDate& today) {
-    for (const auto& [day, folder] : datedFolders(platform, drive)) {
-        if (day < today)
-            return removeFolder(folder);
-    }
-    return false;
+bool removeVersionsForRoom(const Platform& platform, const QString& drive, const QDate& today,
+                           const VersionLimits& limits) {
+    const auto folders = datedFolders(platform, drive);
+    const auto next = VersionTiers(datesOf(folders), today, limits).nextToFree();
+    return next && applyMerge(folders, *next);
 }
 
 } // namespace tillora

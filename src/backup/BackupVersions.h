@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VersionTiers.h"
+
 #include <QDate>
 #include <QString>
 
@@ -8,8 +10,9 @@ namespace tillora {
 class Platform;
 
 // Earlier copies of backup files, kept by the day they were replaced:
-// <drive>\TLRAversions\<yyyy-mm-dd>\<the same path below TLRAbackup>. The owner gets a
-// file back by copying it from there; nothing else reads these folders.
+// <drive>\TLRAversions\<yyyy-mm-dd>\<the same path below TLRAbackup>. Older day folders
+// are merged into weekly and monthly ones (VersionTiers). The owner gets a file back by
+// copying it from there; nothing else reads these folders.
 
 // "e:" -> "e:\TLRAversions\"
 QString versionsRoot(const QString& drive);
@@ -18,13 +21,15 @@ QString versionsRoot(const QString& drive);
 // "e:\TLRAbackup\Tillora\data" -> "e:\TLRAversions\2026-12-08\Tillora\data".
 QString versionFolderFor(const QString& backupFolder, const QDate& day);
 
-// Removes the dated folders of a drive older than `keepDays` days before `today` (with
-// 0, every dated folder: no versions are kept). Returns how many were removed.
-int removeVersionsOlderThan(const Platform& platform, const QString& drive, const QDate& today,
-                            int keepDays);
+// Applies the limits to the dated folders of a drive (VersionTiers::expired): a folder
+// past them hands the files its week's or month's kept folder lacks to that folder and
+// goes. Returns how many folders went.
+int removeExpiredVersions(const Platform& platform, const QString& drive, const QDate& today,
+                          const VersionLimits& limits);
 
-// Removes the oldest dated folder of a drive other than today's, to make room; false
-// when there is none.
-bool removeOldestVersions(const Platform& platform, const QString& drive, const QDate& today);
+// Makes room: the next folder VersionTiers::nextToFree names goes, merged the same way;
+// false when there is none, or it could not go whole.
+bool removeVersionsForRoom(const Platform& platform, const QString& drive, const QDate& today,
+                           const VersionLimits& limits);
 
 } // namespace tillora

@@ -69,6 +69,7 @@ OffsiteOptions OffsiteOptions::load(const Platform& platform, const ProgramValue
     OffsiteOptions options = readIniKeys(stored, OptionKeys);
     if (const auto it = stored.find(key("Offsite", "StopAt")); it != stored.end())
         options.stopAt = it.value().toString();
+    options.keep = BackupOptions::load(platform, values).versionLimits();
     return options;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileSave.h"
+#include "VersionTiers.h"
 
 #include <QDate>
 #include <QString>
@@ -29,6 +30,10 @@ struct OffsiteOptions {
     // terminals. Absent, the report window's first report time holds (when reports are
     // on); present but empty, never. Read only: the window leaves it as the owner wrote it.
     std::optional<QString> stopAt;
+    // How many daily, weekly and monthly snapshots a prune keeps: the backup's own version
+    // limits ([Backup] KeepVersionsDays, KeepWeeklyVersions, KeepMonthlyVersions), read
+    // with the rest and never saved from here.
+    VersionLimits keep;
 
     QString resticProgramOrDefault() const;
     // The time of day StopAt names; nothing when it is empty or not a time.

@@ -79,9 +79,10 @@ ResticCall ResticCommands::forgetAndPrune() const {
     // night's list of files, so every snapshot would be a group of one and none would go.
     return call({QStringLiteral("forget"), QStringLiteral("--tag"), programTag(),
                  QStringLiteral("--group-by"), QStringLiteral("host,tags"),
-                 QStringLiteral("--keep-daily"), QStringLiteral("14"),
-                 QStringLiteral("--keep-weekly"), QStringLiteral("8"),
-                 QStringLiteral("--keep-monthly"), QStringLiteral("12"), QStringLiteral("--prune")},
+                 QStringLiteral("--keep-daily"), QString::number(options_.keep.days),
+                 QStringLiteral("--keep-weekly"), QString::number(options_.keep.weeks),
+                 QStringLiteral("--keep-monthly"), QString::number(options_.keep.months),
+                 QStringLiteral("--prune")},
                 UpkeepCall, true);
 }
 

@@ -5,6 +5,7 @@
 #include "BackupStore.h"
 #include "ChunkedFileCopy.h"
 #include "SystemFaults.h"
+#include "VersionTiers.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -23,13 +24,17 @@ namespace {
 
 const QDateTime Noon(QDate(2026, 11, 30), QTime(12, 0));
 
-// Only the Tillora row, and the options file outside the folders that are backed up.
-void tilloraOnly(BackupStore& store, bool skipUnchanged = true, int keepVersionsDays = 14) {
+// Only the Tillora row, and the options file outside the folders that are backed up. Day
+// folders only, unless a test asks for weekly and monthly ones.
+void tilloraOnly(BackupStore& store, bool skipUnchanged = true, int keepVersionsDays = 14,
+                 int keepWeeks = 0, int keepMonths = 0) {
     store.window.enabled = {true, false, false, false, false, false};
     store.values.DataDIR = QStringLiteral("c:\\Store\\");
     BackupOptions options;
     options.skipUnchanged = skipUnchanged;
     options.keepVersionsDays = keepVersionsDays;
+    options.keepWeeklyVersions = keepWeeks;
+    options.keepMonthlyVersions = keepMonths;
     QVERIFY(options.save(store.platform, store.values).ok);
 }
 
@@ -102,6 +107,14 @@ qint64 bytesBelow(const QString& folder) {
         total += it.fileInfo().size();
     }
     return total;
+}
+
+QStringList inWords(const QList<VersionMerge>& merges) {
+    QStringList words;
+    for (const VersionMerge& merge : merges)
+        words.append(merge.from.toString("MM-dd") + " > " +
+                     (merge.into ? merge.into->toString("MM-dd") : QString("gone")));
+    return words;
 }
 
 // --- the killed run --------------------------------------------------------------------
@@ -284,6 +297,61 @@ private slots:
         QVERIFY(!store.drives.exists('e', "TLRAversions/2026-11-20"));
         QVERIFY(store.drives.exists('e', "TLRAversions/2026-11-25/Tillora/old.dat"));
         QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/big.dat").size(), 2 << 20);
+    }
+
+    // The rule alone (Tuesday 8 December; 14 days, 4 weeks, 2 months): the folders past
+    // the limits, then the order in which the rest go for room.
+    void sortsVersionFoldersIntoDaysWeeksAndMonths() {
+        const QDate today(2026, 12, 8);
+        const auto nov = [](int day) { return QDate(2026, 11, day); };
+        const QList<QDate> folders{
+            QDate(2026, 10, 6), nov(3), nov(4), nov(6), nov(10), nov(17), nov(19), nov(24), nov(26),
+            QDate(2026, 12, 1), today};
+        QCOMPARE(inWords(VersionTiers(folders, today, {14, 4, 2}).expired()),
+                 QStringList({"10-06 > gone", "11-04 > 11-03", "11-06 > 11-03", "11-10 > 11-03",
+                              "11-19 > 11-17"}));
+        QList<VersionMerge> forRoom;
+        QList<QDate> left{nov(3), nov(17), nov(24), nov(26), QDate(2026, 12, 1), today};
+        while (const auto next = VersionTiers(left, today, {14, 4, 2}).nextToFree()) {
+            forRoom.append(*next);
+            left.removeOne(next->from);
+        }
+        QCOMPARE(inWords(forRoom), QStringList({"11-26 > 11-24", "11-17 > 11-03", "11-24 > 11-03",
+                                                "11-03 > gone", "12-01 > gone"}));
+    }
+
+    // Past its days a day folder is merged into its week's first folder, and past its
+    // weeks that one into its month's: a file changed once is still there as it was
+    // before its week, and a later copy never replaces an earlier one.
+    void mergesDayFoldersIntoWeeklyAndMonthlyOnes() {
+        BackupStore store;
+        tilloraOnly(store, true, 14, 8, 12);
+        for (const QString name : {"a", "b", "c"})
+            store.drives.writeFile('c', "Tillora/" + name, "first");
+        runOn(store, QDate(2026, 10, 30));
+        // Monday 2 November a, Wednesday b; the next week Wednesday c, Thursday a again.
+        using Change = std::tuple<int, QString, QByteArray>;
+        for (const auto& [day, name, text] :
+             {Change{2, "a", "second"}, Change{4, "b", "second"}, Change{11, "c", "second"},
+              Change{12, "a", "third"}}) {
+            store.drives.writeFile('c', "Tillora/" + name, text);
+            QCOMPARE(runOn(store, QDate(2026, 11, day)).versionsKept, 1);
+        }
+        const auto asOf = [&](const QString& day) {
+            QStringList texts;
+            for (const QString name : {"a", "b", "c"})
+                texts.append(
+                    store.drives.readFile('e', "TLRAversions/" + day + "/Tillora/" + name));
+            return texts;
+        };
+        QCOMPARE(runOn(store, QDate(2026, 11, 27)).versionsPruned, 2);
+        QCOMPARE(asOf("2026-11-02"), QStringList({"first", "first", ""}));
+        QCOMPARE(asOf("2026-11-11"), QStringList({"second", "", "first"}));
+        QCOMPARE(runOn(store, QDate(2027, 1, 15)).versionsPruned, 1);
+        QCOMPARE(store.tree('e', "TLRAversions"),
+                 QStringList({"2026-11-02/", "2026-11-02/Tillora/", "2026-11-02/Tillora/a",
+                              "2026-11-02/Tillora/b", "2026-11-02/Tillora/c"}));
+        QCOMPARE(asOf("2026-11-02"), QStringList({"first", "first", "first"}));
     }
 
     void writesTheDateOnlyAfterTheFlush() {

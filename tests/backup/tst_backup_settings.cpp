@@ -297,16 +297,20 @@ private Q_SLOTS:
         QCOMPARE(BackupOptions::load(store.platform, store.values).keepVersionsDays, 14);
         store.drives.writeFile('c', QStringLiteral("Tillora/ini/BackupOptions.ini"),
                                "[Backup]\nSkipUnchanged=maybe\nKeepVersionsDays=-3\n"
+                               "KeepWeeklyVersions=x\nKeepMonthlyVersions=3\n"
                                "CatchUpMissedRun=false\n[Offsite]\nRepository=b2:bucket:store1\n");
         BackupOptions options = BackupOptions::load(store.platform, store.values);
         QVERIFY(options.skipUnchanged);
         QCOMPARE(options.keepVersionsDays, 14);
+        QCOMPARE(options.keepWeeklyVersions, 8);
+        QCOMPARE(options.keepMonthlyVersions, 3);
         QVERIFY(!options.catchUpMissedRun);
         options.keepVersionsDays = 0;
         QVERIFY(options.save(store.platform, store.values));
         const QByteArray saved =
             store.drives.readFile('c', QStringLiteral("Tillora/ini/BackupOptions.ini"));
         QVERIFY(saved.contains("KeepVersionsDays=0"));
+        QVERIFY(saved.contains("KeepWeeklyVersions=8"));
         QVERIFY(saved.contains("Repository=b2:bucket:store1"));
     }
 };
