@@ -68,6 +68,11 @@ int removeVersionsOlderThan(const Platform& platform, const QString& drive, cons
     return removed;
 }
 
+QDate oldestVersionDay(const Platform& platform, const QString& drive) {
+    const auto folders = datedFolders(platform, drive);
+    return folders.isEmpty() ? QDate() : folders.first().first;
+}
+
 bool removeOldestVersions(const Platform& platform, const QString& drive, const QDate& today) {
     for (const auto& [day, folder] : datedFolders(platform, drive)) {
         if (day < today)

@@ -23,6 +23,9 @@ QString versionFolderFor(const QString& backupFolder, const QDate& day);
 int removeVersionsOlderThan(const Platform& platform, const QString& drive, const QDate& today,
                             int keepDays);
 
+// The day of the oldest dated folder of a drive; invalid when there is none.
+QDate oldestVersionDay(const Platform& platform, const QString& drive);
+
 // Removes the oldest dated folder of a drive other than today's, to make room; false
 // when there is none.
 bool removeOldestVersions(const Platform& platform, const QString& drive, const QDate& today);
