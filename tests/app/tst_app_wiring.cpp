@@ -156,6 +156,10 @@ private Q_SLOTS:
         window->findChild<QLineEdit*>("MonitorPingURL")->setText("ftp://hc-ping.com/key");
         QVERIFY(!static_cast<NotifySettings*>(window)->save());
         QVERIFY(p.prompts.asked.last().text.startsWith("Ping URL:"));
+        window->findChild<QLineEdit*>("MonitorPingURL")->clear();
+        window->findChild<QLineEdit*>("SummaryAt")->setText("teatime");
+        QVERIFY(!static_cast<NotifySettings*>(window)->save());
+        QVERIFY(p.prompts.asked.last().text.startsWith("Summary time:"));
         window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
