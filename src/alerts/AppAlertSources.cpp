@@ -3,7 +3,9 @@
 #include "BackupHistoryLog.h"
 #include "BackupSetupSnapshot.h"
 #include "DatePictures.h"
+#include "DaySummarySettings.h"
 #include "ProgramValues.h"
+#include "SalesDaysLog.h"
 #include "TextSettingsFile.h"
 #include "TimeOfDay.h"
 
@@ -58,6 +60,19 @@ QList<PastRun> AppAlertSources::runsSince(const QDateTime& since) const {
                          entry.run.foldersLeftOut});
     }
     return runs;
+}
+
+// Each day counts by its highest reading, as the day summary counts it.
+std::optional<double> AppAlertSources::salesOfDays(const QDate& first, const QDate& last) const {
+    if (!DaySummarySettings::load(platform_, values_).enabled)
+        return std::nullopt;
+    const QList<SalesReading> readings = SalesDaysLog(platform_, values_).readings();
+    std::optional<double> total;
+    for (QDate day = first; day <= last; day = day.addDays(1)) {
+        if (const auto sales = salesBy(readings, day, QTime(23, 59, 59, 999)))
+            total = total.value_or(0) + sales->sales;
+    }
+    return total;
 }
 
 } // namespace tillora

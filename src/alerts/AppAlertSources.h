@@ -22,6 +22,7 @@ public:
     std::optional<QTime> reportWindowStart() const override;
     std::optional<QDateTime> lastBackup() const override;
     QList<PastRun> runsSince(const QDateTime& since) const override;
+    std::optional<double> salesOfDays(const QDate& first, const QDate& last) const override;
 
 private:
     const Platform& platform_;

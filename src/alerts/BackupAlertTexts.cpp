@@ -1,6 +1,7 @@
 #include "BackupAlertTexts.h"
 
 #include "DatePictures.h"
+#include "PosTotals.h"
 #include "RunSummary.h"
 #include "RunWords.h"
 
@@ -81,7 +82,8 @@ NotifyMessage noBackupFor(int days, const QDateTime& lastBackup, const QString& 
 }
 
 NotifyMessage weeklySummary(const WeekCounts& week, const std::optional<QDateTime>& lastBackup,
-                            const QString& company, const QList<FolderLeftOut>& leftOut) {
+                            const QString& company, const QList<FolderLeftOut>& leftOut,
+                            std::optional<double> weekSales) {
     const QString subject = QStringLiteral("Backups this week");
     QString text = subject + atStore(company) +
                    QStringLiteral(": %1 nights completed, %2 incomplete, %3 failed, %4 without a "
@@ -92,6 +94,9 @@ NotifyMessage weeklySummary(const WeekCounts& week, const std::optional<QDateTim
                        .arg(week.withoutRun);
     text += lastBackup ? QStringLiteral("Last backup: ") + moment(*lastBackup) + QLatin1Char('.')
                        : QStringLiteral("No backup has been made yet.");
+    if (weekSales)
+        text += QStringLiteral(" Sales this week: ") + TotalResult{*weekSales, {}}.labelText() +
+                QLatin1Char('.');
     if (!leftOut.isEmpty())
         text += QLatin1Char(' ') + foldersLeftOutInWords(leftOut) + QLatin1Char('.');
     return {subject, text, false};

@@ -27,9 +27,11 @@ NotifyMessage madeUpAfterDriveReturned(const BackupRunResult& result, bool sourc
 NotifyMessage offsiteNotCompleted(const BackupRunResult& result, const QString& company);
 // "No backup for N days".
 NotifyMessage noBackupFor(int days, const QDateTime& lastBackup, const QString& company);
-// "Backups this week", with the folders the week's last backup left out.
+// "Backups this week", with the folders the week's last backup left out and, when the day
+// summary is on, the week's sales.
 NotifyMessage weeklySummary(const WeekCounts& week, const std::optional<QDateTime>& lastBackup,
-                            const QString& company, const QList<FolderLeftOut>& leftOut = {});
+                            const QString& company, const QList<FolderLeftOut>& leftOut = {},
+                            std::optional<double> weekSales = {});
 // What the Delivery window's "Send test alert" sends.
 NotifyMessage testAlert(const QString& company);
 

@@ -121,7 +121,8 @@ NotifyMessage BackupAlerts::weeklySummary(const QDate& today) const {
             ++week.failed;
     }
     week.withoutRun = 7 - int(best.size());
-    return alert::weeklySummary(week, sources_.lastBackup(), sources_.companyName(), leftOut);
+    return alert::weeklySummary(week, sources_.lastBackup(), sources_.companyName(), leftOut,
+                                sources_.salesOfDays(first, today.addDays(-1)));
 }
 
 std::optional<int> BackupAlerts::staleCheckHour() const {

@@ -36,6 +36,13 @@ public:
     virtual std::optional<QDateTime> lastBackup() const = 0;
     // The runs that started at or after `since`, oldest first.
     virtual QList<PastRun> runsSince(const QDateTime& since) const = 0;
+    // The sales of the days `first` to `last` as the day summary read them; nothing while
+    // the day summary is off or no total of those days was read.
+    virtual std::optional<double> salesOfDays(const QDate& first, const QDate& last) const {
+        Q_UNUSED(first);
+        Q_UNUSED(last);
+        return std::nullopt;
+    }
 };
 
 // When the owner is told about backups: after a night's run that did not complete, when

@@ -2,6 +2,7 @@
 
 #include "AlertsSection.h"
 #include "AppAlertSources.h"
+#include "AppSummarySources.h"
 #include "BackupAlertService.h"
 #include "BackupEngine.h"
 #include "BackupHistory.h"
@@ -12,6 +13,7 @@
 #include "CarrierFile.h"
 #include "DataFiles.h"
 #include "DatePictures.h"
+#include "DaySummaryService.h"
 #include "DriveInfo.h"
 #include "Form1.h"
 #include "HourlyReportCheck.h"
@@ -25,7 +27,9 @@
 #include "ReportCycle.h"
 #include "ReportWindowOpening.h"
 #include "RunSummary.h"
+#include "SalesDaysLog.h"
 #include "SecretStore.h"
+#include "SummarySection.h"
 #include "TLRAconnect.h"
 #include "TerminationRequests.h"
 #include "TextSettingsFile.h"
@@ -171,6 +175,8 @@ void BackupApplication::wireTexting() {
     hourlyReport_ = std::make_unique<HourlyReportCheck>(
         *texting_, *statusPanel_, clock_, [this](TexterView&) { texting_->Work_it(); });
     scheduler_->setHourlyReportCheck([this](const QString& now) { hourlyReport_->run(now); });
+    // Each report's totals are kept: the day summary compares with them next week.
+    texting_->setReadingKeeper([this](const SalesReading& reading) { keepSalesReading(reading); });
     // The history window's "Delivery..." opens the same window as the texter's "Delivery".
     openDeliveryWindow = [this] { showDeliverySettings(); };
     // The delivery window shows the backup alerts' settings and test button too.
@@ -178,6 +184,12 @@ void BackupApplication::wireTexting() {
         if (alerts_) {
             auto* section = new AlertsSection(platform_, values_, *alerts_);
             window.addSection(section, [section] { return section->save(); });
+        }
+        if (daySummary_) {
+            auto* summary = new SummarySection(platform_, values_, *daySummary_);
+            window.addSection(
+                summary, [summary] { return summary->save(); },
+                [summary] { return summary->problem(); });
         }
         auto* monitor = new MonitorSection(*secrets_);
         window.addSection(
@@ -387,8 +399,26 @@ void BackupApplication::enableAlerts(Notifier& notifier) {
     moveOutboxFile(platform_.nativePath(DataFiles::path(values_.DataDIR, DataFile::Outbox)),
                    outbox);
     auto sources = std::make_unique<AppAlertSources>(platform_, values_, setup_, history_);
+    daySummary_.reset(); // sends through the alerts' dispatcher
     alerts_ = std::make_unique<BackupAlertService>(std::move(sources), notifier, clock_, outbox);
     alerts_->start();
+    daySummary_ = std::make_unique<DaySummaryService>(
+        std::make_unique<AppSummarySources>(platform_, values_, clock_, history_, notifier),
+        [this] {
+            const auto texts = loadTextSettings(platform_, values_);
+            return std::pair{DaySummarySettings::load(platform_, values_),
+                             texts && texts->lastReportTime ? *texts->lastReportTime : QString()};
+        },
+        [this](const SalesReading& reading) { keepSalesReading(reading); }, alerts_->dispatcher(),
+        clock_, UserFiles::daySummaryMark(platform_));
+    daySummary_->start();
+}
+
+// May run on the day summary's worker: the log serialises its writers.
+void BackupApplication::keepSalesReading(const SalesReading& reading) const {
+    if (const SaveResult kept = SalesDaysLog(platform_, values_).record(reading); !kept)
+        qWarning("tillora-backup: the day's totals were not kept in SalesDays.log: %s",
+                 qPrintable(kept.reason));
 }
 
 void BackupApplication::recordHistory(const BackupRunResult& result) {
@@ -543,6 +573,7 @@ void BackupApplication::endNow() {
     // them already; a second save does nothing).
     form_->Terminate();
     // Waits for the alert under way, cut short a moment ago, and writes what it did.
+    daySummary_.reset();
     alerts_.reset();
     monitor_.reset();
     endProgram();

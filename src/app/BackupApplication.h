@@ -9,6 +9,7 @@
 #include "Platform.h"
 #include "ProgramValues.h"
 #include "Prompts.h"
+#include "SalesDaysLog.h"
 #include "TexterMailRoute.h"
 
 #include <QObject>
@@ -28,6 +29,7 @@ class BackupHistory;
 class BackupProgressRelay;
 class BackupRunner;
 class BackupScheduler;
+class DaySummaryService;
 class DriveInfoPopup;
 class Form1;
 class HourlyReportCheck;
@@ -93,6 +95,8 @@ public:
     // where the outbox lives; tests call it again with their own.
     void enableAlerts(Notifier& notifier);
     BackupAlertService* alerts() { return alerts_.get(); }
+    // The day summary, sent through the alerts' dispatcher; made with the alerts.
+    DaySummaryService* daySummary() { return daySummary_.get(); }
     // The nightly runs' pings to the watcher outside this PC; gone once the program ends.
     MonitorPinger* monitor() { return monitor_.get(); }
 
@@ -127,6 +131,7 @@ private:
     void wireCatchUp();
     void finishRun(const BackupRunResult& result);
     void recordHistory(const BackupRunResult& result);
+    void keepSalesReading(const SalesReading& reading) const;
     void showLastRunOfHistory();
     CatchUpRule catchUpRule() const;
     void watchForMissingDrive(const BackupRunResult& result);
@@ -178,7 +183,8 @@ private:
     std::optional<QDateTime> startupNotesRun_;
     QTimer* catchUpTimer_ = nullptr;
     std::unique_ptr<BackupAlertService> alerts_;
-    std::unique_ptr<MonitorPinger> monitor_; // notes into history_, so goes before it
+    std::unique_ptr<DaySummaryService> daySummary_; // sends through alerts_, so goes before it
+    std::unique_ptr<MonitorPinger> monitor_;        // notes into history_, so goes before it
     bool ending_ = false;
     bool started_ = false; // start() has finished: main() runs the main loop next
     bool exitOnceStarted_ = false;

@@ -585,10 +585,16 @@ void BackupEngine::makeRoomFor(qint64 bytes, BackupRunResult& result) {
     *run_.roomLeft -= bytes;
 }
 
+// The oldest day left is kept with the result, so the owner learns how far back the drive
+// goes without anything reading the drive again.
 void BackupEngine::pruneVersions(BackupRunResult& result) {
-    for (const QString& drive : std::as_const(run_.drives))
+    for (const QString& drive : std::as_const(run_.drives)) {
         result.versionsPruned +=
             removeExpiredVersions(platform_, drive, run_.day, run_.options.versionLimits());
+        const QDate oldest = oldestVersionDay(platform_, drive);
+        if (oldest.isValid() && (!result.oldestVersion.isValid() || oldest < result.oldestVersion))
+            result.oldestVersion = oldest;
+    }
 }
 
 // The copied files are on the disk, not only in the system's cache, before the run

@@ -135,6 +135,8 @@ QJsonObject historyLine(const BackupRunResult& run) {
     if (run.outcome == RunOutcome::DestinationUnavailable &&
         run.destinationFault != DestinationFault::Unknown)
         line.insert("destinationFault", tokenOf(DestinationFaultTokens, run.destinationFault));
+    if (run.oldestVersion.isValid())
+        line.insert("oldestVersion", run.oldestVersion.toString(Qt::ISODate));
     if (run.offsite)
         line.insert("offsite", offsiteObject(*run.offsite));
     if (!run.foldersLeftOut.isEmpty()) {
@@ -171,6 +173,7 @@ std::optional<HistoryEntry> entryOf(const QJsonObject& line) {
     run.filesUnchanged = count(line, "filesUnchanged");
     run.versionsKept = count(line, "versionsKept");
     run.versionsPruned = count(line, "versionsPruned");
+    run.oldestVersion = QDate::fromString(line.value("oldestVersion").toString(), Qt::ISODate);
     if (line.value("offsite").isObject())
         run.offsite = offsiteOf(line.value("offsite").toObject());
     for (const QJsonValue& folder : line.value("foldersLeftOut").toArray())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -84,6 +85,7 @@ struct BackupRunResult {
     qint64 filesUnchanged = 0;   // skipped: the backup copy already matches
     qint64 versionsKept = 0;     // earlier copies moved to the dated versions folder
     qint64 versionsPruned = 0;   // dated version folders removed for age or space
+    QDate oldestVersion;         // the oldest dated version folder left; invalid for none
     QList<FileProblem> problems; // existing files not copied
     QStringList notes;           // worth a look but not a failure (a product folder missing)
     QList<FolderLeftOut> foldersLeftOut; // also told in the notes

@@ -122,6 +122,11 @@ int removeExpiredVersions(const Platform& platform, const QString& drive, const 
     return removed;
 }
 
+QDate oldestVersionDay(const Platform& platform, const QString& drive) {
+    const auto folders = datedFolders(platform, drive);
+    return folders.isEmpty() ? QDate() : folders.first().first;
+}
+
 bool removeVersionsForRoom(const Platform& platform, const QString& drive, const QDate& today,
                            const VersionLimits& limits) {
     const auto folders = datedFolders(platform, drive);

@@ -27,6 +27,9 @@ QString versionFolderFor(const QString& backupFolder, const QDate& day);
 int removeExpiredVersions(const Platform& platform, const QString& drive, const QDate& today,
                           const VersionLimits& limits);
 
+// The day of the oldest dated folder of a drive; invalid when there is none.
+QDate oldestVersionDay(const Platform& platform, const QString& drive);
+
 // Makes room: the next folder VersionTiers::nextToFree names goes, merged the same way;
 // false when there is none, or it could not go whole.
 bool removeVersionsForRoom(const Platform& platform, const QString& drive, const QDate& today,

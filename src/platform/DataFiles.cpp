@@ -25,6 +25,8 @@ QString DataFiles::fileName(DataFile file) {
         return QStringLiteral("MobileText.dat");
     case DataFile::MailServer:
         return QStringLiteral("MailServer.dat");
+    case DataFile::SalesDays:
+        return QStringLiteral("SalesDays.log");
     }
     return {};
 }
@@ -53,6 +55,10 @@ QString UserFiles::copyFolder(const Platform& platform) {
 
 QString UserFiles::copyOf(const Platform& platform, DataFile file) {
     return QDir(copyFolder(platform)).filePath(DataFiles::fileName(file));
+}
+
+QString UserFiles::daySummaryMark(const Platform& platform) {
+    return QDir(platform.userSettingsFolder()).filePath(QStringLiteral("DaySummary.mark"));
 }
 
 } // namespace tillora

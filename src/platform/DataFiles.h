@@ -16,6 +16,7 @@ enum class DataFile {
     BackupProblems, // BackupProblems.log: the files not copied of the last runs
     MobileText,     // MobileText.dat: the texting settings
     MailServer,     // MailServer.dat: the mail server of the texts
+    SalesDays,      // SalesDays.log: the day's totals as each report and summary read them
 };
 
 // Where each data file lives, in Windows form; `dataDir` ends in a backslash.
@@ -36,6 +37,8 @@ struct UserFiles {
     // MobileText.dat, the servers' CA files).
     static QString copyFolder(const Platform& platform); // "delivery-copy"
     static QString copyOf(const Platform& platform, DataFile file);
+    // The day the day summary last went out: a restart the same day sends it no second time.
+    static QString daySummaryMark(const Platform& platform); // DaySummary.mark
 };
 
 } // namespace tillora

@@ -25,6 +25,7 @@ struct FakeSources final : AlertSources {
     std::optional<QTime> reportStart;
     std::optional<QDateTime> last;
     QList<PastRun> runs;
+    std::optional<double> weekSales;
 
     AlertSettings alertSettings() const override { return settings; }
     QString companyName() const override { return company; }
@@ -38,6 +39,10 @@ struct FakeSources final : AlertSources {
                 after.append(run);
         }
         return after;
+    }
+    std::optional<double> salesOfDays(const QDate& first, const QDate& last) const override {
+        const bool lastWeek = first == QDate(2026, 12, 7) && last == QDate(2026, 12, 13);
+        return lastWeek ? weekSales : std::nullopt;
     }
 };
 
@@ -184,6 +189,8 @@ void TestBackupAlerts::weeklySummaryCountsTheNights() {
          {{QStringLiteral("c:\\Tillora\\data\\big"), 1}}},
         {at(14, 3), RunOutcome::Completed}, // this Monday: next week's
     };
+    sources.weekSales = 8123.4; // the day summary is on
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     BackupAlerts alerts(sources);
 
     QVERIFY(alerts.dueAt(at(14, 8, 59)).isEmpty());
@@ -193,6 +200,7 @@ void TestBackupAlerts::weeklySummaryCountsTheNights() {
                  "3 nights completed, 1 incomplete, 1 failed, 2 without a backup run")),
              qPrintable(due.first().text));
     QVERIFY(due.first().text.contains(QStringLiteral("Sunday 12/13/2026")));
+    QVERIFY(due.first().text.contains(QStringLiteral(". Sales this week: $8,123.40. ")));
     QVERIFY(due.first().text.endsWith(
         QStringLiteral(" 1 folder with 1 file is not in the backup: c:\\Tillora\\data\\big.")));
     QVERIFY(alerts.dueAt(at(14, 9, 1)).isEmpty());

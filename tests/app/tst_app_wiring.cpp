@@ -8,6 +8,7 @@
 #include "BackupHistoryLog.h"
 #include "BackupScheduler.h"
 #include "DataFiles.h"
+#include "DaySummaryService.h"
 #include "DriveInfo.h"
 #include "FakePlatform.h"
 #include "FakePrompts.h"
@@ -155,6 +156,10 @@ private Q_SLOTS:
         window->findChild<QLineEdit*>("MonitorPingURL")->setText("ftp://hc-ping.com/key");
         QVERIFY(!static_cast<NotifySettings*>(window)->save());
         QVERIFY(p.prompts.asked.last().text.startsWith("Ping URL:"));
+        window->findChild<QLineEdit*>("MonitorPingURL")->clear();
+        window->findChild<QLineEdit*>("SummaryAt")->setText("teatime");
+        QVERIFY(!static_cast<NotifySettings*>(window)->save());
+        QVERIFY(p.prompts.asked.last().text.startsWith("Summary time:"));
         window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -519,6 +524,66 @@ private Q_SLOTS:
         p.backupNow();
         QTest::qWait(200);
         QCOMPARE(server.received().size(), 8);
+    }
+
+    // A day with totals and a night's run; the day is closed in the afternoon. The summary
+    // goes out at its time, once across a restart, with the day's highest sales against
+    // last Tuesday's by the same time; a PC off at that time sends it at its next start.
+    void theDaySummaryGoesOutOnceADayAtItsTime() {
+        HttpsTestServer server;
+        QVERIFY2(server.started(), qPrintable(server.error()));
+        Program p;
+        pushOnlyTo(p, server);
+        p.drives.writeFile('c', "Tillora/ini/Notify.ini",
+                           p.drives.readFile('c', "Tillora/ini/Notify.ini") +
+                               "[Summary]\nEnabled=true\n");
+        p.drives.writeFile('c', "Tillora/ini/MobileText.dat", mobileTextFile()); // to 5:00 pm
+        p.drives.writeFile('c', "Tillora/ini/SalesDays.log",
+                           "{\"date\":\"2026-12-01\",\"time\":\"17:15:00\",\"sales\":6}\n"
+                           "{\"date\":\"2026-12-01\",\"time\":\"21:00:00\",\"sales\":50}\n"
+                           "{\"date\":\"2026-12-01\",\"ti\n");
+        sellForCash(p);
+        p.start();
+        const auto at = [&](int day, QTime time) {
+            p.clock.set(QDateTime(QDate(2026, 12, day), time));
+        };
+        at(8, QTime(3, 0, 40));
+        p.tick();
+        at(8, QTime(10, 0, 30));
+        p.app->scheduler().SchedulerTick();
+        QTRY_COMPARE(server.received().size(), 1); // the hourly sales report: $7.50
+        QTRY_VERIFY(!p.app->texting().cycleRunning());
+        p.drives.writeFile('c', "Tillora/TDTenders.daT",
+                           "\"T\",\"CASH\",2,1,\"\",\"\",0,0,0,0,0,\"\",\"\",1\r\n");
+
+        at(8, QTime(17, 14, 50));
+        p.app->daySummary()->checkTime();
+        at(8, QTime(17, 15, 30));
+        p.app->daySummary()->checkTime();
+        QTRY_COMPARE(server.received().size(), 2);
+        const ReceivedRequest summary = server.received().last();
+        QVERIFY(summary.header("Title").contains("day summary Tue 12/8"));
+        const QString body = QString::fromUtf8(summary.body);
+        QVERIFY2(body.startsWith("Sales $7.50 (before the day was closed; last Tue $6.00 by this "
+                                 "time, +25%)\n"),
+                 qPrintable(body));
+        QVERIFY(body.contains("\nBackup 3:00 am: "));
+        QVERIFY(p.drives.readFile('c', "Tillora/ini/SalesDays.log")
+                    .endsWith("{\"date\":\"2026-12-08\",\"sales\":2,\"time\":\"17:15:30\"}\n"));
+
+        p.app.reset();
+        at(8, QTime(17, 20));
+        p.start();
+        p.app->daySummary()->checkTime();
+        QTest::qWait(300);
+        QCOMPARE(server.received().size(), 2);
+
+        p.app.reset();
+        at(9, QTime(20, 0));
+        p.start();
+        p.app->daySummary()->checkTime();
+        QTRY_COMPARE(server.received().size(), 3);
+        QVERIFY(server.received().last().header("Title").contains("day summary Wed 12/9"));
     }
 
     // No box at start-up when the default settings cannot be written, nor at the end.

@@ -12,10 +12,7 @@
 
 namespace tillora {
 
-namespace {
-
-// "Sent by e-mail. push: server not reached."
-QString describe(const QList<ChannelOutcome>& outcomes) {
+QString outcomesInWords(const QList<ChannelOutcome>& outcomes) {
     if (outcomes.isEmpty())
         return QStringLiteral("No channel is switched on.");
     QStringList sent;
@@ -33,8 +30,6 @@ QString describe(const QList<ChannelOutcome>& outcomes) {
         parts.append(QStringLiteral("Not sent by ") + failed.join(QStringLiteral("; ")) + u'.');
     return parts.join(u' ');
 }
-
-} // namespace
 
 AlertsSection::AlertsSection(const Platform& platform, const ProgramValues& values,
                              BackupAlertService& alerts, QWidget* parent)
@@ -91,7 +86,7 @@ void AlertsSection::sendTestAlert() {
     alerts_.sendTestAlert([self](const QList<ChannelOutcome>& outcomes) {
         if (!self)
             return;
-        self->testResult->setText(describe(outcomes));
+        self->testResult->setText(outcomesInWords(outcomes));
         self->testAlert->setEnabled(true);
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileSave.h"
+#include "Notifier.h"
 
 #include <QGroupBox>
 
@@ -14,6 +15,9 @@ namespace tillora {
 class BackupAlertService;
 class Platform;
 struct ProgramValues;
+
+// What the channels did with a test: "Sent by e-mail. Not sent by push: server not reached."
+QString outcomesInWords(const QList<ChannelOutcome>& outcomes);
 
 // The backup alerts' part of the delivery window: which alerts the owner wants, and a
 // button that sends a test alert on every channel switched on and shows what each did.

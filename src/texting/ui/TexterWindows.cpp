@@ -1,5 +1,6 @@
 #include "TexterWindows.h"
 
+#include "Clock.h"
 #include "Email2.h"
 #include "NotifySettings.h"
 #include "PosTotals.h"
@@ -88,9 +89,15 @@ public:
         if (texter_->MList1->topLevelItemCount() > kHistoryLimit)
             texter_->MList1->clear();
     }
-    void runSalesTotal() override { setSalesLabel(owner_.totals().salesTotal().labelText()); }
+    void runSalesTotal() override {
+        const TotalResult sales = owner_.totals().salesTotal();
+        owner_.cycleReading_.sales = sales.total;
+        setSalesLabel(sales.labelText());
+    }
     void runDiscountTotal() override {
-        setDiscountLabel(owner_.totals().discountTotal().labelText());
+        const TotalResult discounts = owner_.totals().discountTotal();
+        owner_.cycleReading_.discounts = discounts.total;
+        setDiscountLabel(discounts.labelText());
     }
     QStringList reloadClockedIn() override {
         // A fresh read of the time-clock files: the clocked-in window loads anew.
@@ -238,6 +245,7 @@ void TexterWindows::Work_it() {
         return;
     QPointer<TLRAtxtMsg> texter = load();
     view_->readAll();
+    cycleReading_ = {clock_.now(), std::nullopt, std::nullopt};
     cycle_ = std::make_unique<ReportCycle>(*view_, notifier_, panel_, platform_, clock_, values_);
     cycle_->setTiming(timing_);
     const bool workItEnabled = texter->Command3->isEnabled();
@@ -247,6 +255,8 @@ void TexterWindows::Work_it() {
             texter->Command3->setEnabled(workItEnabled);
         // The cycle is still inside its own signal: it goes once that has returned.
         cycle_.release()->deleteLater();
+        if (keepReading_ && (cycleReading_.sales || cycleReading_.discounts))
+            keepReading_(cycleReading_);
         Q_EMIT cycleFinished();
     });
     cycle_->Work_it();

@@ -5,6 +5,7 @@
 #include "HourlyReportCheck.h"
 #include "PosTotals.h"
 #include "ReportCycle.h"
+#include "SalesDaysLog.h"
 #include "TexterMailRoute.h"
 
 #include <QObject>
@@ -61,6 +62,10 @@ public:
     void cancelSends();
 
     void setReportTiming(ReportCycle::Timing timing) { timing_ = timing; }
+    // Gets the totals each report cycle read, once the cycle has ended.
+    void setReadingKeeper(std::function<void(const SalesReading&)> keep) {
+        keepReading_ = std::move(keep);
+    }
 
 Q_SIGNALS:
     // The texter's "Done" saved or removed the settings: the main window recolours its
@@ -91,6 +96,8 @@ private:
     ReportCycle::Timing timing_;
     std::function<void(NotifySettings&)> deliverySections_;
     std::unique_ptr<ReportCycle> cycle_;
+    SalesReading cycleReading_; // the totals the cycle under way has read
+    std::function<void(const SalesReading&)> keepReading_;
 };
 
 } // namespace tillora
