@@ -132,18 +132,25 @@ common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
 # curl: Schannel (Windows' own TLS and certificate store), no optional libraries and
 # no CA bundle or path compiled in; only the library, and of its protocols only the
 # two the programs speak (SMTP for reports, HTTP(S) for push and the monitor).
-cmake -S "$work/src/curl" -B "$work/build-curl" "${common[@]}" \
-    -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
-    -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_WINDOWS_SSPI=ON \
-    -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBPSL=OFF -DUSE_LIBIDN2=OFF -DUSE_WIN32_IDN=ON \
-    -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_NGHTTP2=OFF \
-    -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
-    -DCURL_DISABLE_DICT=ON -DCURL_DISABLE_FILE=ON -DCURL_DISABLE_FTP=ON \
-    -DCURL_DISABLE_GOPHER=ON -DCURL_DISABLE_IMAP=ON -DCURL_DISABLE_MQTT=ON \
-    -DCURL_DISABLE_POP3=ON -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_SMB=ON \
-    -DCURL_DISABLE_TELNET=ON -DCURL_DISABLE_TFTP=ON
-cmake --build "$work/build-curl" -j"$(nproc)"
-DESTDIR="$work/root" cmake --install "$work/build-curl" --strip >/dev/null
+# It is built beside Qt: its configuration runs one compiler check after another, and
+# Qt's build uses the cores that leaves idle. Its output goes to a log of its own.
+build_curl() {
+    cmake -S "$work/src/curl" -B "$work/build-curl" "${common[@]}" \
+        -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
+        -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_WINDOWS_SSPI=ON \
+        -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBPSL=OFF -DUSE_LIBIDN2=OFF -DUSE_WIN32_IDN=ON \
+        -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_NGHTTP2=OFF \
+        -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
+        -DCURL_DISABLE_DICT=ON -DCURL_DISABLE_FILE=ON -DCURL_DISABLE_FTP=ON \
+        -DCURL_DISABLE_GOPHER=ON -DCURL_DISABLE_IMAP=ON -DCURL_DISABLE_MQTT=ON \
+        -DCURL_DISABLE_POP3=ON -DCURL_DISABLE_RTSP=ON -DCURL_DISABLE_SMB=ON \
+        -DCURL_DISABLE_TELNET=ON -DCURL_DISABLE_TFTP=ON
+    cmake --build "$work/build-curl" -j"$(nproc)"
+    DESTDIR="$work/root" cmake --install "$work/build-curl" --strip >/dev/null
+}
+curl_log="$work/curl.log"
+build_curl >"$curl_log" 2>&1 &
+curl_build=$!
 
 # Qt: the modules and plugins the programs use, with Qt's own copies of zlib, pcre2,
 # libpng, HarfBuzz and FreeType. direct2d stays on although unused: without it
@@ -180,6 +187,11 @@ cmake -S "$work/src/qt" -B "$work/build-qt" "${common[@]}" \
     -DFEATURE_http=OFF -DFEATURE_networkproxy=OFF -DFEATURE_socks5=OFF
 cmake --build "$work/build-qt" -j"$(nproc)"
 DESTDIR="$work/root" cmake --install "$work/build-qt" --strip >/dev/null
+if ! wait "$curl_build"; then
+    tail -n 40 "$curl_log" >&2
+    die "curl's build failed (its whole log: $curl_log)"
+fi
+echo "build-windows-deps: curl built ($(grep -c '^\[' "$curl_log") steps)"
 
 # Qt's DLLs need the compiler's runtime DLLs: they go beside them, so one folder on the
 # DLL search path is enough.
