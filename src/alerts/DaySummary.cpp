@@ -86,9 +86,10 @@ DaySummary DaySummaryComposer::compose(const QDateTime& now) const {
     const QList<HistoryEntry> nights =
         nightlyRuns(sources_.runsSince(today.addDays(-DaysOfRuns).startOfDay()));
 
-    QStringList lines{salesLine(sales, now),
-                      discounts.total ? QStringLiteral("Discounts ") + money(*discounts.total)
-                                      : notRead(QStringLiteral("Discounts"), discounts.reason),
+    QList<SalesReading> readings = sources_.salesReadings();
+    readings.append({now, sales.total, discounts.total});
+
+    QStringList lines{salesLine(sales, readings, now), discountsLine(discounts, readings, now),
                       clockedInLine()};
     lines += backupLines(nights, today);
     if (const QStringList owner = needsTheOwner(nights, today); !owner.isEmpty())
@@ -99,11 +100,10 @@ DaySummary DaySummaryComposer::compose(const QDateTime& now) const {
 
 // "Sales $4,812.30 (last Tue $4,120.10 by this time, +17%)". The tender file holds the
 // current day only and the day close empties it: the day's highest reading stands.
-QString DaySummaryComposer::salesLine(const TotalResult& sales, const QDateTime& now) const {
+QString DaySummaryComposer::salesLine(const TotalResult& sales, const QList<SalesReading>& readings,
+                                      const QDateTime& now) const {
     if (!sales.total)
         return notRead(QStringLiteral("Sales"), sales.reason);
-    QList<SalesReading> readings = sources_.salesReadings();
-    readings.append({now, sales.total, std::nullopt});
     const DaySales today = salesBy(readings, now.date(), now.time()).value_or(DaySales{});
     QStringList notes;
     if (today.closed)
@@ -121,6 +121,18 @@ QString DaySummaryComposer::salesLine(const TotalResult& sales, const QDateTime&
     if (!notes.isEmpty())
         line += QStringLiteral(" (") + notes.join(QStringLiteral("; ")) + u')';
     return line;
+}
+
+// After the day close the discounts go with the sales figure that stands: both were read
+// together before the close emptied the tender file.
+QString DaySummaryComposer::discountsLine(const TotalResult& discounts,
+                                          const QList<SalesReading>& readings,
+                                          const QDateTime& now) const {
+    const auto day = salesBy(readings, now.date(), now.time());
+    if (day && day->closed && day->discounts)
+        return QStringLiteral("Discounts ") + money(*day->discounts);
+    return discounts.total ? QStringLiteral("Discounts ") + money(*discounts.total)
+                           : notRead(QStringLiteral("Discounts"), discounts.reason);
 }
 
 QString DaySummaryComposer::clockedInLine() const {

@@ -59,7 +59,10 @@ public:
     DaySummary compose(const QDateTime& now) const;
 
 private:
-    QString salesLine(const TotalResult& sales, const QDateTime& now) const;
+    QString salesLine(const TotalResult& sales, const QList<SalesReading>& readings,
+                      const QDateTime& now) const;
+    QString discountsLine(const TotalResult& discounts, const QList<SalesReading>& readings,
+                          const QDateTime& now) const;
     QString clockedInLine() const;
     QStringList backupLines(const QList<HistoryEntry>& nights, const QDate& today) const;
     QStringList needsTheOwner(const QList<HistoryEntry>& nights, const QDate& today) const;

@@ -55,10 +55,8 @@ std::optional<DaySales> salesBy(const QList<SalesReading>& readings, const QDate
     for (const SalesReading& reading : readings) {
         if (reading.moment.date() != day || reading.moment.time() > time || !reading.sales)
             continue;
-        if (!best) {
-            best = DaySales{*reading.sales, false};
-        } else if (*reading.sales >= best->sales) {
-            best->sales = *reading.sales;
+        if (!best || *reading.sales >= best->sales) {
+            best = DaySales{*reading.sales, reading.discounts, best && best->closed};
         } else {
             best->closed = true;
         }

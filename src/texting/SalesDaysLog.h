@@ -26,6 +26,7 @@ struct SalesReading {
 // because of it. `closed` is set when a later reading by then was lower than the highest.
 struct DaySales {
     double sales = 0;
+    std::optional<double> discounts; // read with the highest sales figure
     bool closed = false;
 };
 std::optional<DaySales> salesBy(const QList<SalesReading>& readings, const QDate& day,
