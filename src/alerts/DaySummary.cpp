@@ -31,17 +31,6 @@ std::optional<QString> change(double now, double before) {
     return (percent >= 0 ? QStringLiteral("+") : QString()) + QString::number(percent) + u'%';
 }
 
-// "3:41 am" today, "Sunday 3:41 am" this week, "11/28 3:41 am" before.
-QString momentInWords(const QDateTime& moment, const QDate& today) {
-    const QString time = timeOfDayInWords(moment.time());
-    const qint64 days = moment.date().daysTo(today);
-    if (days == 0)
-        return time;
-    if (days > 0 && days < 7)
-        return English.toString(moment.date(), QStringLiteral("dddd ")) + time;
-    return English.toString(moment.date(), QStringLiteral("M/d ")) + time;
-}
-
 QString dayInWords(const QDate& day, const QDate& today) {
     const qint64 days = day.daysTo(today);
     if (days == 0)
@@ -49,6 +38,12 @@ QString dayInWords(const QDate& day, const QDate& today) {
     if (days > 0 && days < 7)
         return English.toString(day, QStringLiteral("dddd"));
     return English.toString(day, QStringLiteral("M/d"));
+}
+
+// "3:41 am" today, "Sunday 3:41 am" this week, "11/28 3:41 am" before.
+QString momentInWords(const QDateTime& moment, const QDate& today) {
+    const QString time = timeOfDayInWords(moment.time());
+    return moment.date() == today ? time : dayInWords(moment.date(), today) + u' ' + time;
 }
 
 // The nightly runs: the operator's "Backup Now" is not the night's backup.
