@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -34,6 +35,18 @@ struct Command {
 };
 
 // Held while this process is the one running instance of a program.
+// How reading a file back from the backup drive ended: every byte read, stopped by the
+// reader, or failed with the system's reason.
+// The pieces in which a file is read back: large enough that a USB drive reads at its
+// speed, a multiple of every sector size so that Windows can read without buffering.
+constexpr qsizetype ReadBackChunkBytes = 1 << 20;
+
+struct ReadBackEnd {
+    enum class Kind { Read, Stopped, Failed };
+    Kind kind = Kind::Read;
+    QString reason; // when failed
+};
+
 class InstanceLock {
 public:
     virtual ~InstanceLock() = default;
@@ -102,6 +115,13 @@ public:
     virtual int openSourceFile(const std::filesystem::path& nativePath) const {
         return openForReading(nativePath);
     }
+
+    // Reads a file of the backup drive (a native path) as the disk holds it, not as the
+    // system's cache remembers it, handing its bytes to `take` piece by piece; `take`
+    // returning false stops the reading. Linux drops the file's pages from the cache first
+    // (they are clean after the flush); Windows reads without buffering.
+    virtual ReadBackEnd readBack(const std::filesystem::path& nativePath,
+                                 const std::function<bool(const char*, qint64)>& take) = 0;
 };
 
 // The implementation for the machine the program was built for. `driveFolder` names the

@@ -385,6 +385,35 @@ std::vector<testing::Case> flushCases() {
              CHECK(flushFile(file.fd));
          }},
         {"a descriptor that is not open is not flushed", [] { CHECK(!flushFile(-1)); }},
+        // Unbuffered reads need whole sectors: the short last piece and a file of no
+        // bytes are where such code goes wrong.
+        {"a file is read back whole past the cache while another holds it open",
+         [] {
+             for (const std::size_t size : {std::size_t(0), std::size_t(3 << 20) + 123}) {
+                 const fs::path path = scratch() / L"SalesHistory.dat";
+                 std::string bytes(size, '\0');
+                 for (std::size_t i = 0; i < size; ++i)
+                     bytes[i] = char(i * 7 + i / 4096);
+                 std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+                 const int holder = _wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+                 CHECK(holder >= 0);
+                 std::string read;
+                 const UncachedRead result =
+                     readUncached(path.wstring(), 1 << 20, [&](const char* piece, std::size_t n) {
+                         read.append(piece, n);
+                         return true;
+                     });
+                 _close(holder);
+                 CHECK(result.end == UncachedRead::End::Read);
+                 CHECK(read == bytes);
+             }
+             const UncachedRead missing =
+                 readUncached((scratch() / L"gone.dat").wstring(), 1 << 20,
+                              [](const char*, std::size_t) { return true; });
+             CHECK(missing.end == UncachedRead::End::Failed);
+             CHECK_EQUAL(missing.error, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+             CHECK(!errorMessage(missing.error).empty());
+         }},
     };
 }
 

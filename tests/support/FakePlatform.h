@@ -71,6 +71,14 @@ public:
         return HostPlatform::openSourceFile(nativePath);
     }
 
+    // Told before each file is read back from the backup drive (a test pulls the drive).
+    ReadBackEnd readBack(const std::filesystem::path& nativePath,
+                         const std::function<bool(const char*, qint64)>& take) override {
+        if (beforeReadBack)
+            beforeReadBack(nativePath);
+        return HostPlatform::readBack(nativePath, take);
+    }
+
     std::optional<QStringList> driveTexts; // replaces the listed drives when set
     QMap<QString, DiskSpace> space;        // by drive letter "e:"
     std::function<std::optional<DiskSpace>(const QString&)> spaceOf; // wins over `space`
@@ -86,6 +94,7 @@ public:
     std::function<void(const QString&)> onFlush;
     bool flushSucceeds = true;
     QStringList unreadable; // file names
+    std::function<void(const std::filesystem::path&)> beforeReadBack;
 };
 
 } // namespace tillora::test

@@ -1,5 +1,7 @@
 #include "LinuxPlatform.h"
 
+#include "FileReplace.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -184,6 +186,36 @@ bool LinuxPlatform::flushFileSystem(const QString& windowsPath) {
     const bool flushed = ::syncfs(fd) == 0;
     ::close(fd);
     return flushed;
+}
+
+ReadBackEnd LinuxPlatform::readBack(const std::filesystem::path& nativePath,
+                                    const std::function<bool(const char*, qint64)>& take) {
+    const int fd = openForReading(nativePath);
+    if (fd < 0)
+        return {ReadBackEnd::Kind::Failed, systemErrorText(errno)};
+    // The pages are clean after the flush, so dropping them sends every read to the disk;
+    // dropping them again afterwards leaves the cache to the store's own files.
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    std::vector<char> buffer(ReadBackChunkBytes);
+    ReadBackEnd end;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            end = {ReadBackEnd::Kind::Failed, systemErrorText(errno)};
+            break;
+        }
+        if (got == 0)
+            break;
+        if (!take(buffer.data(), got)) {
+            end.kind = ReadBackEnd::Kind::Stopped;
+            break;
+        }
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(fd);
+    return end;
 }
 
 std::unique_ptr<Platform> createPlatform(const QString& driveFolder) {

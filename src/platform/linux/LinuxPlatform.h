@@ -33,6 +33,8 @@ public:
     void unlockWholeFile(QFile& file) override;
     bool flushFile(QFile& openFile) override;
     bool flushFileSystem(const QString& windowsPath) override;
+    ReadBackEnd readBack(const std::filesystem::path& nativePath,
+                         const std::function<bool(const char*, qint64)>& take) override;
 
 private:
     DriveFolder drives_;

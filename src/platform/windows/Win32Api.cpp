@@ -375,6 +375,59 @@ bool flushFile(int fd) {
     return file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
 }
 
+UncachedRead readUncached(const std::wstring& path, std::size_t pieceBytes,
+                          const std::function<bool(const char*, std::size_t)>& take) {
+    const HANDLE file = CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {UncachedRead::End::Failed, GetLastError()};
+    // Unbuffered reads need a buffer aligned to the sector size; a page is aligned to all.
+    void* buffer = VirtualAlloc(nullptr, pieceBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    LARGE_INTEGER size{};
+    UncachedRead result;
+    if (!buffer || !GetFileSizeEx(file, &size)) {
+        result = {UncachedRead::End::Failed, GetLastError()};
+    } else {
+        // Read up to the size rather than to an empty read: after the short read at the
+        // end the position is off the sector grid, where an unbuffered read is refused.
+        for (LONGLONG done = 0; done < size.QuadPart;) {
+            DWORD got = 0;
+            if (!ReadFile(file, buffer, DWORD(pieceBytes), &got, nullptr)) {
+                result = {UncachedRead::End::Failed, GetLastError()};
+                break;
+            }
+            if (got == 0) {
+                result = {UncachedRead::End::Failed, ERROR_HANDLE_EOF};
+                break;
+            }
+            done += got;
+            if (!take(static_cast<const char*>(buffer), got)) {
+                result.end = UncachedRead::End::Stopped;
+                break;
+            }
+        }
+    }
+    if (buffer)
+        VirtualFree(buffer, 0, MEM_RELEASE);
+    CloseHandle(file);
+    return result;
+}
+
+std::wstring errorMessage(unsigned long error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length ? std::wstring(text, length) : std::wstring();
+    if (text)
+        LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L' ' || message.back() == L'.'))
+        message.pop_back();
+    return message.empty() ? L"Windows error " + std::to_wstring(error) : message;
+}
+
 void* killOnCloseJobFor(unsigned long processId) {
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
     if (!job)

@@ -5,7 +5,9 @@
 // is tested on its own, without Qt. Paths and names are UTF-16 (std::wstring), as the
 // wide-character Win32 functions take them.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -136,5 +138,21 @@ void unlockWholeFile(int fd);
 // system's cache to the disk (FlushFileBuffers); false when that failed or `fd` is not
 // an open file.
 bool flushFile(int fd);
+
+// How reading a file past the system's cache ended; `error` is the Win32 error code.
+struct UncachedRead {
+    enum class End { Read, Stopped, Failed };
+    End end = End::Read;
+    unsigned long error = 0;
+};
+
+// Reads a whole file from the disk, not from the system's cache (FILE_FLAG_NO_BUFFERING),
+// in pieces of `pieceBytes` (a multiple of the sector size, as such reads need), handing
+// each to `take`; `take` returning false stops the reading. Others may hold the file open.
+UncachedRead readUncached(const std::wstring& path, std::size_t pieceBytes,
+                          const std::function<bool(const char*, std::size_t)>& take);
+
+// The system's words for a Win32 error code.
+std::wstring errorMessage(unsigned long error);
 
 } // namespace tillora::win32

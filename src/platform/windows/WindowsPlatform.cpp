@@ -132,6 +132,22 @@ bool WindowsPlatform::flushFileSystem(const QString& windowsPath) {
     return true;
 }
 
+ReadBackEnd WindowsPlatform::readBack(const std::filesystem::path& nativePath,
+                                      const std::function<bool(const char*, qint64)>& take) {
+    const win32::UncachedRead read = win32::readUncached(
+        nativePath.wstring(), std::size_t(ReadBackChunkBytes),
+        [&take](const char* bytes, std::size_t size) { return take(bytes, qint64(size)); });
+    switch (read.end) {
+    case win32::UncachedRead::End::Read:
+        return {};
+    case win32::UncachedRead::End::Stopped:
+        return {ReadBackEnd::Kind::Stopped, {}};
+    case win32::UncachedRead::End::Failed:
+        break;
+    }
+    return {ReadBackEnd::Kind::Failed, QString::fromStdWString(win32::errorMessage(read.error))};
+}
+
 std::unique_ptr<Platform> createPlatform(const QString& driveFolder) {
     Q_UNUSED(driveFolder); // drive letters are the system's own here
     return std::make_unique<WindowsPlatform>();

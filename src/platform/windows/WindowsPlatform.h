@@ -23,6 +23,8 @@ public:
     void unlockWholeFile(QFile& file) override;
     bool flushFile(QFile& openFile) override;
     bool flushFileSystem(const QString& windowsPath) override;
+    ReadBackEnd readBack(const std::filesystem::path& nativePath,
+                         const std::function<bool(const char*, qint64)>& take) override;
 };
 
 } // namespace tillora
