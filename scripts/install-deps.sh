@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev libqt6printsupport6 libqt6test6
-          libcurl4-openssl-dev libxkbcommon-dev ca-certificates)
+          libcurl4-openssl-dev libxkbcommon-dev libxxhash-dev ca-certificates)
 if [[ "${1:-}" == "test" ]]; then
     # rsync: scripts/bench-backup.sh. restic and rclone: the off-site copy's tests run
     # real restic against an append-only REST server (rclone serve restic) on 127.0.0.1.

@@ -43,8 +43,13 @@ NotifyMessage runNotCompleted(const BackupRunResult& result, const QString& comp
         incomplete ? QStringLiteral("Backup INCOMPLETE") : QStringLiteral("Backup FAILED");
     QString text = subject + atStore(company) + QStringLiteral(" on ") + moment(result.started);
     // An incomplete run is told by its files; any other by the main window's words.
-    if (incomplete && !result.problems.isEmpty())
-        return {subject, text + QStringLiteral(": ") + filesNotCopied(result.problems), true};
+    if (incomplete && !result.problems.isEmpty()) {
+        text += QStringLiteral(": ") + filesNotCopied(result.problems);
+        if (!result.reason.isEmpty())
+            text += QLatin1Char(' ') + result.reason.left(1).toUpper() + result.reason.mid(1) +
+                    QLatin1Char('.');
+        return {subject, text, true};
+    }
     text += QStringLiteral(": ") + outcomeInWords(result, result.problems.size());
     if (!result.reason.isEmpty())
         text += QStringLiteral(" (") + result.reason + QLatin1Char(')');

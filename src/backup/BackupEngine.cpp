@@ -10,6 +10,7 @@
 #include "ProgramValues.h"
 #include "Prompts.h"
 #include "RunWords.h"
+#include "VerifySlices.h"
 
 #include <QDir>
 #include <QHash>
@@ -99,11 +100,6 @@ BackupNames backupNames(const fs::path& folder) {
     for (const fs::path& name : listing.folders)
         names.add(name);
     return names;
-}
-
-// "c:\Tillora\data" and "a.dat" -> "c:\Tillora\data\a.dat", as the operator sees it.
-QString windowsFilePath(const QString& folder, const fs::path& name) {
-    return folder.endsWith(u'\\') ? folder + displayName(name) : folder + u'\\' + displayName(name);
 }
 
 } // namespace
@@ -198,6 +194,10 @@ BackupRunResult BackupEngine::copyRun() {
         pruneVersions(result);
         if (!flushDestination(result))
             return destinationFailed(DestinationFault::FlushFailed);
+        if (!verifyCopies(result)) {
+            return isCancelled() ? Outcome::Cancelled
+                                 : destinationFailed(DestinationFault::FlushFailed);
+        }
         recordLastDate();
         return result.problems.isEmpty() ? Outcome::Completed : Outcome::CompletedWithProblems;
     }();
@@ -331,6 +331,8 @@ void BackupEngine::beginCopying(const QString& root) {
     run_ = RunState{};
     run_.options = BackupOptions::load(platform_, values_);
     run_.day = clock_.now().date();
+    run_.readBack = std::make_unique<ReadBackCheck>(
+        platform_, loadVerifyPosition(platform_, values_), [this] { return !isCancelled(); });
     const fs::path rootFolder = toFsPath(platform_.nativePath(root));
     for (const fs::path& name : listFolder(rootFolder).files) {
         if (displayName(name).startsWith(QLatin1String(".tlra-probe-"))) {
@@ -487,6 +489,11 @@ void BackupEngine::CopyFolderFiles(const QString& source, const QString& destina
     if (!files.empty())
         view_.setProgressMaximum(int(std::max<qint64>(1, stepBytes / stepUnit_)));
 
+    QString keyPrefix = VerifySlices::keyOf(pathBelowBackup(destination));
+    if (!keyPrefix.isEmpty())
+        keyPrefix += u'\\';
+    run_.readBackFolder =
+        run_.readBack->addFolder({source, destination, sourceFolder, destinationFolder, keyPrefix});
     StepVersions versions{
         platform_,
         run_.options.keepVersionsDays > 0 ? versionFolderFor(destination, run_.day) : QString(),
@@ -496,6 +503,7 @@ void BackupEngine::CopyFolderFiles(const QString& source, const QString& destina
         return !isCancelled();
     });
     copier.setObserver(copyObserver_);
+    copier.setHashing(true);
     for (std::size_t i = 0; i < files.size() && !isCancelled(); ++i) {
         const fs::path& name = files[i];
         const fs::path backupName = present.spellingOf(name);
@@ -527,6 +535,7 @@ bool BackupEngine::copyOneFile(ChunkedFileCopy& copier, const QString& sourceFol
     const bool unchanged = ChunkedFileCopy::looksUnchanged(sourceFacts, targetFacts);
     if (unchanged && run_.options.skipUnchanged) {
         ChunkedFileCopy::matchPermissions(sourceFacts, targetFacts, target.path);
+        run_.readBack->addUnchanged(run_.readBackFolder, name, target.path.filename(), sourceFacts);
         ++result.filesUnchanged;
         return false;
     }
@@ -546,6 +555,10 @@ bool BackupEngine::copyOneFile(ChunkedFileCopy& copier, const QString& sourceFol
     }
     ++result.filesCopied;
     result.bytesCopied += copied.bytes;
+    if (copied.hash) {
+        run_.readBack->addWritten(run_.readBackFolder, name, target.path.filename(), copied.bytes,
+                                  *copied.hash);
+    }
     if (copied.sourceChanged)
         ++run_.changedWhileCopied;
     if (copied.earlierCopyKept)
@@ -559,9 +572,9 @@ bool BackupEngine::copyOneFile(ChunkedFileCopy& copier, const QString& sourceFol
     return true;
 }
 
-// Before a file is written: when the drive has less than twice its size free, version
-// folders go one by one (day folders before weekly before monthly, oldest first), before
-// the copy can fail for want of room.
+// Before a file is written: when the drive has less than twice its size free, damaged
+// copies go, then version folders one by one (day folders before weekly before monthly,
+// oldest first), before the copy can fail for want of room.
 // The free space is asked once per step and counted down after that.
 void BackupEngine::makeRoomFor(qint64 bytes, BackupRunResult& result) {
     if (run_.roomUnknown)
@@ -575,9 +588,14 @@ void BackupEngine::makeRoomFor(qint64 bytes, BackupRunResult& result) {
                 return;
             }
             run_.roomLeft = qint64(space->callerFree);
-            if (*run_.roomLeft >= wanted ||
-                !removeVersionsForRoom(platform_, run_.destination.left(2), run_.day,
-                                       run_.options.versionLimits()))
+            if (*run_.roomLeft >= wanted)
+                break;
+            const QString drive = run_.destination.left(2);
+            // Damaged copies are kept as evidence only, so they go before any version.
+            if (!std::exchange(run_.damagedCopiesRemoved, true) &&
+                removeDamagedCopies(platform_, drive) > 0)
+                continue;
+            if (!removeVersionsForRoom(platform_, drive, run_.day, run_.options.versionLimits()))
                 break;
             ++result.versionsPruned;
         }

@@ -7,6 +7,7 @@
 #include "DirectorySet.h"
 #include "NetReconnect.h"
 #include "ProgramValues.h"
+#include "ReadBackCheck.h"
 
 #include <QDate>
 #include <QElapsedTimer>
@@ -90,7 +91,10 @@ private:
         QString destination; // the current step's backup folder
         std::optional<qint64> roomLeft;
         bool roomUnknown = false;
-        qint64 changedWhileCopied = 0; // files copied again at the next run
+        qint64 changedWhileCopied = 0;           // files copied again at the next run
+        bool damagedCopiesRemoved = false;       // the first room made this run
+        std::unique_ptr<ReadBackCheck> readBack; // the copies to read back after the flush
+        int readBackFolder = -1;                 // the current step's folder there
     };
     struct StepVersions;
 
@@ -123,6 +127,13 @@ private:
     void makeRoomFor(qint64 bytes, BackupRunResult& result);
     void pruneVersions(BackupRunResult& result);
     bool flushDestination(BackupRunResult& result);
+    // Defined in BackupEngineReadBack.cpp.
+    bool verifyCopies(BackupRunResult& result);
+    std::optional<ReadBackCheck::Copy> copyAgain(ChunkedFileCopy& copier,
+                                                 const ReadBackCheck::Copy& copy, bool damaged,
+                                                 BackupRunResult& result);
+    void moveVerifyPosition(const ReadBackCheck::Findings& findings, VerifySummary& verify,
+                            BackupRunResult& result);
     void recordLastDate();
     void showProgress(qint64 done);
 

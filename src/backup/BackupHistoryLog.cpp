@@ -115,6 +115,37 @@ OffsiteSummary offsiteOf(const QJsonObject& object) {
     return offsite;
 }
 
+QJsonObject verifyObject(const VerifySummary& verify) {
+    QJsonObject object{
+        {"files", double(verify.files)},       {"bytes", double(verify.bytes)},
+        {"damaged", double(verify.damaged)},   {"writtenSeconds", verify.writtenSeconds},
+        {"sliceSeconds", verify.sliceSeconds},
+    };
+    if (verify.slice >= 0) {
+        object.insert("slice", verify.slice);
+        object.insert("sliceFinished", verify.sliceFinished);
+    }
+    if (verify.fullyReadBack)
+        object.insert("fullyReadBack", true);
+    if (!verify.endedBecause.isEmpty())
+        object.insert("endedBecause", verify.endedBecause);
+    return object;
+}
+
+VerifySummary verifyOf(const QJsonObject& object) {
+    VerifySummary verify;
+    verify.files = count(object, "files");
+    verify.bytes = count(object, "bytes");
+    verify.damaged = count(object, "damaged");
+    verify.writtenSeconds = object.value("writtenSeconds").toDouble();
+    verify.sliceSeconds = object.value("sliceSeconds").toDouble();
+    verify.slice = object.value("slice").toInt(-1);
+    verify.sliceFinished = object.value("sliceFinished").toBool();
+    verify.fullyReadBack = object.value("fullyReadBack").toBool();
+    verify.endedBecause = object.value("endedBecause").toString();
+    return verify;
+}
+
 QJsonObject historyLine(const BackupRunResult& run) {
     QJsonObject line{
         {"date", run.started.date().toString(Qt::ISODate)},
@@ -137,6 +168,8 @@ QJsonObject historyLine(const BackupRunResult& run) {
         line.insert("destinationFault", tokenOf(DestinationFaultTokens, run.destinationFault));
     if (run.oldestVersion.isValid())
         line.insert("oldestVersion", run.oldestVersion.toString(Qt::ISODate));
+    if (run.verify)
+        line.insert("verify", verifyObject(*run.verify));
     if (run.offsite)
         line.insert("offsite", offsiteObject(*run.offsite));
     if (!run.foldersLeftOut.isEmpty()) {
@@ -174,6 +207,8 @@ std::optional<HistoryEntry> entryOf(const QJsonObject& line) {
     run.versionsKept = count(line, "versionsKept");
     run.versionsPruned = count(line, "versionsPruned");
     run.oldestVersion = QDate::fromString(line.value("oldestVersion").toString(), Qt::ISODate);
+    if (line.value("verify").isObject())
+        run.verify = verifyOf(line.value("verify").toObject());
     if (line.value("offsite").isObject())
         run.offsite = offsiteOf(line.value("offsite").toObject());
     for (const QJsonValue& folder : line.value("foldersLeftOut").toArray())

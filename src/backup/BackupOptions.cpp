@@ -9,7 +9,7 @@ namespace tillora {
 
 namespace {
 
-const std::array<IniKey<BackupOptions>, 7> Keys{{
+const std::array<IniKey<BackupOptions>, 8> Keys{{
     {"Backup/SkipUnchanged", &BackupOptions::skipUnchanged},
     {"Backup/KeepVersionsDays", &BackupOptions::keepVersionsDays, 0, 3650},
     {"Backup/KeepWeeklyVersions", &BackupOptions::keepWeeklyVersions, 0, 520},
@@ -17,7 +17,26 @@ const std::array<IniKey<BackupOptions>, 7> Keys{{
     {"Backup/CatchUpMissedRun", &BackupOptions::catchUpMissedRun},
     {"Backup/IncludeOtherFolders", &BackupOptions::includeOtherFolders},
     {"Backup/CatchUpUntil", &BackupOptions::catchUpUntil},
+    {"Verify/MaxMinutes", &BackupOptions::verifyMaxMinutes, 0, 24 * 60},
 }};
+
+const std::array<IniKey<VerifySlices::Position>, 2> PositionKeys{{
+    {"Verify/NextSlice", &VerifySlices::Position::slice, 0, VerifySlices::Count - 1},
+    {"Verify/ReadUpTo", &VerifySlices::Position::after},
+}};
+
+// Other groups and keys of the file are kept as they are.
+template <typename Settings, std::size_t N>
+SaveResult saveKeys(const Platform& platform, const ProgramValues& values,
+                    const std::array<IniKey<Settings>, N>& keys, const Settings& settings) {
+    // The ini folder is made when missing, but never a drive that is not there.
+    if (const QString problem = DataFiles::makeFolder(platform, values.DataDIR); !problem.isEmpty())
+        return {false, problem};
+    const QString path = platform.nativePath(BackupOptions::windowsPath(values));
+    QVariantMap stored = readIniFile(path);
+    writeIniKeys(stored, keys, settings);
+    return writeIniFile(path, stored);
+}
 
 } // namespace
 
@@ -30,13 +49,17 @@ BackupOptions BackupOptions::load(const Platform& platform, const ProgramValues&
 }
 
 SaveResult BackupOptions::save(const Platform& platform, const ProgramValues& values) const {
-    // The ini folder is made when missing, but never a drive that is not there.
-    if (const QString problem = DataFiles::makeFolder(platform, values.DataDIR); !problem.isEmpty())
-        return {false, problem};
-    const QString path = platform.nativePath(windowsPath(values));
-    QVariantMap stored = readIniFile(path);
-    writeIniKeys(stored, Keys, *this);
-    return writeIniFile(path, stored);
+    return saveKeys(platform, values, Keys, *this);
+}
+
+VerifySlices::Position loadVerifyPosition(const Platform& platform, const ProgramValues& values) {
+    return readIniKeys(readIniFile(platform.nativePath(BackupOptions::windowsPath(values))),
+                       PositionKeys);
+}
+
+SaveResult saveVerifyPosition(const Platform& platform, const ProgramValues& values,
+                              const VerifySlices::Position& position) {
+    return saveKeys(platform, values, PositionKeys, position);
 }
 
 } // namespace tillora

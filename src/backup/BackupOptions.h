@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileSave.h"
+#include "VerifySlices.h"
 #include "VersionTiers.h"
 
 #include <QString>
@@ -26,6 +27,9 @@ struct BackupOptions {
     // CatchUpUntil: the time of day ("9:00 am") after a backup minute until which a missed
     // or failed night is made up by itself; empty for any time.
     QString catchUpUntil;
+    // Verify/MaxMinutes: how long a night may spend comparing unchanged copies with their
+    // sources (VerifySlices); 0 compares none.
+    int verifyMaxMinutes = 20;
 
     // The same numbers serve the versions folders and the off-site copy's snapshots.
     VersionLimits versionLimits() const {
@@ -36,5 +40,11 @@ struct BackupOptions {
     static BackupOptions load(const Platform& platform, const ProgramValues& values);
     SaveResult save(const Platform& platform, const ProgramValues& values) const;
 };
+
+// How far reading back the unchanged copies has come ([Verify] NextSlice and ReadUpTo of
+// the same file): kept by each run, never set by the owner.
+VerifySlices::Position loadVerifyPosition(const Platform& platform, const ProgramValues& values);
+SaveResult saveVerifyPosition(const Platform& platform, const ProgramValues& values,
+                              const VerifySlices::Position& position);
 
 } // namespace tillora

@@ -72,6 +72,22 @@ struct OffsiteSummary {
     QString errors; // the rest of what the tool said when it failed, for the history
 };
 
+// What reading the run's backup copies back found (after the flush that ends copying).
+struct VerifySummary {
+    qint64 files = 0; // copies read back whole and found as written
+    qint64 bytes = 0;
+    qint64 damaged = 0; // copies that read back otherwise, each copied again
+    int slice = -1;     // the slice of unchanged copies compared with their sources
+    bool sliceFinished = false;
+    bool fullyReadBack = false; // the slice was the last of its round: all has been read back
+    QString endedBecause;       // why reading back stopped before the end (drive gone)
+    double writtenSeconds = 0;  // reading back the copies written in the run
+    double sliceSeconds = 0;    // comparing the slice
+
+    // Every copy read back was found as written.
+    bool allGood() const { return damaged == 0 && endedBecause.isEmpty(); }
+};
+
 // What one backup run did, computed once and passed on to the window, the history and
 // the alerts. Counts are of files of the directory set.
 struct BackupRunResult {
@@ -91,6 +107,7 @@ struct BackupRunResult {
     QList<FolderLeftOut> foldersLeftOut; // also told in the notes
     QString reason;                      // why a run that failed, failed; in the owner's words
     DestinationFault destinationFault = DestinationFault::Unknown;
+    std::optional<VerifySummary> verify;   // when the copies were read back
     std::optional<OffsiteSummary> offsite; // filled in when the off-site step has ended
 
     // A run that did something: every outcome but the two refusals.

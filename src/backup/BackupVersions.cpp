@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -45,6 +46,9 @@ bool moveMissingFiles(const fs::path& from, const fs::path& into) {
     const FolderListing listing = listFolder(from);
     bool whole = listing.readable;
     for (const fs::path& name : listing.files) {
+        // A damaged copy is no version: it goes with its folder.
+        if (isDamagedCopyName(displayName(name)))
+            continue;
         std::error_code error;
         const fs::file_status there = fs::symlink_status(into / name, error);
         if (there.type() != fs::file_type::not_found) {
@@ -77,6 +81,19 @@ bool applyMerge(const QList<QPair<QDate, fs::path>>& folders, const VersionMerge
     return removeFolder(from);
 }
 
+int removeDamagedBelow(const fs::path& folder) {
+    const FolderListing listing = listFolder(folder);
+    int removed = 0;
+    for (const fs::path& name : listing.files) {
+        std::error_code error;
+        if (isDamagedCopyName(displayName(name)) && fs::remove(folder / name, error))
+            ++removed;
+    }
+    for (const fs::path& name : listing.folders)
+        removed += removeDamagedBelow(folder / name);
+    return removed;
+}
+
 QList<QDate> datesOf(const QList<QPair<QDate, fs::path>>& folders) {
     QList<QDate> dates;
     for (const auto& folder : folders)
@@ -90,7 +107,7 @@ QString versionsRoot(const QString& drive) {
     return drive.left(2) + QStringLiteral("\\TLRAversions\\");
 }
 
-QString versionFolderFor(const QString& backupFolder, const QDate& day) {
+QString pathBelowBackup(const QString& backupFolder) {
     QString below = backupFolder.mid(2);
     if (below.startsWith(BackupFolderName, Qt::CaseInsensitive))
         below.remove(0, BackupFolderName.size());
@@ -98,6 +115,11 @@ QString versionFolderFor(const QString& backupFolder, const QDate& day) {
         below.remove(0, 1);
     while (below.endsWith(u'\\'))
         below.chop(1);
+    return below;
+}
+
+QString versionFolderFor(const QString& backupFolder, const QDate& day) {
+    const QString below = pathBelowBackup(backupFolder);
     QString folder = versionsRoot(backupFolder) + day.toString(DayPicture);
     if (!below.isEmpty())
         folder += u'\\' + below;
@@ -132,6 +154,19 @@ bool removeVersionsForRoom(const Platform& platform, const QString& drive, const
     const auto folders = datedFolders(platform, drive);
     const auto next = VersionTiers(datesOf(folders), today, limits).nextToFree();
     return next && applyMerge(folders, *next);
+}
+
+QString damagedCopySuffix(const QDate& day) {
+    return QStringLiteral(".damaged-") + day.toString(DayPicture);
+}
+
+bool isDamagedCopyName(const QString& name) {
+    static const QRegularExpression damaged(QStringLiteral("\\.damaged-\\d{4}-\\d\\d-\\d\\d$"));
+    return damaged.match(name).hasMatch();
+}
+
+int removeDamagedCopies(const Platform& platform, const QString& drive) {
+    return removeDamagedBelow(toFsPath(platform.nativePath(versionsRoot(drive))));
 }
 
 } // namespace tillora

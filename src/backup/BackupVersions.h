@@ -17,6 +17,9 @@ class Platform;
 // "e:" -> "e:\TLRAversions\"
 QString versionsRoot(const QString& drive);
 
+// "e:\TLRAbackup\Tillora\data" -> "Tillora\data": where a backup folder is below the backup.
+QString pathBelowBackup(const QString& backupFolder);
+
 // The versions folder of one backup folder on one day:
 // "e:\TLRAbackup\Tillora\data" -> "e:\TLRAversions\2026-12-08\Tillora\data".
 QString versionFolderFor(const QString& backupFolder, const QDate& day);
@@ -34,5 +37,14 @@ QDate oldestVersionDay(const Platform& platform, const QString& drive);
 // false when there is none, or it could not go whole.
 bool removeVersionsForRoom(const Platform& platform, const QString& drive, const QDate& today,
                            const VersionLimits& limits);
+
+// A backup copy found damaged when read back is kept beside the day's versions as
+// "<name>.damaged-<yyyy-mm-dd>": evidence for the owner, never a version to restore.
+QString damagedCopySuffix(const QDate& day); // ".damaged-2026-12-08"
+bool isDamagedCopyName(const QString& name);
+
+// Removes every damaged copy kept on a drive: the first thing to go when room is needed.
+// Returns how many went.
+int removeDamagedCopies(const Platform& platform, const QString& drive);
 
 } // namespace tillora

@@ -108,6 +108,8 @@ qint64 ChunkedFileCopy::copyChunk(QFile& in, QFile& out, QString& reason) {
         reason = in.errorString();
         return -1;
     }
+    if (hashing_)
+        hasher_.add(buffer_.data(), got);
     if (got > 0 && out.write(buffer_.data(), got) != got) {
         reason = out.errorString();
         return -1;
@@ -156,7 +158,8 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
     };
 
     qint64 written = 0;
-    inSystem_ = true;
+    inSystem_ = !hashing_;
+    hasher_.reset();
     for (;;) {
         QString reason;
         const qint64 got = copyChunk(in, out, reason);
@@ -196,6 +199,8 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
 
     CopyResult result;
     result.sourceChanged = sourceChanged;
+    if (hashing_)
+        result.hash = hasher_.result();
     if (targetExists && !keepEarlierAt.empty()) {
         const FileFacts kept = fileFacts(keepEarlierAt, false);
         if (kept.kind == FileFacts::Kind::Missing) {

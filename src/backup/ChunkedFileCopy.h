@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContentHash.h"
 #include "NativeFiles.h"
 
 #include <QFile>
@@ -7,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tillora {
@@ -25,6 +27,7 @@ struct CopyResult {
     // Set when the earlier copy should have been kept and could not be (the new copy is
     // in place all the same): why.
     QString versionProblem;
+    std::optional<ContentHash> hash; // of the bytes written, when the copier hashes
     explicit operator bool() const { return ok; }
 };
 
@@ -60,6 +63,10 @@ public:
                              qsizetype chunkBytes = DefaultChunkBytes);
 
     void setObserver(std::function<void(CopyStage)> observer) { observer_ = std::move(observer); }
+    // Hashes the bytes as they are written, so the copy can be read back and checked
+    // later. The bytes then pass through the copier's buffer rather than the system's
+    // own copy: the hash is of exactly what was written.
+    void setHashing(bool hashing) { hashing_ = hashing; }
 
     // Paths in the system's form. A target marked read-only is made writable first: the
     // owner may always write their backup copies. With `keepEarlierAt` set, an existing
@@ -102,6 +109,8 @@ private:
     std::function<void(CopyStage)> observer_;
     std::vector<char> buffer_;
     bool inSystem_ = false; // this file's chunks are copied by the system (copyInSystem)
+    bool hashing_ = false;
+    ContentHasher hasher_;
 };
 
 } // namespace tillora

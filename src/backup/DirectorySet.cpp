@@ -121,4 +121,8 @@ QString BackupPaths::paydexHistoryDestination() const {
     return destinationRoot() + folderName(PaydexRow) + QStringLiteral("\\History");
 }
 
+QString windowsFilePath(const QString& folder, const std::filesystem::path& name) {
+    return folder.endsWith(u'\\') ? folder + displayName(name) : folder + u'\\' + displayName(name);
+}
+
 } // namespace tillora

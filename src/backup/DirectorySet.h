@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <filesystem>
 
 namespace tillora {
 
@@ -38,6 +39,9 @@ QString driveOfSelector(const QString& selectorText);
 
 // Whether the drive of a selector's text is among the platform's connected drives.
 bool isDriveConnected(const Platform& platform, const QString& selectorText);
+
+// "c:\Tillora\data" and "a.dat" -> "c:\Tillora\data\a.dat", as the operator sees it.
+QString windowsFilePath(const QString& folder, const std::filesystem::path& name);
 
 // Whether a folder box's name keeps the backup inside its product folder and the backup
 // tree: no drive, no leading backslash or server, no "." or ".." step, no character a

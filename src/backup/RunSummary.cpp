@@ -1,5 +1,7 @@
 #include "RunSummary.h"
 
+#include "DatePictures.h"
+
 #include <QLocale>
 
 namespace tillora {
@@ -7,14 +9,19 @@ namespace tillora {
 namespace {
 
 // Unchanged files are in the backup as surely as copied ones, so they count; when there
-// are any, the copied ones are told apart.
+// are any, the copied ones are told apart. "verified" when every copy read back was good.
 QString completedInWords(const BackupRunResult& run) {
     const QString size = sizeInWords(run.bytesCopied);
     const QString time = durationInWords(run.started.secsTo(run.finished));
+    const QString verified =
+        run.verify && run.verify->allGood() ? QStringLiteral(", verified") : QString();
     if (run.filesUnchanged == 0)
-        return QStringLiteral("%1, %2, %3").arg(filesInWords(run.filesCopied), size, time);
+        return QStringLiteral("%1, %2, %3").arg(filesInWords(run.filesCopied), size, time) +
+               verified;
     return QStringLiteral("%1 copied, %2 unchanged, %3, %4")
-        .arg(filesInWords(run.filesCopied), QLocale().toString(run.filesUnchanged), size, time);
+               .arg(filesInWords(run.filesCopied), QLocale().toString(run.filesUnchanged), size,
+                    time) +
+           verified;
 }
 
 } // namespace
@@ -71,6 +78,16 @@ RunSummary summarize(const BackupRunResult& run, qint64 filesNotCopied) {
         summary.attention = summary.attention || offsiteNeedsAttention(run.offsite->outcome);
     }
     return summary;
+}
+
+QString fullReadBackLine(const QList<HistoryEntry>& runs) {
+    QDate last;
+    for (const HistoryEntry& entry : runs) {
+        if (entry.run.verify && entry.run.verify->fullyReadBack && entry.run.started.date() > last)
+            last = entry.run.started.date();
+    }
+    return QStringLiteral("Backup drive last fully read back: ") +
+           (last.isValid() ? shortDate(last) : QStringLiteral("not yet"));
 }
 
 bool needsAttention(RunOutcome outcome) {

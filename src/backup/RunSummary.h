@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackupHistoryLog.h"
 #include "RunWords.h"
 
 #include <QString>
@@ -25,6 +26,10 @@ inline RunSummary summarize(const BackupRunResult& run) {
 // ("off-site copy made, 1.2 MB added").
 QString offsiteOutcomeInWords(OffsiteSummary::Outcome outcome);
 QString offsiteInWords(const OffsiteSummary& offsite);
+
+// "Backup drive last fully read back: 12/8/2026" (the last night that finished a round of
+// read-back slices) or "... not yet".
+QString fullReadBackLine(const QList<HistoryEntry>& runs);
 
 // A run that failed or left files out, as opposed to one that completed or was declined.
 bool needsAttention(RunOutcome outcome);

@@ -1,15 +1,19 @@
 // The copying part of a backup run: unchanged files skipped, dated
 // versions, the flush before the date, names of every kind, every file accounted for,
-// permissions kept, and a run killed part way leaving every file whole.
+// permissions kept, a run killed part way leaving every file whole, and the copies read
+// back and repaired.
 #include "BackupOptions.h"
 #include "BackupStore.h"
 #include "ChunkedFileCopy.h"
+#include "RunSummary.h"
 #include "SystemFaults.h"
+#include "VerifySlices.h"
 #include "VersionTiers.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -107,6 +111,16 @@ qint64 bytesBelow(const QString& folder) {
         total += it.fileInfo().size();
     }
     return total;
+}
+
+// Spoils the first byte of a backup copy, leaving its size and time as they were.
+void damageFirstByte(BackupStore& store, const QString& relativePath) {
+    const QString path = store.drives.root('e') + u'/' + relativePath;
+    const QDateTime modified = QFileInfo(path).lastModified();
+    QByteArray bytes = store.drives.readFile('e', relativePath);
+    bytes[0] = '#';
+    store.drives.writeFile('e', relativePath, bytes);
+    setModified(path, modified);
 }
 
 QStringList inWords(const QList<VersionMerge>& merges) {
@@ -566,6 +580,112 @@ private slots:
         QCOMPARE(permissionsOf(backup + "ReadOnly.dat"),
                  owner | QFile::ReadGroup | QFile::ReadOther);
         QCOMPARE(permissionsOf(backup + "Skipped.dat"), owner);
+    }
+
+    // Nights of random length: some read the whole slice, others stop part way; a PC that
+    // is off has no night at all. 28 finished nights read every copy.
+    void theSliceRuleReadsEveryCopyIn28FinishedNights() {
+        QStringList keys;
+        for (int i = 0; i < 600; ++i)
+            keys.append(VerifySlices::keyOf(QStringLiteral("Tillora/data/T%1.dat").arg(i)));
+        std::sort(keys.begin(), keys.end());
+        QRandomGenerator random(28);
+        for (int round = 0; round < 20; ++round) {
+            QSet<QString> read;
+            VerifySlices::Position at{int(random.bounded(VerifySlices::Count)), {}};
+            int finishedNights = 0;
+            int wraps = 0;
+            while (finishedNights < VerifySlices::Count) {
+                QStringList due;
+                for (const QString& key : keys) {
+                    if (VerifySlices::due(at, key))
+                        due.append(key);
+                }
+                const bool whole = random.bounded(3) == 0;
+                const int count = whole ? int(due.size()) : int(random.bounded(due.size() + 1));
+                for (const QString& key : due.first(count))
+                    read.insert(key);
+                const bool finished = count == due.size();
+                finishedNights += finished;
+                wraps += VerifySlices::wrapsAround(at, finished);
+                at = VerifySlices::next(at, finished, count ? due[count - 1] : QString());
+            }
+            QCOMPARE(read.size(), keys.size());
+            QCOMPARE(wraps, 1);
+        }
+    }
+
+    // The drive hands back other bytes than it was given: a byte spoilt after the copy.
+    void aDamagedCopyIsKeptAsideAndCopiedAgain() {
+        const QByteArray sales = QByteArray("the day's sales ").repeated(5000);
+        for (const bool damagedAgain : {false, true}) {
+            BackupStore store;
+            tilloraOnly(store);
+            store.drives.writeFile('c', "Tillora/a.dat", sales);
+            store.drives.writeFile('c', "Tillora/b.dat", "other");
+            int written = 0;
+            store.engine.setCopyObserver([&](CopyStage stage) {
+                // a.dat is copied first, and again after it was found damaged.
+                if (stage == CopyStage::NewCopyInPlace && (written++ == 0 || damagedAgain))
+                    damageFirstByte(store, "TLRAbackup/Tillora/a.dat");
+            });
+            const BackupRunResult result = runOn(store, QDate(2026, 12, 8));
+            QVERIFY(result.verify);
+            QCOMPARE(result.verify->damaged, 1);
+            QCOMPARE(store.drives
+                         .readFile('e', "TLRAversions/2026-12-08/Tillora/a.dat.damaged-2026-12-08")
+                         .mid(1),
+                     sales.mid(1));
+            QVERIFY(result.notes.contains("1 backup copy was damaged and copied again"));
+            QVERIFY(!summarize(result).line.contains("verified"));
+            if (!damagedAgain) {
+                QCOMPARE(result.outcome, Outcome::Completed);
+                QCOMPARE(store.drives.readFile('e', "TLRAbackup/Tillora/a.dat"), sales);
+                QCOMPARE(result.verify->files, 2); // b.dat, and a.dat once copied again
+                continue;
+            }
+            QCOMPARE(result.outcome, Outcome::CompletedWithProblems);
+            QCOMPARE(result.problems.size(), 1);
+            QCOMPARE(result.problems[0].reason,
+                     "the backup drive returns different data than was written: replace it");
+        }
+    }
+
+    // A copy that rotted on the drive since it was written is found when its slice comes.
+    void aRottenUnchangedCopyIsFoundInItsSlice() {
+        BackupStore store;
+        tilloraOnly(store);
+        store.drives.writeFile('c', "Tillora/data/price.dat", "prices of the week");
+        QVERIFY(runOn(store, QDate(2026, 12, 7)).verify->allGood());
+        const QString copy = "TLRAbackup/Tillora/data/price.dat";
+        damageFirstByte(store, copy);
+        const int slice = VerifySlices::sliceOf("tillora\\data\\price.dat");
+        QVERIFY(saveVerifyPosition(store.platform, store.values, {slice, {}}).ok);
+
+        const BackupRunResult result = runOn(store, QDate(2026, 12, 8));
+        QCOMPARE(result.filesUnchanged, 1);
+        QCOMPARE(result.verify->damaged, 1);
+        QCOMPARE(result.verify->slice, slice);
+        QCOMPARE(store.drives.readFile('e', copy), "prices of the week");
+        QCOMPARE(loadVerifyPosition(store.platform, store.values).slice,
+                 (slice + 1) % VerifySlices::Count);
+        QCOMPARE(result.verify->fullyReadBack, slice == VerifySlices::Count - 1);
+    }
+
+    // A drive pulled while the copies are read back ends the reading, and no copy is
+    // called damaged.
+    void aDrivePulledWhileReadingBackEndsItWithAReason() {
+        BackupStore store;
+        tilloraOnly(store);
+        store.drives.writeFile('c', "Tillora/a.dat", "sales");
+        store.platform.beforeReadBack = [&](const std::filesystem::path&) {
+            store.drives.pullDrive('e');
+        };
+        const BackupRunResult result = runOn(store, QDate(2026, 12, 8));
+        QCOMPARE(result.outcome, Outcome::Completed);
+        QCOMPARE(result.verify->damaged, 0);
+        QVERIFY(result.verify->endedBecause.startsWith("the backup drive could not be read"));
+        QVERIFY(!summarize(result).line.contains("verified"));
     }
 
     void aKilledRunKeepsEveryFileWhole_data() {

@@ -1,6 +1,8 @@
 // The history window over a month of runs: the table newest first with the runs that need
-// attention in red, the list of files not copied, and one painted bar per night.
+// attention in red, the list of files not copied, one painted bar per night, and when the
+// backup drive was last read back whole.
 #include "BackupHistory.h"
+#include "DatePictures.h"
 #include "FakePlatform.h"
 #include "ManualClock.h"
 #include "NightlyBarChart.h"
@@ -31,6 +33,11 @@ void recordAMonth(const BackupHistoryLog& log) {
         run.filesCopied = 200 + back * 7;
         run.filesUnchanged = 5800;
         run.bytesCopied = qint64(300 + (back * 37) % 250) << 20;
+        run.verify = VerifySummary{};
+        run.verify->files = run.filesCopied;
+        run.verify->slice = (40 - back) % 28;
+        run.verify->sliceFinished = true;
+        run.verify->fullyReadBack = back == 13; // slice 27 read to the end
         if (back == 3) {
             run.outcome = RunOutcome::CompletedWithProblems;
             run.problems = {{QStringLiteral("c:\\Tillora\\Sales\\day.dat"),
@@ -77,6 +84,8 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
+        QCOMPARE(window.ReadBackLine->text(),
+                 "Backup drive last fully read back: " + shortDate(Today.addDays(-13)));
         QTableWidget& table = *window.RunTable;
         QCOMPARE(table.rowCount(), 30);
         QCOMPARE(table.item(0, BackupHistory::Trigger)->text(), QStringLiteral("catch-up"));

@@ -62,6 +62,8 @@ BackupHistory::BackupHistory(const BackupHistoryLog& log, const Clock& clock, QW
     resize(860, 560);
 
     NightChart = new NightlyBarChart(this);
+    ReadBackLine = new QLabel(this);
+    ReadBackLine->setObjectName(QStringLiteral("ReadBackLine"));
     RunTable = new QTableWidget(0, Notes + 1, this);
     RunTable->setObjectName(QStringLiteral("RunTable"));
     RunTable->setHorizontalHeaderLabels({"Date", "Start", "Started by", "Result", "Files copied",
@@ -87,6 +89,7 @@ BackupHistory::BackupHistory(const BackupHistoryLog& log, const Clock& clock, QW
     buttons->addWidget(CloseButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(NightChart);
+    layout->addWidget(ReadBackLine);
     layout->addWidget(RunTable, 1);
     layout->addLayout(buttons);
 
@@ -115,6 +118,7 @@ void BackupHistory::reload() {
         addRow(row, runs[row]);
     RunTable->resizeColumnsToContents();
     NightChart->setNights(nightlyBars(runs, clock_.now().date(), ChartNights));
+    ReadBackLine->setText(fullReadBackLine(runs));
 }
 
 void BackupHistory::addRow(int row, const HistoryEntry& entry) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QLabel;
 class QPushButton;
 class QTableWidget;
 
@@ -47,6 +48,7 @@ public:
 
     QTableWidget* RunTable;
     NightlyBarChart* NightChart;
+    QLabel* ReadBackLine; // when the backup drive was last read back whole
     QPushButton* DeliveryButton;
     QPushButton* CloseButton;
 
