@@ -13,6 +13,10 @@
 #      are replaced; the first version of the day stays) vs  cp of that one file
 #   4. the peak memory of a first run on a 5 GB tree (when the disk has room for it)
 #
+# After each of 1 to 3, what reading the copies back took: the copies the run wrote (from
+# the disk, against the time of copying them) and the night's slice of unchanged copies
+# compared with their sources (one 28th of the tree).
+#
 # Each of 1 to 3 is timed in eight pairs (see `pair` below; PAIRS=n for another even
 # number): the medians of the times, and the geometric mean of the pairs' ratios.
 #
@@ -101,7 +105,8 @@ figure() { awk -v key="$1" '$1 == key {print $2}' "$work/last-run"; }
 # side, and the mean cancels it; the medians of the times are shown beside it.
 pairs=${PAIRS:-8}
 (( pairs % 2 == 0 )) || pairs=$(( pairs + 1 ))
-backup_times=() other_times=() ratios=() flushes=() all_gaps=()
+backup_times=() other_times=() ratios=() flushes=() all_gaps=() gaps=()
+read_written=() read_slice=() read_ratios=()
 # pair <backup preparation> <other preparation> <other side as a command...>: one backup
 # run and one run of the other side, each after its untimed preparation; appends to the
 # arrays above.
@@ -116,8 +121,23 @@ pair() {
     backup_times+=("$b") other_times+=("$o") ratios+=("$(ratio "$b" "$o")")
     flushes+=("$(figure flush_seconds)") gaps+=("$(figure longest_event_gap_ms)")
     all_gaps+=("$(figure longest_event_gap_ms)")
+    # Reading back, against the run's own time without it (copying and the flush).
+    local written slice
+    written=$(figure verify_written_seconds) slice=$(figure verify_slice_seconds)
+    read_written+=("$written") read_slice+=("$slice")
+    read_ratios+=("$(ratio "$written" "$(awk -v s="$(figure seconds)" -v w="$written" \
+                                           -v l="$slice" 'BEGIN {print s - w - l}')")")
 }
-reset_pairs() { backup_times=() other_times=() ratios=() flushes=() gaps=(); }
+reset_pairs() {
+    backup_times=() other_times=() ratios=() flushes=() gaps=()
+    read_written=() read_slice=() read_ratios=()
+}
+# What reading the copies back cost in the last set of pairs.
+read_back() {
+    echo "read back: the copies written $(median "${read_written[@]}") s," \
+         "$(median "${read_ratios[@]}")x of copying them; the slice of unchanged ones" \
+         "$(median "${read_slice[@]}") s [$(figure verify_files) files read back]"
+}
 summary() {
     echo "backup $(median "${backup_times[@]}") s (its flush $(median "${flushes[@]}") s)," \
          "$1 $(median "${other_times[@]}") s: $(geomean "${ratios[@]}")x" \
@@ -144,6 +164,7 @@ rm -rf "$store/drive_e/cpcopy"; settle
 first=$(median "${backup_times[@]}")
 echo "first run:      $(summary "cp -r + sync") of cp" \
      "[$(figure files_copied) files, $(figure bytes_copied) bytes]"
+echo "                $(read_back)"
 
 # 2. Unchanged run, against rsync -a over a copy it made before.
 rm -rf "$store/drive_e/rsynccopy"; mkdir -p "$store/drive_e/rsynccopy"
@@ -157,6 +178,7 @@ rm -rf "$store/drive_e/rsynccopy"; settle
 echo "unchanged run:  $(summary "rsync -a + sync") of rsync," \
      "$(ratio "$(median "${backup_times[@]}")" "$first")x of the first run" \
      "[$(figure files_unchanged) files skipped]"
+echo "                $(read_back)"
 
 # 3. One 300 MB file and ten small ones changed, against cp of that one file.
 big=$store/drive_c/Tillora/Sales/SalesHistory.dat
@@ -180,6 +202,7 @@ done
 size_mb=$(( $(stat -c %s "$big") >> 20 ))
 echo "changed run:    $(summary "cp of the $size_mb MB file + sync") of that copy" \
      "[$(figure files_copied) files copied, versions kept: ${versions[*]}]"
+echo "                $(read_back)"
 # A second change the same day: the first version of the day stays, the copy is replaced.
 reset_pairs; versions=()
 for _ in $(seq $pairs); do

@@ -1,7 +1,7 @@
 // Runs one backup against a drive folder and prints how long it took (and, of that, the
-// flush of the backup drive at its end), what it copied, skipped and kept as versions,
-// the longest gap between processed events and the peak memory of the process. Used by
-// scripts/bench-backup.sh; not a test.
+// flush of the backup drive at its end and reading the copies back), what it copied, skipped and
+// kept as versions, the longest gap between processed events and the peak memory of the process.
+// Used by scripts/bench-backup.sh; not a test.
 #include "BackupEngine.h"
 #include "BackupRunner.h"
 #include "Clock.h"
@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
     QObject::connect(
         &runner, &tillora::BackupRunner::finished, [&](const tillora::BackupRunResult& result) {
             const qint64 elapsed = run.elapsed();
+            const auto verify = result.verify.value_or(tillora::VerifySummary{});
             longestGap = std::max(longestGap, sinceTick.elapsed());
             QTextStream(stdout) << "outcome " << int(result.outcome) << "\nseconds "
                                 << QString::number(double(elapsed) / 1000.0, 'f', 2)
@@ -96,8 +97,12 @@ int main(int argc, char** argv) {
                                 << QString::number(double(platform->flushMs) / 1000.0, 'f', 2)
                                 << "\nfiles_copied " << result.filesCopied << "\nbytes_copied "
                                 << result.bytesCopied << "\nfiles_unchanged "
-                                << result.filesUnchanged << "\nversions_kept "
-                                << result.versionsKept << "\nproblems " << result.problems.size()
+                                << result.filesUnchanged << "\nverify_written_seconds "
+                                << verify.writtenSeconds << "\nverify_slice_seconds "
+                                << verify.sliceSeconds << "\nverify_files " << verify.files
+                                << "\nverify_bytes " << verify.bytes << "\nverify_damaged "
+                                << verify.damaged << "\nversions_kept " << result.versionsKept
+                                << "\nproblems " << result.problems.size()
                                 << "\nlongest_event_gap_ms " << longestGap << "\npeak_memory "
                                 << peakMemory() << "\nfolders " << window.steps.size() << '\n';
             for (const tillora::FileProblem& problem : result.problems)
