@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up and runs the test suite of the Windows build under Wine: installs the packages,
 # builds Qt and libcurl for Windows when their cache lacks them (scripts/build-windows-deps.sh;
-# once, about 40 minutes), cross-builds both programs and every test, runs them.
+# once, about 36 minutes), cross-builds both programs and every test, runs them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
