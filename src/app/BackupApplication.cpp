@@ -414,11 +414,20 @@ void BackupApplication::enableAlerts(Notifier& notifier) {
     daySummary_->start();
 }
 
-// May run on the day summary's worker: the log serialises its writers.
-void BackupApplication::keepSalesReading(const SalesReading& reading) const {
-    if (const SaveResult kept = SalesDaysLog(platform_, values_).record(reading); !kept)
-        qWarning("tillora-backup: the day's totals were not kept in SalesDays.log: %s",
-                 qPrintable(kept.reason));
+// May run on the day summary's worker: the log serialises its writers. A reading that
+// could not be kept is told in the history, which only the window's thread writes.
+void BackupApplication::keepSalesReading(const SalesReading& reading) {
+    const SaveResult kept = SalesDaysLog(platform_, values_).record(reading);
+    if (kept)
+        return;
+    const QString text = QStringLiteral("The day's totals could not be kept in SalesDays.log, so "
+                                        "the day summary may compare with less: %1")
+                             .arg(kept.reason);
+    QMetaObject::invokeMethod(this, [this, text] {
+        if (const SaveResult noted = history_.recordNote(clock_.now(), text); !noted)
+            qWarning("tillora-backup: %s; nor could the history note it: %s", qPrintable(text),
+                     qPrintable(noted.reason));
+    });
 }
 
 void BackupApplication::recordHistory(const BackupRunResult& result) {

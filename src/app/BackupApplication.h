@@ -131,7 +131,7 @@ private:
     void wireCatchUp();
     void finishRun(const BackupRunResult& result);
     void recordHistory(const BackupRunResult& result);
-    void keepSalesReading(const SalesReading& reading) const;
+    void keepSalesReading(const SalesReading& reading);
     void showLastRunOfHistory();
     CatchUpRule catchUpRule() const;
     void watchForMissingDrive(const BackupRunResult& result);
