@@ -101,10 +101,12 @@ echo "check-windows-installer: an install while a program runs"
 plugins=$(winepath -w "$(scripts/windeps-folder.sh)/plugins/platforms")
 wine "$app/tillora-kp2.exe" -platformpluginpath "$plugins" -platform offscreen >/dev/null 2>&1 &
 program_pid=$!
+# Running once its DLLs are loaded (Wine's tasklist lists nothing).
 for _ in $(seq 60); do
-    timeout 30 wine tasklist 2>/dev/null | grep -qi tillora-kp2 && break
+    grep -qi 'Qt6Widgets.dll' "/proc/$program_pid/maps" 2>/dev/null && break
     sleep 1
 done
+grep -qi 'Qt6Widgets.dll' "/proc/$program_pid/maps" || fail "tillora-kp2.exe did not start within 60 s"
 status=0
 install || status=$?
 ((status == 2)) || fail "an install over a running tillora-kp2.exe ended with exit code $status, not 2"

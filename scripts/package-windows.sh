@@ -38,7 +38,7 @@ work=build/windows-installer
 stage=$work/stage
 rm -rf "$work"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats"
-cp build/windows/src/app/tillora-backup.exe build/windows/src/app/tillora-kp2.exe "$stage/"
+cp build/windows/tillora-backup.exe build/windows/tillora-kp2.exe "$stage/"
 # The programs link the compiler's runtime as DLLs, as Qt does (cmake/mingw-w64.cmake).
 for dll in Qt6Core Qt6Gui Qt6Widgets Qt6Network Qt6PrintSupport libcurl \
     libstdc++-6 libgcc_s_seh-1 libwinpthread-1; do
@@ -69,11 +69,11 @@ crlf "$work/THIRD-PARTY.txt" "$stage/THIRD-PARTY.txt"
 
 # Every import of a shipped file must be a DLL in the install folder (where Windows looks
 # first, for the plugins' imports too) or one of Windows' own.
-windows_dlls=" advapi32.dll authz.dll bcrypt.dll comdlg32.dll crypt32.dll d3d9.dll d3d11.dll
+windows_dlls=$(echo " advapi32.dll authz.dll bcrypt.dll comdlg32.dll crypt32.dll d3d9.dll d3d11.dll
     dwmapi.dll dwrite.dll dxgi.dll gdi32.dll imm32.dll iphlpapi.dll kernel32.dll mpr.dll
     msvcrt.dll netapi32.dll normaliz.dll ole32.dll oleaut32.dll secur32.dll setupapi.dll
     shcore.dll shell32.dll shlwapi.dll user32.dll userenv.dll uxtheme.dll version.dll
-    winmm.dll winspool.drv ws2_32.dll wtsapi32.dll "
+    winmm.dll winspool.drv ws2_32.dll wtsapi32.dll " | tr -s '[:space:]' ' ')
 shipped=" $(find "$stage" -maxdepth 1 -name '*.dll' -printf '%f\n' | tr '[:upper:]' '[:lower:]' | tr '\n' ' ') "
 unresolved=()
 while IFS= read -r file; do
