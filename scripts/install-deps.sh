@@ -13,9 +13,11 @@ if [[ "${1:-}" == "test" ]]; then
 fi
 # "windows" adds the cross compiler and Wine that the Windows build's tests run with,
 # dpkg-dev for scripts/build-windows-deps.sh (apt-get source unpacks with dpkg-source)
-# and the fonts the offscreen platform plugin draws with under Wine (Qt ships none).
+# and the fonts the offscreen platform plugin draws with under Wine (Qt ships none);
+# icoutils makes the programs' .ico files and NSIS the installer (scripts/package-windows.sh).
 if [[ " $* " == *" windows "* ]]; then
-    packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev fonts-dejavu-core)
+    packages+=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev fonts-dejavu-core
+               icoutils nsis)
 fi
 
 # "package" adds what making and checking the Debian package takes (file and dpkg-dev

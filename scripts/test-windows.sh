@@ -14,12 +14,8 @@ for tool in x86_64-w64-mingw32-g++-posix wine wineserver; do
 done
 
 scripts/build-windows-deps.sh
-# The cache folder build-windows-deps.sh fills, named after the Qt version it built.
-if [[ -z "${TILLORA_WINDEPS:-}" ]]; then
-    qt_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
-    qt_upstream=$(sed -E 's/^[0-9]+://; s/[+~-].*//' <<<"$qt_version")
-    export TILLORA_WINDEPS=$HOME/.cache/tillora/windeps-$qt_upstream
-fi
+TILLORA_WINDEPS=$(scripts/windeps-folder.sh)
+export TILLORA_WINDEPS
 
 cmake --preset windows -DTILLORA_WINDEPS="$TILLORA_WINDEPS"
 cmake --build --preset windows

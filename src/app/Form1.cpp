@@ -562,7 +562,7 @@ void Form1::Terminate() {
     setup_.saveUnattended();
 }
 
-void Form1::wireAutostart(SessionAutostart& autostart) {
+void Form1::wireAutostart(Autostart& autostart) {
     StartWithSession = new AutostartBox(autostart, prompts_, this);
     // The box shares the row of the start-up hint, which gives up some of its width.
     resize_->place(SSPanel14, {10, 446, 460, 52});

@@ -25,7 +25,7 @@ class QTimer;
 namespace tillora {
 
 class ActiveResize;
-class SessionAutostart;
+class Autostart;
 class TrayIcon;
 
 // A panel with a caption that reports clicks.
@@ -91,7 +91,7 @@ public:
     void announceRun(const QString& title, const QString& text, bool attention);
     // Shows the "Start with the desktop session" box, which switches `autostart` (it must
     // outlive the window).
-    void wireAutostart(SessionAutostart& autostart);
+    void wireAutostart(Autostart& autostart);
 
     TrayIcon* trayIcon() const { return trayIcon_; }
     bool notificationAreaAvailable() const { return notificationArea_; }

@@ -1,6 +1,7 @@
 #include "ResticRunner.h"
 
 #include "BackgroundChild.h"
+#include "HelperProgram.h"
 #include "ResticJson.h"
 
 namespace tillora {
@@ -77,8 +78,11 @@ bool ResticRunner::start(const ResticCall& call, const QStringList& secrets, boo
                 -1,
                 {},
                 {},
-                QStringLiteral("restic could not be started (%1): %2")
-                    .arg(program_, process_->errorString())});
+                QStringLiteral("restic could not be started (%1): %2; restic is a program of "
+                               "its own: get it from https://github.com/restic/restic/releases "
+                               "(or Debian's restic package) and put %3")
+                    .arg(program_, process_->errorString(),
+                         helperProgramPlaces(QStringLiteral("restic")))});
     });
     connect(process_.get(), &QProcess::finished, this,
             [this](int exitCode, QProcess::ExitStatus status) {

@@ -11,8 +11,8 @@ namespace tillora {
 struct DesktopSession {
     // For createPlatform; empty where drive letters are the system's own.
     QString driveFolder;
-    // None where the system starts programs from its own Startup folder instead.
-    std::unique_ptr<SessionAutostart> autostart;
+    // The session's autostart entry on Linux, the Startup folder's shortcut on Windows.
+    std::unique_ptr<Autostart> autostart;
 };
 
 // Chooses the drive folder (WINEPREFIX's, else the one the program last ran with, else

@@ -18,10 +18,19 @@ struct AutostartChange {
     QString reason; // empty on success
 };
 
+// Whether the desktop session starts a program at logon, and switching that.
+class Autostart {
+public:
+    virtual ~Autostart() = default;
+
+    virtual bool isOn() const = 0;
+    virtual AutostartChange setOn(bool on) = 0;
+};
+
 // A program's entry in the desktop session's autostart folder (the XDG autostart
 // layout: ~/.config/autostart/<name>.desktop). The entry starts the program with
 // the WINEPREFIX it runs with now, so it finds the same drives after a restart.
-class SessionAutostart {
+class SessionAutostart : public Autostart {
 public:
     SessionAutostart(AutostartProgram program, QString folder = defaultFolder());
 
@@ -32,9 +41,9 @@ public:
     QString entryPath() const;
 
     // The entry exists and the desktop has not been told to skip it.
-    bool isOn() const;
+    bool isOn() const override;
     // Writes (atomically) or removes the entry.
-    AutostartChange setOn(bool on);
+    AutostartChange setOn(bool on) override;
 
     // The entry's text; empty when a value cannot be written into a desktop entry.
     static QByteArray entryText(const AutostartProgram& program);

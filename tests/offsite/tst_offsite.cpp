@@ -188,7 +188,8 @@ private slots:
                                         << ""
                                         << "wrong password";
         QTest::newRow("restic missing") << Password << "/nonexistent/restic"
-                                        << "not be started";
+                                        << "restic is a program of its own: get it from "
+                                           "https://github.com/restic/restic/releases";
         QTest::newRow("no repository there") << Password << ""
                                              << "Create repository";
     }

@@ -1,12 +1,19 @@
 #include "DesktopSession.h"
+#include "StartupShortcut.h"
+
+#include <QCoreApplication>
 
 namespace tillora {
 
 // Drive letters are the system's own, and programs start with the session from the
-// Startup folder, which the startup shortcuts window manages.
+// all-users Startup folder, where the installer and the startup shortcuts window put
+// their shortcut too.
 DesktopSession openDesktopSession(AutostartProgram program) {
-    Q_UNUSED(program);
-    return {};
+    if (program.executable.isEmpty())
+        program.executable = QCoreApplication::applicationFilePath();
+    DesktopSession session;
+    session.autostart = std::make_unique<StartupShortcut>(std::move(program));
+    return session;
 }
 
 } // namespace tillora

@@ -361,7 +361,7 @@ void Form2::settleIntoNotificationArea() {
         showMinimized();
 }
 
-void Form2::wireAutostart(SessionAutostart& autostart) {
+void Form2::wireAutostart(Autostart& autostart) {
     StartWithSession = new AutostartBox(autostart, prompts_, this);
     auto* column = static_cast<QVBoxLayout*>(layout());
     column->insertWidget(column->indexOf(SSPanel1[2]), StartWithSession);

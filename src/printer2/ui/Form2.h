@@ -19,7 +19,7 @@ namespace tillora {
 class Clock;
 class Platform;
 class Prompts;
-class SessionAutostart;
+class Autostart;
 class TrayIcon;
 struct ProgramValues;
 
@@ -68,7 +68,7 @@ public:
 
     // Shows the "Start with the desktop session" box, which switches `autostart` (it must
     // outlive the window).
-    void wireAutostart(SessionAutostart& autostart);
+    void wireAutostart(Autostart& autostart);
 
     KitchenSchedule schedule() const; // the lists' texts, row by row
     int tickCount() const { return TickCount_; }
