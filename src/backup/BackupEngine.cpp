@@ -489,11 +489,9 @@ void BackupEngine::CopyFolderFiles(const QString& source, const QString& destina
     if (!files.empty())
         view_.setProgressMaximum(int(std::max<qint64>(1, stepBytes / stepUnit_)));
 
-    QString keyPrefix = VerifySlices::keyOf(pathBelowBackup(destination));
-    if (!keyPrefix.isEmpty())
-        keyPrefix += u'\\';
     run_.readBackFolder =
-        run_.readBack->addFolder({source, destination, sourceFolder, destinationFolder, keyPrefix});
+        run_.readBack->addFolder({source, destination, sourceFolder, destinationFolder,
+                                  VerifySlices::folderKey(pathBelowBackup(destination))});
     StepVersions versions{
         platform_,
         run_.options.keepVersionsDays > 0 ? versionFolderFor(destination, run_.day) : QString(),

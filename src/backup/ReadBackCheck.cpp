@@ -89,7 +89,8 @@ ReadBackCheck::Check ReadBackCheck::againstHash(const Copy& copy) {
     return {hasher.result() == *copy.hash ? Verdict::Same : Verdict::Different, {}};
 }
 
-ReadBackCheck::Check ReadBackCheck::againstSource(const Copy& copy) {
+ReadBackCheck::Check ReadBackCheck::againstSource(const Copy& copy,
+                                                  const std::function<bool()>& keepGoing) {
     const fs::path source = sourcePath(copy);
     if (!sameFacts(fileFacts(source, true), copy.sourceFacts))
         return {Verdict::SourceChanged, {}};
@@ -106,7 +107,7 @@ ReadBackCheck::Check ReadBackCheck::againstSource(const Copy& copy) {
             sourceBytes.resize(std::size_t(size));
             differs = readFully(in, sourceBytes.data(), size) != size ||
                       std::memcmp(sourceBytes.data(), bytes, std::size_t(size)) != 0;
-            return !differs && keepGoing_();
+            return !differs && keepGoing();
         });
     if (end.kind == ReadBackEnd::Kind::Failed)
         return {Verdict::Unreadable, end.reason};
@@ -185,15 +186,15 @@ ReadBackCheck::Findings ReadBackCheck::readBack(std::chrono::milliseconds sliceL
               [](const Copy& a, const Copy& b) { return a.key.compare(b.key) < 0; });
     // The slice's own limit, on top of the run's.
     const auto deadline = Clock::now() + sliceLimit;
-    const std::function<bool()> runGoesOn = keepGoing_;
-    keepGoing_ = [&] { return Clock::now() < deadline && runGoesOn(); };
+    const std::function<bool()> sliceGoesOn = [&] {
+        return Clock::now() < deadline && keepGoing_();
+    };
     std::size_t read = 0;
-    for (; read < slice_.size() && keepGoing_(); ++read) {
-        if (!take(slice_[read], againstSource(slice_[read]), findings))
+    for (; read < slice_.size() && sliceGoesOn(); ++read) {
+        if (!take(slice_[read], againstSource(slice_[read], sliceGoesOn), findings))
             break;
         findings.lastKey = slice_[read].key;
     }
-    keepGoing_ = runGoesOn;
     findings.sliceFinished = read == slice_.size();
     findings.sliceTime = since(timer);
     return findings;

@@ -82,7 +82,8 @@ private:
     };
 
     Check againstHash(const Copy& copy);
-    Check againstSource(const Copy& copy);
+    // `keepGoing` adds the slice's own time limit to the run's.
+    Check againstSource(const Copy& copy, const std::function<bool()>& keepGoing);
     // Files one verdict in the findings; false when reading ends here.
     bool take(const Copy& copy, const Check& check, Findings& findings);
     std::filesystem::path backupPath(const Copy& copy) const;

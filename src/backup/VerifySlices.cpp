@@ -12,6 +12,11 @@ QString VerifySlices::keyOf(const QString& pathBelowBackup) {
     return key;
 }
 
+QString VerifySlices::folderKey(const QString& folderBelowBackup) {
+    const QString key = keyOf(folderBelowBackup);
+    return key.isEmpty() || key.endsWith(u'\\') ? key : key + u'\\';
+}
+
 int VerifySlices::sliceOf(const QString& key) {
     return int(stableTextHash(key) % Count);
 }

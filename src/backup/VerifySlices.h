@@ -24,6 +24,9 @@ public:
     // A copy's key: its path below the backup folder ("Tillora\data\a.dat"), with either
     // separator, in any case, since the drive's file system ignores case.
     static QString keyOf(const QString& pathBelowBackup);
+    // The part of a folder's copies' keys before their names: "tillora\data\", or empty
+    // for the backup folder itself.
+    static QString folderKey(const QString& folderBelowBackup);
     static int sliceOf(const QString& key);
 
     // True when the copy with this key is still to be read from `at`. Keys are read in
