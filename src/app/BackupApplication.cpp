@@ -8,6 +8,7 @@
 #include "BackupHistory.h"
 #include "BackupOptions.h"
 #include "BackupProgressRelay.h"
+#include "BackupRestore.h"
 #include "BackupRunner.h"
 #include "BackupScheduler.h"
 #include "CarrierFile.h"
@@ -143,6 +144,7 @@ void BackupApplication::wireBackup() {
     connect(form->SSCommand3, &QPushButton::clicked, this,
             [this] { runBackup(RunTrigger::BackupNow); });
     connect(form->HistoryButton, &QPushButton::clicked, this, &BackupApplication::showHistory);
+    connect(form->RestoreButton, &QPushButton::clicked, this, &BackupApplication::showRestore);
     connect(form->Command1, &QPushButton::clicked, this, [this] { netReconnect_->run(); });
 
     scheduler_ = new BackupScheduler(
@@ -349,6 +351,19 @@ void BackupApplication::saveCatchUpOption() {
 }
 
 void BackupApplication::runBackup(RunTrigger trigger) {
+    // A restore is putting files back into the store's folders, which a run would copy
+    // half restored: the night's run waits for it, and Backup Now is told to.
+    if (restoreWindow_ && restoreWindow_->restoring()) {
+        if (trigger == RunTrigger::BackupNow) {
+            form_->announceRun(QStringLiteral("Backup Now"),
+                               QStringLiteral("A restore is going on: back up when it has ended."),
+                               true);
+        } else if (!runAfterRestore_) {
+            runAfterRestore_ = trigger;
+            noteInHistory(QStringLiteral("The backup waits for the restore going on to end."));
+        }
+        return;
+    }
     // The night's run is skipped only right after a backup: one made during the day
     // leaves the evening's sales to it, and unchanged files cost it little.
     if (trigger == RunTrigger::Scheduled && backedUpJustBefore(clock_.now())) {
@@ -479,6 +494,35 @@ void BackupApplication::showLastRunOfHistory() {
 
 BackupHistory* BackupApplication::historyWindow() const {
     return historyWindow_;
+}
+
+void BackupApplication::noteInHistory(const QString& text) {
+    if (const SaveResult noted = history_.recordNote(clock_.now(), text); !noted)
+        qWarning("tillora-backup: %s; the history could not note it: %s", qPrintable(text),
+                 qPrintable(noted.reason));
+}
+
+BackupRestore* BackupApplication::restoreWindow() const {
+    return restoreWindow_;
+}
+
+void BackupApplication::showRestore() {
+    if (!restoreWindow_) {
+        restoreWindow_ =
+            new BackupRestore(platform_, prompts_, clock_, setup_, values_, form_.get());
+        restoreWindow_->setBackupRunning([this] { return runner_->running(); });
+        connect(restoreWindow_, &BackupRestore::restoreFinished, this,
+                [this](const RestoreReport& report) {
+                    noteInHistory(restoreInWords(report));
+                    if (const auto trigger = std::exchange(runAfterRestore_, std::nullopt))
+                        runBackup(*trigger);
+                });
+    } else {
+        restoreWindow_->reload();
+    }
+    restoreWindow_->show();
+    restoreWindow_->raise();
+    restoreWindow_->activateWindow();
 }
 
 void BackupApplication::showHistory() {

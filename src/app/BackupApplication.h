@@ -26,6 +26,7 @@ namespace tillora {
 class BackupAlertService;
 class BackupEngine;
 class BackupHistory;
+class BackupRestore;
 class BackupProgressRelay;
 class BackupRunner;
 class BackupScheduler;
@@ -90,6 +91,9 @@ public:
     bool stopBackup(std::chrono::milliseconds limit);
     // Opens the history window (the "History" button).
     void showHistory();
+    // Opens the restore window (the "Restore" button).
+    void showRestore();
+    BackupRestore* restoreWindow() const;
     // Tells the owner through `notifier` about runs that fail and backups gone stale.
     // Start-up calls it with the program's notifier once it has read the data folder,
     // where the outbox lives; tests call it again with their own.
@@ -123,6 +127,9 @@ Q_SIGNALS:
     void offsiteResult(const BackupRunResult& result);
 
 private:
+    // A line in the history of something the owner did or should know; a history that
+    // cannot be written is only logged, as there is nowhere else it could go.
+    void noteInHistory(const QString& text);
     void wire();
     void wireBackup();
     void wireTexting();
@@ -171,6 +178,10 @@ private:
     TerminationRequests* terminationRequests_;
     BackupHistoryLog history_;
     QPointer<BackupHistory> historyWindow_;
+    QPointer<BackupRestore> restoreWindow_;
+    // A scheduled or made-up run that came while a restore was going on: it starts when
+    // the restore ends.
+    std::optional<RunTrigger> runAfterRestore_;
     std::optional<QDateTime> lastBackupEnd_; // of the last run that counts as a backup
     std::optional<QDateTime> lastRunStart_;  // of the last run, whatever came of it
     DriveReturnWatch* driveWatch_ = nullptr;

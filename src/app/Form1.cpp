@@ -283,6 +283,11 @@ void Form1::buildRunControls() {
     HistoryButton->setToolTip(
         QStringLiteral("Every backup run, and the last 30 nights as a chart"));
     resize_->place(HistoryButton, {270, 310, 110, 26});
+    RestoreButton = new QPushButton(QStringLiteral("Restore"), this);
+    RestoreButton->setObjectName(QStringLiteral("RestoreButton"));
+    RestoreButton->setToolTip(
+        QStringLiteral("Files back from the backup drive, as they were on an earlier night"));
+    resize_->place(RestoreButton, {270, 278, 110, 26});
     LastRunLabel = new QLabel(this);
     LastRunLabel->setObjectName(QStringLiteral("LastRunLabel"));
     // Room for three lines: a long run wraps once, and the off-site copy has its own line.

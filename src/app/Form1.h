@@ -132,7 +132,8 @@ public:
     // The run history and the catch-up of a missed night.
     QLabel* LastRunLabel;
     QPushButton* HistoryButton;
-    QCheckBox* CatchUpBox; // [Backup] CatchUpMissedRun of BackupOptions.ini
+    QPushButton* RestoreButton; // files back from the backup drive
+    QCheckBox* CatchUpBox;      // [Backup] CatchUpMissedRun of BackupOptions.ini
 
     // The busy overlay.
     QFrame* SSPanel2;

@@ -144,6 +144,14 @@ int removeExpiredVersions(const Platform& platform, const QString& drive, const 
     return removed;
 }
 
+QList<QDate> versionDays(const Platform& platform, const QString& drive) {
+    return datesOf(datedFolders(platform, drive));
+}
+
+QString versionDayFolder(const QString& drive, const QDate& day) {
+    return versionsRoot(drive) + day.toString(DayPicture);
+}
+
 QDate oldestVersionDay(const Platform& platform, const QString& drive) {
     const auto folders = datedFolders(platform, drive);
     return folders.isEmpty() ? QDate() : folders.first().first;

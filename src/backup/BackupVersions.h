@@ -30,6 +30,11 @@ QString versionFolderFor(const QString& backupFolder, const QDate& day);
 int removeExpiredVersions(const Platform& platform, const QString& drive, const QDate& today,
                           const VersionLimits& limits);
 
+// The days of the dated folders of a drive, oldest first.
+QList<QDate> versionDays(const Platform& platform, const QString& drive);
+// "e:" and 8 December 2026 -> "e:\TLRAversions\2026-12-08"
+QString versionDayFolder(const QString& drive, const QDate& day);
+
 // The day of the oldest dated folder of a drive; invalid when there is none.
 QDate oldestVersionDay(const Platform& platform, const QString& drive);
 

@@ -36,6 +36,12 @@ bool VersionTiers::monthInReach(QDate day) const {
     return limits_.days > 0 && monthsBack < limits_.months;
 }
 
+VersionTiers::Tier VersionTiers::tierOf(QDate day) const {
+    if (daily(day))
+        return Tier::Day;
+    return weekInReach(day) ? Tier::Week : Tier::Month;
+}
+
 bool VersionTiers::keptForWeek(QDate day) const {
     return weekInReach(day) && earliestOfWeek(day) == day;
 }

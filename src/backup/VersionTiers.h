@@ -43,6 +43,10 @@ public:
     // ones before monthly ones, each oldest first; never today's or a later one.
     std::optional<VersionMerge> nextToFree() const;
 
+    // What a kept folder stands for: its own night, or its week or month further back.
+    enum class Tier { Day, Week, Month };
+    Tier tierOf(QDate day) const;
+
 private:
     bool daily(QDate day) const;
     bool weekInReach(QDate day) const;

@@ -122,6 +122,11 @@ public:
     // (they are clean after the flush); Windows reads without buffering.
     virtual ReadBackEnd readBack(const std::filesystem::path& nativePath,
                                  const std::function<bool(const char*, qint64)>& take) = 0;
+
+    // Why an existing file (a native path) cannot be replaced now, in the owner's words;
+    // empty when it can. On Windows a file another program holds open cannot be opened
+    // for writing without sharing; on Linux another program holds its whole-file lock.
+    virtual QString whyNotReplaceable(const std::filesystem::path& nativePath) const = 0;
 };
 
 // The implementation for the machine the program was built for. `driveFolder` names the

@@ -190,6 +190,21 @@ bool LinuxPlatform::flushFileSystem(const QString& windowsPath) {
     return flushed;
 }
 
+QString LinuxPlatform::whyNotReplaceable(const std::filesystem::path& nativePath) const {
+    const int fd = ::open(nativePath.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return QStringLiteral("it cannot be opened for writing: ") + systemErrorText(errno);
+    // The store's programs lock a file as a whole while they use it (lockWholeFile); a
+    // lock taken and let go at once disturbs none of them.
+    QString reason;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        reason = errno == EWOULDBLOCK
+                     ? QStringLiteral("another program is using it")
+                     : QStringLiteral("it cannot be locked: ") + systemErrorText(errno);
+    ::close(fd);
+    return reason;
+}
+
 ReadBackEnd LinuxPlatform::readBack(const std::filesystem::path& nativePath,
                                     const std::function<bool(const char*, qint64)>& take) {
     // Straight from the disk where the file system allows it (O_DIRECT: whole blocks into

@@ -375,6 +375,19 @@ bool flushFile(int fd) {
     return file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
 }
 
+unsigned long exclusiveOpenError(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    CloseHandle(file);
+    return 0;
+}
+
+bool isSharingViolation(unsigned long error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 UncachedRead readUncached(const std::wstring& path, std::size_t pieceBytes,
                           const std::function<bool(const char*, std::size_t)>& take) {
     const HANDLE file = CreateFileW(

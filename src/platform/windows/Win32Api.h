@@ -152,6 +152,12 @@ struct UncachedRead {
 UncachedRead readUncached(const std::wstring& path, std::size_t pieceBytes,
                           const std::function<bool(const char*, std::size_t)>& take);
 
+// 0 when the file can be opened for reading and writing with no sharing at all, so that
+// no other program holds it open; else the Win32 error code.
+unsigned long exclusiveOpenError(const std::wstring& path);
+// Whether an error code says another program holds the file (a sharing or lock violation).
+bool isSharingViolation(unsigned long error);
+
 // The system's words for a Win32 error code.
 std::wstring errorMessage(unsigned long error);
 

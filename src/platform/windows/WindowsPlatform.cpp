@@ -132,6 +132,16 @@ bool WindowsPlatform::flushFileSystem(const QString& windowsPath) {
     return true;
 }
 
+QString WindowsPlatform::whyNotReplaceable(const std::filesystem::path& nativePath) const {
+    const unsigned long error = win32::exclusiveOpenError(nativePath.wstring());
+    if (error == 0)
+        return {};
+    if (win32::isSharingViolation(error))
+        return QStringLiteral("another program has it open");
+    return QStringLiteral("it cannot be opened for writing: ") +
+           QString::fromStdWString(win32::errorMessage(error));
+}
+
 ReadBackEnd WindowsPlatform::readBack(const std::filesystem::path& nativePath,
                                       const std::function<bool(const char*, qint64)>& take) {
     const win32::UncachedRead read = win32::readUncached(

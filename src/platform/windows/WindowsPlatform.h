@@ -25,6 +25,7 @@ public:
     bool flushFileSystem(const QString& windowsPath) override;
     ReadBackEnd readBack(const std::filesystem::path& nativePath,
                          const std::function<bool(const char*, qint64)>& take) override;
+    QString whyNotReplaceable(const std::filesystem::path& nativePath) const override;
 };
 
 } // namespace tillora

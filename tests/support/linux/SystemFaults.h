@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -57,5 +58,26 @@ inline bool setUndeletable(const QString& path, bool on) {
     ::close(fd);
     return done;
 }
+
+// Holds a file as a program of the store does while it works on it: open, with its
+// whole-file lock taken.
+class HeldOpen {
+public:
+    explicit HeldOpen(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR)) {
+        held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    }
+    ~HeldOpen() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+    bool held() const { return held_; }
+
+private:
+    int fd_;
+    bool held_ = false;
+};
 
 } // namespace tillora::test

@@ -34,4 +34,24 @@ inline bool setUndeletable(const QString& path, bool on) {
     return SetFileAttributesW(name.c_str(), wanted) != 0;
 }
 
+// Holds a file as a program of the store does while it works on it: open, shared for
+// reading only.
+class HeldOpen {
+public:
+    explicit HeldOpen(const QString& path)
+        : handle_(CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(),
+                              GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~HeldOpen() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
 } // namespace tillora::test
