@@ -74,6 +74,8 @@ BackupRestore::BackupRestore(Platform& platform, Prompts& prompts, const Clock& 
     FileTree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FileTree->header()->setStretchLastSection(false);
     FileTree->header()->setSectionResizeMode(Name, QHeaderView::Stretch);
+    FileTree->header()->setSectionResizeMode(Size, QHeaderView::ResizeToContents);
+    FileTree->header()->setSectionResizeMode(Modified, QHeaderView::ResizeToContents);
     OwnPlaceOption = new QRadioButton(QStringLiteral("To their own place"), this);
     OwnPlaceOption->setObjectName(QStringLiteral("OwnPlaceOption"));
     OwnPlaceOption->setChecked(true);
@@ -203,8 +205,6 @@ void BackupRestore::fillTree(const QList<BackedUpFile>& files) {
         item->setTextAlignment(Size, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(Modified, locale.toString(file.modified, QLocale::ShortFormat));
     }
-    FileTree->resizeColumnToContents(Size);
-    FileTree->resizeColumnToContents(Modified);
     StatusLine->setText(files_.isEmpty()
                             ? QStringLiteral("The backup holds no files for this moment.")
                             : QStringLiteral("%1 in the backup. Choose files or folders "
