@@ -19,12 +19,12 @@ namespace {
 
 const QString StampPicture = QStringLiteral("yyyy-MM-dd hh-mm");
 
-// A temporary file of a restore; one left by a restore that was killed goes when its
-// folder is restored again.
+// A temporary file of a restore, or of the copy that makes one; one left by a restore that
+// was killed goes when its folder is restored again.
 bool isRestoreTemporary(const QString& name) {
     static const QRegularExpression temporary(
         QStringLiteral("^\\.tlra-restore-[0-9a-f]{8}\\.partial$"));
-    return temporary.match(name).hasMatch();
+    return temporary.match(name).hasMatch() || ChunkedFileCopy::isPartialName(name);
 }
 
 fs::path temporaryBeside(const fs::path& target) {

@@ -29,9 +29,15 @@ bool isInside(const fs::path& path, const fs::path& folder) {
     return end == folder.end();
 }
 
-// Where a target's room is asked for: the drive of a Windows-form path, else the folder.
+// Where a target's room is asked for: the drive of a Windows-form path, else the nearest
+// folder of the chosen one that exists (a new folder has no free space of its own yet).
 QString roomKey(const QString& shownTarget, const QString& intoFolder) {
-    return intoFolder.isEmpty() ? shownTarget.left(2).toLower() : intoFolder;
+    if (intoFolder.isEmpty())
+        return shownTarget.left(2).toLower();
+    QDir folder(intoFolder);
+    while (!folder.exists() && folder.cdUp()) {
+    }
+    return folder.path();
 }
 
 } // namespace
