@@ -12,7 +12,8 @@ namespace tillora {
 
 namespace {
 
-void addFilesOf(const QString& nativeFolder, QStringList& files, QSet<QString>& seen) {
+void addFilesOf(const QString& nativeFolder, const QString& nativeBackupFolder,
+                QList<SetFile>& files, QSet<QString>& seen) {
     const QDir folder(nativeFolder);
     // Hidden and system files are data too, as in the local copy.
     for (const QFileInfo& entry :
@@ -23,7 +24,7 @@ void addFilesOf(const QString& nativeFolder, QStringList& files, QSet<QString>& 
         const QString path = entry.absoluteFilePath();
         if (!seen.contains(path)) {
             seen.insert(path);
-            files.append(path);
+            files.append({path, QDir(nativeBackupFolder).filePath(entry.fileName())});
         }
     }
 }
@@ -54,21 +55,40 @@ bool inside(const QString& path, const QString& folder) {
 
 } // namespace
 
-QStringList directorySetFiles(const BackupSetupSnapshot& setup, const Platform& platform) {
+QList<SetFile> directorySetCopies(const BackupSetupSnapshot& setup, const Platform& platform) {
     const BackupPaths paths(setup);
-    QStringList files;
+    QList<SetFile> files;
     QSet<QString> seen;
     for (int row = FirstProductRow; row <= LastProductRow; ++row) {
         if (!setup.folderEnabled(row))
             continue;
         for (const BackupStep& step : BackupDirectorySet()) {
             if (step.row == row)
-                addFilesOf(platform.nativePath(paths.sourceFolder(step)), files, seen);
+                addFilesOf(platform.nativePath(paths.sourceFolder(step)),
+                           platform.nativePath(paths.destinationFolder(step)), files, seen);
         }
         if (row == LastProductRow)
-            addFilesOf(platform.nativePath(paydexHistorySource()), files, seen);
+            addFilesOf(platform.nativePath(paydexHistorySource()),
+                       platform.nativePath(paths.paydexHistoryDestination()), files, seen);
     }
     return files;
+}
+
+QStringList directorySetFiles(const BackupSetupSnapshot& setup, const Platform& platform) {
+    QStringList sources;
+    for (const SetFile& file : directorySetCopies(setup, platform))
+        sources.append(file.source);
+    return sources;
+}
+
+QString snapshotPathOf(const QString& nativePath) {
+    QString path = QDir::fromNativeSeparators(nativePath);
+    if (path.size() >= 3 && path[0].isLetter() && path[1] == u':' && path[2] == u'/')
+        return u'/' + path[0].toUpper() + path.mid(2);
+    // A snapshot's own "/c/..." reads as the same drive as "C:\...".
+    if (path.size() >= 3 && path[0] == u'/' && path[1].isLetter() && path[2] == u'/')
+        path[1] = path[1].toUpper();
+    return path;
 }
 
 QByteArray nulSeparated(const QStringList& nativePaths) {

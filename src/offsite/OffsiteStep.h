@@ -5,6 +5,7 @@
 #include "OffsiteOptions.h"
 #include "ResticJson.h"
 #include "ResticRunner.h"
+#include "RestoreDrill.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -41,8 +42,10 @@ struct OffsiteLimits {
 // the files of the directory set, and once a week checks the repository (and, where it
 // may, forgets old snapshots). It runs as a child process beside the event loop, so a
 // first upload of hours holds neither the scheduler nor the window; the run result comes
-// back with its off-site summary filled in. No call runs without a limit: an upload with
-// no progress, past [Offsite] MaxHours or still running when the store opens is ended.
+// back with its off-site summary filled in. After the weekly check a sample of the night's
+// snapshot is restored and compared (RestoreDrill): a pass is the copy's restore proven. No call
+// runs without a limit: an upload with no progress, past [Offsite] MaxHours or still running when
+// the store opens is ended.
 class OffsiteStep : public QObject {
     Q_OBJECT
 
@@ -75,7 +78,7 @@ Q_SIGNALS:
 
 private:
     struct Job;
-    enum class Stage { Unlock, Backup, Check, Prune };
+    enum class Stage { Unlock, Backup, Check, Prune, Drill };
 
     void begin(const BackupRunResult& result);
     void skip(BackupRunResult result);
@@ -87,6 +90,8 @@ private:
     void stoppedAtOpening();
     void upkeepEnded(Stage stage, const ResticExit& exit);
     void afterBackup();
+    void startDrill();
+    void drillEnded(const DrillResult& drill);
     void fail(const ResticExit& exit);
     void fail(const QString& reason);
     void complete();
@@ -98,6 +103,7 @@ private:
     const SecretStore& secrets_;
     std::unique_ptr<StoreOpening> opening_;
     ResticRunner runner_;
+    RestoreDrill drill_;
     QTimer watch_;
     std::unique_ptr<Job> job_;
 };
