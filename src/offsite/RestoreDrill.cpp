@@ -17,6 +17,9 @@ namespace {
 constexpr int RecentFiles = 5;
 constexpr int WeeklyFiles = 5;
 constexpr qint64 TimeToleranceMs = 2000;
+// Times this close are one version of the file (restic keeps nanoseconds, Qt reads
+// milliseconds): only a copy that differs at such a time is a true difference.
+constexpr qint64 ExactMs = 1;
 constexpr qint64 CompareChunk = 1 << 20;
 
 bool isSettingsFile(const ResticFile& file) {
@@ -116,19 +119,22 @@ DrillComparison compareRestored(const QString& restored, const ResticFile& file,
     const QFileInfo restoredInfo(restored);
     if (!restoredInfo.isFile() || restoredInfo.size() != file.size ||
         !copy.open(QIODevice::ReadOnly))
-        return {DrillMatch::NotWhole, -1};
+        return {DrillMatch::NotWhole, {}};
+    QList<int> differed;
     for (int index = 0; index < references.size(); ++index) {
         const QFileInfo info(references[index]);
-        if (!info.isFile() || info.size() != file.size ||
-            std::abs(info.lastModified().msecsTo(file.modified)) > TimeToleranceMs)
+        const qint64 apart = std::abs(info.lastModified().msecsTo(file.modified));
+        if (!info.isFile() || info.size() != file.size || apart > TimeToleranceMs)
             continue;
         QFile reference(references[index]);
-        if (!reference.open(QIODevice::ReadOnly))
+        if (!reference.open(QIODevice::ReadOnly) || !copy.seek(0))
             continue;
-        copy.seek(0);
-        return {sameBytes(copy, reference) ? DrillMatch::Same : DrillMatch::Differs, index};
+        if (sameBytes(copy, reference))
+            return {DrillMatch::Same, {}};
+        if (apart <= ExactMs)
+            differed.append(index);
     }
-    return {DrillMatch::NotCompared, -1};
+    return {differed.isEmpty() ? DrillMatch::NotCompared : DrillMatch::Differs, differed};
 }
 
 RestoreDrill::RestoreDrill(const Platform& platform, QObject* parent)
@@ -220,7 +226,7 @@ void RestoreDrill::restored(const ResticExit& exit) {
                 const DrillComparison found =
                     restored.startsWith(folder + u'/')
                         ? compareRestored(restored, file, {copy.backupCopy, copy.source})
-                        : DrillComparison{DrillMatch::NotWhole, -1};
+                        : DrillComparison{DrillMatch::NotWhole, {}};
                 switch (found.match) {
                 case DrillMatch::Same:
                     ++result.compared;
@@ -230,13 +236,16 @@ void RestoreDrill::restored(const ResticExit& exit) {
                     ++result.notCompared;
                     result.bytes += file.size;
                     break;
-                case DrillMatch::Differs:
-                    problems.append(QStringLiteral("%1 differs from %2")
-                                        .arg(fileName(copy.source),
-                                             found.reference == 0
-                                                 ? QStringLiteral("its copy on the backup drive")
-                                                 : QStringLiteral("the store's own file")));
+                case DrillMatch::Differs: {
+                    QStringList from;
+                    for (const int index : found.differed)
+                        from.append(index == 0 ? QStringLiteral("its copy on the backup drive")
+                                               : QStringLiteral("the store's own file"));
+                    problems.append(
+                        QStringLiteral("%1 differs from %2")
+                            .arg(fileName(copy.source), from.join(QStringLiteral(" and from "))));
                     break;
+                }
                 case DrillMatch::NotWhole:
                     problems.append(
                         QStringLiteral("%1 did not come back whole").arg(fileName(copy.source)));

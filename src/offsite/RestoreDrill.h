@@ -22,18 +22,20 @@ QList<ResticFile> drillSample(const QList<ResticFile>& files, int week,
 
 // How one restored file compares with the copies it should equal.
 enum class DrillMatch {
-    Same,
-    Differs,     // another byte than the reference's (`reference` says which)
+    Same,        // equal to a reference
+    Differs,     // another byte than every reference that could be compared
     NotWhole,    // missing from the restore, or of another size than the snapshot says
     NotCompared, // no reference has the snapshot's size and time: changed since
 };
 struct DrillComparison {
     DrillMatch match = DrillMatch::NotCompared;
-    int reference = -1; // index into the references of the one compared
+    QList<int> differed; // indexes into the references of those that differ
 };
-// Compares `restored` with the first of `references` (native paths, in order of
-// preference) that has the snapshot's size and time (2 seconds apart at most, as FAT
-// keeps them) and can be read.
+// Compares `restored` with each of `references` (native paths) that has the snapshot's
+// size and time (2 seconds apart at most, as FAT keeps them) and can be read, until one
+// is equal. Only a reference of exactly the snapshot's time that differs makes it
+// Differs: a file rewritten within those 2 seconds (the program's own settings) leaves a
+// backup copy of the same size and nearly the same time that is an older version.
 DrillComparison compareRestored(const QString& restored, const ResticFile& file,
                                 const QStringList& references);
 

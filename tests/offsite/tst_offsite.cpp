@@ -335,9 +335,10 @@ private slots:
     }
 
     // The drill after the weekly check restores a sample and holds it against the backup
-    // drive: a pass is the restore proven. A backup copy spoilt in place (size and time
-    // kept) and a spoilt repository are failures with a reason. The drill's folder is
-    // gone after each, and a link put in its place never leads the drill elsewhere.
+    // drive: a pass is the restore proven. A drill that cannot make its folder, a restore
+    // that equals neither copy and a spoilt repository are failures with a reason. The
+    // drill's folder is gone after each, and a link put in its place never leads the drill
+    // elsewhere.
     void theWeeklyDrillProvesTheRestoreOrSaysWhatFailed() {
         TILLORA_TEST_RUNS_RESTIC();
         OffsiteStore store;
@@ -345,8 +346,8 @@ private slots:
         QTemporaryDir repository;
         store.configure(repository.filePath("repo"), Password);
         QVERIFY(store.restic(store.commands().init()).succeeded());
-        RestoreDrill probe(store.platform);
-        const QString folder = probe.folder();
+        RestoreDrill drill(store.platform);
+        const QString folder = drill.folder();
         QVERIFY(!folder.isEmpty());
         QDir().mkpath(folder);
         QFile left(folder + "/left over.dat");
@@ -361,32 +362,49 @@ private slots:
                  "Off-site copy: last restore proven " + shortDate(first.started.date()));
         QCOMPARE(restoreProvenLine({}), QStringLiteral("Off-site copy: last restore proven never"));
 
-        // The next check is a week away; a spoilt backup copy is found on that night.
-        QString copy;
-        for (const SetFile& file : directorySetCopies(store.window.snapshot(), store.platform)) {
-            if (file.source.endsWith("Journal.dat"))
-                copy = file.backupCopy;
-        }
-        const QDateTime time = QFileInfo(copy).lastModified();
-        QFile spoilt(copy);
-        QVERIFY(spoilt.open(QIODevice::ReadWrite) && spoilt.seek(1000) && spoilt.write("X") == 1);
-        spoilt.close();
-        QVERIFY(spoilt.open(QIODevice::ReadWrite) &&
-                spoilt.setFileTime(time, QFile::FileModificationTime));
-        spoilt.close();
+        // A week on, a file where the folder should be: the drill refuses, and the check
+        // and drill stay due for the next night.
+        QFile inTheWay(folder);
+        QVERIFY(inTheWay.open(QIODevice::WriteOnly) && inTheWay.write("x") == 1);
+        inTheWay.close();
         store.clock.advanceSeconds(6 * 24 * 3600);
-        const BackupRunResult found = store.nightlyRun();
-        QCOMPARE(found.offsite->outcome, Outcome::DrillFailed);
-        QVERIFY(!found.offsite->restoreProven);
-        QCOMPARE(found.offsite->reason,
-                 QStringLiteral("Journal.dat differs from its copy on the backup drive"));
-        QCOMPARE(offsiteHeadline(found.offsite->outcome),
+        const BackupRunResult refused = store.nightlyRun();
+        QCOMPARE(refused.offsite->outcome, Outcome::DrillFailed);
+        QVERIFY2(refused.offsite->reason.contains("could not be made, so nothing was restored"),
+                 qPrintable(refused.offsite->reason));
+        QCOMPARE(offsiteHeadline(refused.offsite->outcome),
                  QStringLiteral("Off-site restore drill FAILED"));
-        QVERIFY(!QFileInfo::exists(folder));
-        // Failed, the upkeep is still due: the check and the drill go again tomorrow.
         QVERIFY(OffsiteStep::weeklyUpkeepDue(
             store.clock.now().date(),
             OffsiteState::load(store.platform, store.values).lastMaintenance));
+        QVERIFY(QFile::remove(folder));
+
+        const auto drillOnce = [&] {
+            QSignalSpy done(&drill, &RestoreDrill::finished);
+            drill.start(store.commands(), "latest",
+                        directorySetCopies(store.window.snapshot(), store.platform), 50);
+            return done.wait(60000) ? done.first().first().value<DrillResult>() : DrillResult{};
+        };
+        // Both copies changed in place (size and time kept): the restore equals neither.
+        const auto spoil = [](const QString& path) {
+            const QDateTime time = QFileInfo(path).lastModified();
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(1000) && file.write("X") == 1);
+            file.close();
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(time, QFile::FileModificationTime));
+        };
+        for (const SetFile& file : directorySetCopies(store.window.snapshot(), store.platform)) {
+            if (file.source.endsWith("Journal.dat")) {
+                spoil(file.backupCopy);
+                spoil(file.source);
+            }
+        }
+        const DrillResult differs = drillOnce();
+        QVERIFY(!differs.passed);
+        QCOMPARE(differs.reason, QStringLiteral("Journal.dat differs from its copy on the backup "
+                                                "drive and from the store's own file"));
+        QVERIFY(!QFileInfo::exists(folder));
 
         QTemporaryDir elsewhere;
         QFile kept(elsewhere.filePath("kept.dat"));
@@ -401,12 +419,7 @@ private slots:
             QVERIFY(pack.open(QIODevice::ReadWrite) && pack.seek(40) &&
                     pack.write("\xff\xff") == 2);
         }
-        RestoreDrill drill(store.platform);
-        QSignalSpy done(&drill, &RestoreDrill::finished);
-        drill.start(store.commands(), "latest",
-                    directorySetCopies(store.window.snapshot(), store.platform), 50);
-        QVERIFY(done.wait(60000));
-        const auto spoiltPack = done.first().first().value<DrillResult>();
+        const DrillResult spoiltPack = drillOnce();
         QVERIFY(!spoiltPack.passed);
         QVERIFY2(spoiltPack.reason.startsWith("the restore failed: "),
                  qPrintable(spoiltPack.reason));
