@@ -5,6 +5,7 @@
 #include "ProgramValues.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
 
@@ -138,6 +139,58 @@ std::optional<QString> restoreTargetProblem(const QString& nativeTarget,
                               "file in it is overwritten.")
             .arg(QDir::toNativeSeparators(nativeTarget));
     return std::nullopt;
+}
+
+QList<DriveRoot> driveRoots(const Platform& platform) {
+    QList<DriveRoot> roots;
+    for (const QString& drive : platform.drives()) {
+        const QString letter = driveOfSelector(drive);
+        QString root = snapshotPathOf(platform.nativePath(letter + u'\\'));
+        if (!root.endsWith(u'/'))
+            root += u'/';
+        roots.append({letter, root});
+    }
+    return roots;
+}
+
+QString storePlace(const QString& folder, const QString& snapshotPath,
+                   const QList<DriveRoot>& roots, const QString& sourceDrive) {
+    const QString path = snapshotPathOf(snapshotPath);
+    const DriveRoot* best = nullptr;
+    for (const DriveRoot& root : roots) {
+        if (path.startsWith(root.snapshotRoot) &&
+            (!best || root.snapshotRoot.size() > best->snapshotRoot.size()))
+            best = &root;
+    }
+    if (!best)
+        return QDir::cleanPath(folder + u'/' + snapshotPath);
+    const QString below = path.mid(best->snapshotRoot.size());
+    if (best->letter.compare(sourceDrive, Qt::CaseInsensitive) == 0)
+        return QDir::cleanPath(folder + u'/' + below);
+    return QDir::cleanPath(folder + u'/' + best->letter.left(1) + u'/' + below);
+}
+
+PlacedFiles placeRestored(const QString& staging, const QString& folder,
+                          const QList<DriveRoot>& roots, const QString& sourceDrive) {
+    PlacedFiles placed;
+    const QString top = QDir::cleanPath(staging);
+    QDirIterator it(top, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString restored = it.next();
+        const QString place = storePlace(folder, restored.mid(top.size()), roots, sourceDrive);
+        // A place inside the staging folder or outside the chosen one is no place.
+        const bool inFolder =
+            place.startsWith(QDir::cleanPath(folder) + u'/') && !place.startsWith(top + u'/');
+        if (inFolder && !QFileInfo::exists(place) && QDir().mkpath(QFileInfo(place).path()) &&
+            QFile::rename(restored, place)) {
+            ++placed.files;
+        } else {
+            placed.problems.append(QDir::toNativeSeparators(restored));
+        }
+    }
+    if (placed.problems.isEmpty())
+        QDir(top).removeRecursively();
+    return placed;
 }
 
 } // namespace tillora

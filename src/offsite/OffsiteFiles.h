@@ -43,4 +43,30 @@ QStringList liveDataFolders(const BackupSetupSnapshot& setup, const Platform& pl
 std::optional<QString> restoreTargetProblem(const QString& nativeTarget,
                                             const QStringList& liveFolders);
 
+// A drive as restic names its top in a snapshot: "/home/u/.wine/dosdevices/c:/" here,
+// "/C/" on Windows.
+struct DriveRoot {
+    QString letter; // "c:"
+    QString snapshotRoot;
+};
+QList<DriveRoot> driveRoots(const Platform& platform);
+
+// Where a file restic restored at `snapshotPath` belongs below the folder the owner chose
+// (native path), by the store's own paths: a file of the source drive straight below it
+// ("<folder>\Tillora\data\a.dat"), one of another drive below a folder named by its
+// letter ("<folder>\d\..."), one of no drive known here by its whole path.
+QString storePlace(const QString& folder, const QString& snapshotPath,
+                   const QList<DriveRoot>& roots, const QString& sourceDrive);
+
+// What placing a restore found: the files moved into their places, and those that could
+// not be (left where restic put them).
+struct PlacedFiles {
+    qint64 files = 0;
+    QStringList problems;
+};
+// Moves every file restic restored below `staging` (its --target, inside `folder`) to its
+// store place; `staging` goes once it is empty.
+PlacedFiles placeRestored(const QString& staging, const QString& folder,
+                          const QList<DriveRoot>& roots, const QString& sourceDrive);
+
 } // namespace tillora

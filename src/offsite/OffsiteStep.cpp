@@ -94,9 +94,9 @@ OffsiteStep::OffsiteStep(const BackupSetupAccess& setup, const Platform& platfor
 
 OffsiteStep::~OffsiteStep() = default;
 
-bool OffsiteStep::follows(const BackupRunResult& result) const {
-    const bool nightly =
-        result.trigger == RunTrigger::Scheduled || result.trigger == RunTrigger::CatchUp;
+bool OffsiteStep::follows(const BackupRunResult& result, bool askedFor) const {
+    const bool nightly = askedFor || result.trigger == RunTrigger::Scheduled ||
+                         result.trigger == RunTrigger::CatchUp;
     // A local copy that failed (a pulled USB drive) is all the more reason to make the
     // copy elsewhere; only a run that did nothing at all has none.
     return nightly && result.isRun() && result.outcome != RunOutcome::Declined &&

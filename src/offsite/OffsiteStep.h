@@ -55,8 +55,9 @@ public:
     ~OffsiteStep() override;
 
     // True when the copy is switched on and the run is a nightly one (scheduled or
-    // catch-up) that did something.
-    bool follows(const BackupRunResult& result) const;
+    // catch-up) that did something; with `askedFor` (the owner's "Copy now") any run that
+    // did something.
+    bool follows(const BackupRunResult& result, bool askedFor = false) const;
     // Starts the run's copy; while the copy before it still runs, the run's is skipped.
     void start(const BackupRunResult& result);
     bool running() const { return job_ != nullptr; }
