@@ -69,9 +69,9 @@ struct OffsiteSummary {
     qint64 bytesAdded = 0;
     double seconds = 0;
     QString snapshotId;
-    bool restoreProven = false; // the weekly restore drill restored its sample as it was
     QString reason;             // why it failed or was incomplete, in the tool's own words
     QString errors;             // the rest of what the tool said when it failed, for the history
+    bool restoreProven = false; // the weekly restore drill restored its sample as it was
 };
 
 // What reading the run's backup copies back found (after the flush that ends copying).
