@@ -375,7 +375,10 @@ void OffsiteSettings::restoreEnded(const ResticExit& exit, const QString& folder
     const QList<DriveRoot> roots = driveRoots(platform_);
     const QString sourceDrive = driveOfSelector(setup_.snapshot().sourceDriveText());
     runInBackground(
-        this, [=] { return placeRestored(staging, folder, roots, sourceDrive); },
+        this,
+        [staging, folder, roots, sourceDrive] {
+            return placeRestored(staging, folder, roots, sourceDrive);
+        },
         [this, exit, folder](const PlacedFiles& placed) {
             RestoreButton->setEnabled(!runner_.running());
             QString text =
