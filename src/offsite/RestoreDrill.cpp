@@ -146,6 +146,11 @@ RestoreDrill::RestoreDrill(const Platform& platform, QObject* parent)
         else
             restored(exit);
     });
+    compareTimer_.setSingleShot(true);
+    connect(&compareTimer_, &QTimer::timeout, this, [this] {
+        fail(QStringLiteral("comparing the restored files took longer than %1")
+                 .arg(limitInWords(compareLimit)));
+    });
 }
 
 RestoreDrill::~RestoreDrill() {
@@ -180,6 +185,7 @@ void RestoreDrill::stop() {
     if (!running_)
         return;
     runner_.stop();
+    compareTimer_.stop();
     running_ = false;
     removeFolder(folder_);
 }
@@ -216,6 +222,7 @@ void RestoreDrill::restored(const ResticExit& exit) {
     if (!exit.succeeded())
         return fail(QStringLiteral("the restore failed: %1").arg(restoreFailure(exit)), exit);
     // Reading up to DrillMaxBytes twice is work for a pool thread.
+    compareTimer_.start(compareLimit);
     runInBackground(
         this,
         [folder = folder_, sample = sample_] {
@@ -279,6 +286,7 @@ void RestoreDrill::fail(const QString& reason, const ResticExit& exit) {
 }
 
 void RestoreDrill::finish(const DrillResult& result) {
+    compareTimer_.stop();
     running_ = false;
     Q_EMIT finished(result);
 }

@@ -5,6 +5,7 @@
 #include "ResticRunner.h"
 
 #include <QObject>
+#include <QTimer>
 
 namespace tillora {
 
@@ -70,6 +71,10 @@ public:
     // Ends the drill at once and removes its folder; no `finished` follows.
     void stop();
 
+    // Comparing reads at most DrillMaxBytes twice; a drive that stops answering must not
+    // hold the night's step past this.
+    std::chrono::milliseconds compareLimit{std::chrono::minutes(30)};
+
     // The drill's folder (native path); empty when the user has no cache folder.
     QString folder() const;
 
@@ -85,6 +90,7 @@ private:
 
     const Platform& platform_;
     ResticRunner runner_;
+    QTimer compareTimer_;
     Stage stage_ = Stage::List;
     bool running_ = false;
     QString snapshotId_;
