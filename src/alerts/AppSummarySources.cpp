@@ -4,6 +4,7 @@
 #include "ClosedGateways.h"
 #include "OffsiteOptions.h"
 #include "ProgramValues.h"
+#include "RunSummary.h"
 #include "TextSettingsFile.h"
 
 namespace tillora {
@@ -56,11 +57,20 @@ std::optional<OffsiteFacts> AppSummarySources::offsite() const {
         const auto& copy = entry.run.offsite;
         const bool snapshot = copy && (copy->outcome == OffsiteSummary::Outcome::Completed ||
                                        copy->outcome == OffsiteSummary::Outcome::Incomplete ||
-                                       copy->outcome == OffsiteSummary::Outcome::CheckFailed);
+                                       copy->outcome == OffsiteSummary::Outcome::CheckFailed ||
+                                       copy->outcome == OffsiteSummary::Outcome::DrillFailed);
         if (snapshot && (!facts.lastCopy || copy->finished > *facts.lastCopy))
             facts.lastCopy = copy->finished;
     }
     return facts;
+}
+
+QStringList AppSummarySources::provenLines() const {
+    const QList<HistoryEntry> runs = history_.runs();
+    QStringList lines{fullReadBackLine(runs)};
+    if (OffsiteOptions::load(platform_, values_).enabled)
+        lines.append(restoreProvenLine(runs));
+    return lines;
 }
 
 QStringList AppSummarySources::channelWarnings(const QDate& today) const {

@@ -25,6 +25,7 @@ public:
     ClockedInList clockedIn() const override;
     QList<HistoryEntry> runsSince(const QDateTime& since) const override;
     std::optional<OffsiteFacts> offsite() const override;
+    QStringList provenLines() const override;
     QStringList channelWarnings(const QDate& today) const override;
 
 private:

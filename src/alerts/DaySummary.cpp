@@ -87,6 +87,7 @@ DaySummary DaySummaryComposer::compose(const QDateTime& now) const {
     QStringList lines{salesLine(sales, readings, now), discountsLine(discounts, readings, now),
                       clockedInLine()};
     lines += backupLines(nights, today);
+    lines += sources_.provenLines();
     if (const QStringList owner = needsTheOwner(nights, today); !owner.isEmpty())
         lines += QStringLiteral("Needs you: ") + owner.join(QStringLiteral("; "));
     return {{daySummaryTitle(sources_.companyName(), today), lines.join(u'\n'), false},

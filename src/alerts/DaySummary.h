@@ -37,6 +37,9 @@ public:
     virtual QList<HistoryEntry> runsSince(const QDateTime& since) const = 0;
     // Nothing when no off-site copy is set up.
     virtual std::optional<OffsiteFacts> offsite() const = 0;
+    // When the copies were last proven whole, as the history window says it: the backup
+    // drive read back, and the off-site copy's restore drill when there is one.
+    virtual QStringList provenLines() const = 0;
     // What the channels the summary goes out on warn about (a carrier gateway closing).
     virtual QStringList channelWarnings(const QDate& today) const = 0;
 };

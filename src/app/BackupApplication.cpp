@@ -235,8 +235,39 @@ OffsiteSettings& BackupApplication::offsiteWindow() {
             }
             return std::nullopt;
         };
+        connect(offsiteWindow_, &OffsiteSettings::copyNowRequested, this,
+                &BackupApplication::copyOffsiteNow);
+        connect(offsite_, &OffsiteStep::started, offsiteWindow_, &OffsiteSettings::copyStarted);
+        connect(offsite_, &OffsiteStep::finished, offsiteWindow_,
+                [window = offsiteWindow_](const BackupRunResult& result) {
+                    window->copyEnded(*result.offsite);
+                });
     }
     return *offsiteWindow_;
+}
+
+// "Copy now": today's backup is copied elsewhere at once, its record in the history then
+// carrying the copy as a night's does. A day without a backup (or one whose files not
+// copied are no longer all listed, which its record would lose) gets a backup of its own
+// first, which the copy follows.
+void BackupApplication::copyOffsiteNow() {
+    if (offsite_->running())
+        return offsiteWindow().copyStarted();
+    const QList<HistoryEntry> runs = history_.runs();
+    for (auto entry = runs.rbegin(); entry != runs.rend(); ++entry) {
+        if (!entry->run.isBackup() || entry->run.started.date() != clock_.now().date())
+            continue;
+        const auto problems = entry->filesNotCopied > 0 ? history_.problemsOf(entry->run.started)
+                                                        : QList<FileProblem>();
+        if (!problems || problems->size() != entry->filesNotCopied)
+            break;
+        BackupRunResult run = entry->run;
+        run.problems = *problems;
+        run.offsite.reset();
+        return offsite_->start(run);
+    }
+    copyAfterRun_ = true;
+    runBackup(RunTrigger::BackupNow);
 }
 
 void BackupApplication::offsiteEnded(const BackupRunResult& result) {
@@ -403,7 +434,7 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
     Q_EMIT backupResult(result);
     // The copy elsewhere runs beside the event loop: the tick that started the backup
     // ends now, and the first upload of hours holds neither the next tick nor the window.
-    if (offsite_->follows(result))
+    if (offsite_->follows(result, std::exchange(copyAfterRun_, false)))
         offsite_->start(result);
 }
 

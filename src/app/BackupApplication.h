@@ -135,6 +135,7 @@ private:
     void wireTexting();
     void wireOffsite();
     void offsiteEnded(const BackupRunResult& result);
+    void copyOffsiteNow();
     void wireCatchUp();
     void finishRun(const BackupRunResult& result);
     void recordHistory(const BackupRunResult& result);
@@ -167,6 +168,7 @@ private:
     std::unique_ptr<SecretStore> secrets_;
     OffsiteStep* offsite_ = nullptr;
     OffsiteSettings* offsiteWindow_ = nullptr;
+    bool copyAfterRun_ = false;            // "Copy now" started a backup: the copy follows it
     BackupScheduler* scheduler_ = nullptr; // Timer1 of the main window
     std::unique_ptr<ReportStatusPanel> statusPanel_;
     // The program's one notifier and the mail route it sends through; declared before

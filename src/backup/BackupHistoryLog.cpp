@@ -41,13 +41,14 @@ constexpr std::array<std::pair<DestinationFault, const char*>, 3> DestinationFau
     {DestinationFault::FlushFailed, "flush-failed"},
 }};
 
-constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 6> OffsiteTokens = {{
+constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 7> OffsiteTokens = {{
     {OffsiteSummary::Outcome::Completed, "completed"},
     {OffsiteSummary::Outcome::Incomplete, "incomplete"},
     {OffsiteSummary::Outcome::Failed, "failed"},
     {OffsiteSummary::Outcome::CheckFailed, "check-failed"},
     {OffsiteSummary::Outcome::Stopped, "stopped"},
     {OffsiteSummary::Outcome::Skipped, "skipped"},
+    {OffsiteSummary::Outcome::DrillFailed, "drill-failed"},
 }};
 
 template <typename Value, std::size_t N>
@@ -96,6 +97,8 @@ QJsonObject offsiteObject(const OffsiteSummary& offsite) {
     };
     if (!offsite.errors.isEmpty())
         object.insert("errors", offsite.errors);
+    if (offsite.restoreProven)
+        object.insert("restoreProven", true);
     return object;
 }
 
@@ -112,6 +115,7 @@ OffsiteSummary offsiteOf(const QJsonObject& object) {
     offsite.snapshotId = object.value("snapshotId").toString();
     offsite.reason = object.value("reason").toString();
     offsite.errors = object.value("errors").toString();
+    offsite.restoreProven = object.value("restoreProven").toBool();
     return offsite;
 }
 

@@ -59,6 +59,7 @@ struct OffsiteSummary {
         CheckFailed, // the snapshot was made; the weekly check or clean-up of old ones failed
         Stopped,     // the upload was ended when the store opened; it goes on the next night
         Skipped,     // the previous night's copy was still running
+        DrillFailed, // made and checked, but the weekly restore of a sample failed or differed
     };
     Outcome outcome = Outcome::Completed;
     QDateTime finished;
@@ -68,8 +69,9 @@ struct OffsiteSummary {
     qint64 bytesAdded = 0;
     double seconds = 0;
     QString snapshotId;
-    QString reason; // why it failed or was incomplete, in the tool's own words
-    QString errors; // the rest of what the tool said when it failed, for the history
+    QString reason;             // why it failed or was incomplete, in the tool's own words
+    QString errors;             // the rest of what the tool said when it failed, for the history
+    bool restoreProven = false; // the weekly restore drill restored its sample as it was
 };
 
 // What reading the run's backup copies back found (after the flush that ends copying).

@@ -41,6 +41,8 @@ QString offsiteOutcomeInWords(OffsiteSummary::Outcome outcome) {
         return QStringLiteral("stopped");
     case OffsiteSummary::Outcome::Skipped:
         return QStringLiteral("skipped");
+    case OffsiteSummary::Outcome::DrillFailed:
+        return QStringLiteral("restore drill FAILED");
     }
     return {};
 }
@@ -48,7 +50,8 @@ QString offsiteOutcomeInWords(OffsiteSummary::Outcome outcome) {
 namespace {
 // "copy FAILED", "check FAILED": what the headline and the run's line both say.
 QString offsitePhrase(OffsiteSummary::Outcome outcome) {
-    if (outcome == OffsiteSummary::Outcome::CheckFailed)
+    if (outcome == OffsiteSummary::Outcome::CheckFailed ||
+        outcome == OffsiteSummary::Outcome::DrillFailed)
         return offsiteOutcomeInWords(outcome);
     return QStringLiteral("copy ") + offsiteOutcomeInWords(outcome);
 }
@@ -57,7 +60,8 @@ QString offsitePhrase(OffsiteSummary::Outcome outcome) {
 // The copy elsewhere, after the night's own words.
 QString offsiteInWords(const OffsiteSummary& offsite) {
     if (offsite.outcome == OffsiteSummary::Outcome::Completed)
-        return QStringLiteral("off-site copy made, %1 added").arg(sizeInWords(offsite.bytesAdded));
+        return QStringLiteral("off-site copy made, %1 added").arg(sizeInWords(offsite.bytesAdded)) +
+               (offsite.restoreProven ? QStringLiteral(", restore proven") : QString());
     if (offsite.outcome == OffsiteSummary::Outcome::Stopped)
         return QStringLiteral("off-site copy ") + offsite.reason;
     return QStringLiteral("off-site ") + offsitePhrase(offsite.outcome);
@@ -90,6 +94,17 @@ QString fullReadBackLine(const QList<HistoryEntry>& runs) {
            (last.isValid() ? shortDate(last) : QStringLiteral("not yet"));
 }
 
+QString restoreProvenLine(const QList<HistoryEntry>& runs) {
+    QDate last;
+    for (const HistoryEntry& entry : runs) {
+        if (entry.run.offsite && entry.run.offsite->restoreProven &&
+            entry.run.started.date() > last)
+            last = entry.run.started.date();
+    }
+    return QStringLiteral("Off-site copy: last restore proven ") +
+           (last.isValid() ? shortDate(last) : QStringLiteral("never"));
+}
+
 bool needsAttention(RunOutcome outcome) {
     switch (outcome) {
     case RunOutcome::CompletedWithProblems:
@@ -114,7 +129,8 @@ QString offsiteHeadline(OffsiteSummary::Outcome outcome) {
 bool offsiteNeedsAttention(OffsiteSummary::Outcome outcome) {
     return outcome == OffsiteSummary::Outcome::Incomplete ||
            outcome == OffsiteSummary::Outcome::Failed ||
-           outcome == OffsiteSummary::Outcome::CheckFailed;
+           outcome == OffsiteSummary::Outcome::CheckFailed ||
+           outcome == OffsiteSummary::Outcome::DrillFailed;
 }
 
 } // namespace tillora

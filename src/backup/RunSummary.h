@@ -30,11 +30,15 @@ QString offsiteInWords(const OffsiteSummary& offsite);
 // "Backup drive last fully read back: 12/8/2026" (the last night that finished a round of
 // read-back slices) or "... not yet".
 QString fullReadBackLine(const QList<HistoryEntry>& runs);
+// "Off-site copy: last restore proven 12/6/2026" (the last night whose weekly restore
+// drill passed) or "... never".
+QString restoreProvenLine(const QList<HistoryEntry>& runs);
 
 // A run that failed or left files out, as opposed to one that completed or was declined.
 bool needsAttention(RunOutcome outcome);
 
-// The off-site copy's outcome as a title: "Off-site copy FAILED", "Off-site check FAILED".
+// The off-site copy's outcome as a title: "Off-site copy FAILED", "Off-site check FAILED",
+// "Off-site restore drill FAILED".
 QString offsiteHeadline(OffsiteSummary::Outcome outcome);
 // The copy failed, left files out or the repository failed its check; a copy stopped
 // when the store opened or skipped behind the night before is a note, not a fault.

@@ -5,6 +5,7 @@
 #include "ProgramValues.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
 
@@ -12,7 +13,8 @@ namespace tillora {
 
 namespace {
 
-void addFilesOf(const QString& nativeFolder, QStringList& files, QSet<QString>& seen) {
+void addFilesOf(const QString& nativeFolder, const QString& nativeBackupFolder,
+                QList<SetFile>& files, QSet<QString>& seen) {
     const QDir folder(nativeFolder);
     // Hidden and system files are data too, as in the local copy.
     for (const QFileInfo& entry :
@@ -23,7 +25,7 @@ void addFilesOf(const QString& nativeFolder, QStringList& files, QSet<QString>& 
         const QString path = entry.absoluteFilePath();
         if (!seen.contains(path)) {
             seen.insert(path);
-            files.append(path);
+            files.append({path, QDir(nativeBackupFolder).filePath(entry.fileName())});
         }
     }
 }
@@ -54,21 +56,40 @@ bool inside(const QString& path, const QString& folder) {
 
 } // namespace
 
-QStringList directorySetFiles(const BackupSetupSnapshot& setup, const Platform& platform) {
+QList<SetFile> directorySetCopies(const BackupSetupSnapshot& setup, const Platform& platform) {
     const BackupPaths paths(setup);
-    QStringList files;
+    QList<SetFile> files;
     QSet<QString> seen;
     for (int row = FirstProductRow; row <= LastProductRow; ++row) {
         if (!setup.folderEnabled(row))
             continue;
         for (const BackupStep& step : BackupDirectorySet()) {
             if (step.row == row)
-                addFilesOf(platform.nativePath(paths.sourceFolder(step)), files, seen);
+                addFilesOf(platform.nativePath(paths.sourceFolder(step)),
+                           platform.nativePath(paths.destinationFolder(step)), files, seen);
         }
         if (row == LastProductRow)
-            addFilesOf(platform.nativePath(paydexHistorySource()), files, seen);
+            addFilesOf(platform.nativePath(paydexHistorySource()),
+                       platform.nativePath(paths.paydexHistoryDestination()), files, seen);
     }
     return files;
+}
+
+QStringList directorySetFiles(const BackupSetupSnapshot& setup, const Platform& platform) {
+    QStringList sources;
+    for (const SetFile& file : directorySetCopies(setup, platform))
+        sources.append(file.source);
+    return sources;
+}
+
+QString snapshotPathOf(const QString& nativePath) {
+    QString path = QDir::fromNativeSeparators(nativePath);
+    if (path.size() >= 3 && path[0].isLetter() && path[1] == u':' && path[2] == u'/')
+        return u'/' + path[0].toUpper() + path.mid(2);
+    // A snapshot's own "/c/..." reads as the same drive as "C:\...".
+    if (path.size() >= 3 && path[0] == u'/' && path[1].isLetter() && path[2] == u'/')
+        path[1] = path[1].toUpper();
+    return path;
 }
 
 QByteArray nulSeparated(const QStringList& nativePaths) {
@@ -118,6 +139,58 @@ std::optional<QString> restoreTargetProblem(const QString& nativeTarget,
                               "file in it is overwritten.")
             .arg(QDir::toNativeSeparators(nativeTarget));
     return std::nullopt;
+}
+
+QList<DriveRoot> driveRoots(const Platform& platform) {
+    QList<DriveRoot> roots;
+    for (const QString& drive : platform.drives()) {
+        const QString letter = driveOfSelector(drive);
+        QString root = snapshotPathOf(platform.nativePath(letter + u'\\'));
+        if (!root.endsWith(u'/'))
+            root += u'/';
+        roots.append({letter, root});
+    }
+    return roots;
+}
+
+QString storePlace(const QString& folder, const QString& snapshotPath,
+                   const QList<DriveRoot>& roots, const QString& sourceDrive) {
+    const QString path = snapshotPathOf(snapshotPath);
+    const DriveRoot* best = nullptr;
+    for (const DriveRoot& root : roots) {
+        if (path.startsWith(root.snapshotRoot) &&
+            (!best || root.snapshotRoot.size() > best->snapshotRoot.size()))
+            best = &root;
+    }
+    if (!best)
+        return QDir::cleanPath(folder + u'/' + snapshotPath);
+    const QString below = path.mid(best->snapshotRoot.size());
+    if (best->letter.compare(sourceDrive, Qt::CaseInsensitive) == 0)
+        return QDir::cleanPath(folder + u'/' + below);
+    return QDir::cleanPath(folder + u'/' + best->letter.left(1) + u'/' + below);
+}
+
+PlacedFiles placeRestored(const QString& staging, const QString& folder,
+                          const QList<DriveRoot>& roots, const QString& sourceDrive) {
+    PlacedFiles placed;
+    const QString top = QDir::cleanPath(staging);
+    QDirIterator it(top, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString restored = it.next();
+        const QString place = storePlace(folder, restored.mid(top.size()), roots, sourceDrive);
+        // A place inside the staging folder or outside the chosen one is no place.
+        const bool inFolder =
+            place.startsWith(QDir::cleanPath(folder) + u'/') && !place.startsWith(top + u'/');
+        if (inFolder && !QFileInfo::exists(place) && QDir().mkpath(QFileInfo(place).path()) &&
+            QFile::rename(restored, place)) {
+            ++placed.files;
+        } else {
+            placed.problems.append(QDir::toNativeSeparators(restored));
+        }
+    }
+    if (placed.problems.isEmpty())
+        QDir(top).removeRecursively();
+    return placed;
 }
 
 } // namespace tillora

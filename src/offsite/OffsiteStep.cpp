@@ -72,8 +72,10 @@ OffsiteStep::OffsiteStep(const BackupSetupAccess& setup, const Platform& platfor
     , platform_(platform)
     , clock_(clock)
     , values_(values)
-    , secrets_(secrets) {
+    , secrets_(secrets)
+    , drill_(platform) {
     connect(&runner_, &ResticRunner::finished, this, &OffsiteStep::stageEnded);
+    connect(&drill_, &RestoreDrill::finished, this, &OffsiteStep::drillEnded);
     connect(&runner_, &ResticRunner::outputLine, this, [this](const QByteArray& line) {
         if (!job_ || job_->stage != Stage::Backup)
             return;
@@ -92,9 +94,9 @@ OffsiteStep::OffsiteStep(const BackupSetupAccess& setup, const Platform& platfor
 
 OffsiteStep::~OffsiteStep() = default;
 
-bool OffsiteStep::follows(const BackupRunResult& result) const {
-    const bool nightly =
-        result.trigger == RunTrigger::Scheduled || result.trigger == RunTrigger::CatchUp;
+bool OffsiteStep::follows(const BackupRunResult& result, bool askedFor) const {
+    const bool nightly = askedFor || result.trigger == RunTrigger::Scheduled ||
+                         result.trigger == RunTrigger::CatchUp;
     // A local copy that failed (a pulled USB drive) is all the more reason to make the
     // copy elsewhere; only a run that did nothing at all has none.
     return nightly && result.isRun() && result.outcome != RunOutcome::Declined &&
@@ -120,6 +122,7 @@ void OffsiteStep::stop() {
         return;
     watch_.stop();
     runner_.stop();
+    drill_.stop();
     fail(QStringLiteral("the program was ended during the off-site copy"));
 }
 
@@ -189,6 +192,8 @@ void OffsiteStep::run(Stage stage) {
             return job.commands.check();
         case Stage::Prune:
             return job.commands.forgetAndPrune();
+        case Stage::Drill:
+            break;
         }
         return ResticCall{};
     }();
@@ -231,6 +236,8 @@ void OffsiteStep::stageEnded(const ResticExit& exit) {
     case Stage::Check:
     case Stage::Prune:
         return upkeepEnded(job_->stage, exit);
+    case Stage::Drill:
+        return;
     }
 }
 
@@ -316,6 +323,31 @@ void OffsiteStep::upkeepEnded(Stage stage, const ResticExit& exit) {
     }
     if (stage == Stage::Check && job.options.prune)
         return run(Stage::Prune);
+    startDrill();
+}
+
+void OffsiteStep::startDrill() {
+    Job& job = *job_;
+    job.stage = Stage::Drill;
+    drill_.start(
+        job.commands,
+        job.summary.snapshotId.isEmpty() ? QStringLiteral("latest") : job.summary.snapshotId,
+        directorySetCopies(setup_.snapshot(), platform_), clock_.now().date().weekNumber());
+}
+
+// A drill that fails leaves the upkeep due, so the check and the drill go again the next
+// night, as after a failed check.
+void OffsiteStep::drillEnded(const DrillResult& drill) {
+    if (!job_ || job_->stage != Stage::Drill)
+        return;
+    Job& job = *job_;
+    if (!drill.passed) {
+        job.summary.outcome = OffsiteSummary::Outcome::DrillFailed;
+        job.summary.reason = drill.reason;
+        job.summary.errors = drill.errors.right(int(ErrorsKept));
+        return complete();
+    }
+    job.summary.restoreProven = true;
     job.state.lastMaintenance = clock_.now().date();
     job.saveState(platform_, values_);
     complete();

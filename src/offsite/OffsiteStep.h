@@ -5,6 +5,7 @@
 #include "OffsiteOptions.h"
 #include "ResticJson.h"
 #include "ResticRunner.h"
+#include "RestoreDrill.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -41,8 +42,10 @@ struct OffsiteLimits {
 // the files of the directory set, and once a week checks the repository (and, where it
 // may, forgets old snapshots). It runs as a child process beside the event loop, so a
 // first upload of hours holds neither the scheduler nor the window; the run result comes
-// back with its off-site summary filled in. No call runs without a limit: an upload with
-// no progress, past [Offsite] MaxHours or still running when the store opens is ended.
+// back with its off-site summary filled in. After the weekly check a sample of the night's
+// snapshot is restored and compared (RestoreDrill): a pass is the copy's restore proven. No call
+// runs without a limit: an upload with no progress, past [Offsite] MaxHours or still running when
+// the store opens is ended.
 class OffsiteStep : public QObject {
     Q_OBJECT
 
@@ -52,8 +55,9 @@ public:
     ~OffsiteStep() override;
 
     // True when the copy is switched on and the run is a nightly one (scheduled or
-    // catch-up) that did something.
-    bool follows(const BackupRunResult& result) const;
+    // catch-up) that did something; with `askedFor` (the owner's "Copy now") any run that
+    // did something.
+    bool follows(const BackupRunResult& result, bool askedFor = false) const;
     // Starts the run's copy; while the copy before it still runs, the run's is skipped.
     void start(const BackupRunResult& result);
     bool running() const { return job_ != nullptr; }
@@ -75,7 +79,7 @@ Q_SIGNALS:
 
 private:
     struct Job;
-    enum class Stage { Unlock, Backup, Check, Prune };
+    enum class Stage { Unlock, Backup, Check, Prune, Drill };
 
     void begin(const BackupRunResult& result);
     void skip(BackupRunResult result);
@@ -87,6 +91,8 @@ private:
     void stoppedAtOpening();
     void upkeepEnded(Stage stage, const ResticExit& exit);
     void afterBackup();
+    void startDrill();
+    void drillEnded(const DrillResult& drill);
     void fail(const ResticExit& exit);
     void fail(const QString& reason);
     void complete();
@@ -98,6 +104,7 @@ private:
     const SecretStore& secrets_;
     std::unique_ptr<StoreOpening> opening_;
     ResticRunner runner_;
+    RestoreDrill drill_;
     QTimer watch_;
     std::unique_ptr<Job> job_;
 };

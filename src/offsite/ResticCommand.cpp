@@ -16,6 +16,17 @@ bool inheritedKeyIsOurs(const QString& name) {
 constexpr std::chrono::minutes QuickCall{10};  // init, unlock, snapshots
 constexpr std::chrono::hours UpkeepCall{4};    // a check reading 5% of the data, a prune
 constexpr std::chrono::hours WholeRestore{24}; // every file of the store, downloaded
+constexpr std::chrono::hours SomeFiles{2};     // a few hundred MB on a slow line
+
+// restic reads an --include as a pattern: a character that means something there stands
+// for any one character, so the name still matches (and nothing far from it).
+QString includePattern(QString path) {
+    for (QChar& c : path) {
+        if (c == u'*' || c == u'?' || c == u'[' || c == u']' || c == u'\\')
+            c = u'?';
+    }
+    return path;
+}
 
 } // namespace
 
@@ -93,6 +104,19 @@ ResticCall ResticCommands::snapshots() const {
 ResticCall ResticCommands::restore(const QString& snapshotId, const QString& targetFolder) const {
     return call({QStringLiteral("restore"), snapshotId, QStringLiteral("--target"), targetFolder},
                 WholeRestore);
+}
+
+ResticCall ResticCommands::restoreFiles(const QString& snapshotId, const QString& targetFolder,
+                                        const QStringList& snapshotPaths) const {
+    QStringList arguments{QStringLiteral("restore"), snapshotId, QStringLiteral("--target"),
+                          targetFolder};
+    for (const QString& path : snapshotPaths)
+        arguments << QStringLiteral("--include") << includePattern(path);
+    return call(arguments, SomeFiles);
+}
+
+ResticCall ResticCommands::listFiles(const QString& snapshotId) const {
+    return call({QStringLiteral("ls"), QStringLiteral("--json"), snapshotId}, QuickCall);
 }
 
 QStringList ResticCommands::secretValues() const {

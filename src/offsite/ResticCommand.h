@@ -35,6 +35,10 @@ public:
     ResticCall forgetAndPrune() const;
     ResticCall snapshots() const;
     ResticCall restore(const QString& snapshotId, const QString& targetFolder) const;
+    // Only the files named (their paths in the snapshot, as `ls` gives them).
+    ResticCall restoreFiles(const QString& snapshotId, const QString& targetFolder,
+                            const QStringList& snapshotPaths) const;
+    ResticCall listFiles(const QString& snapshotId) const;
 
     // Every secret value, so text that leaves restic can be cleaned of them.
     QStringList secretValues() const;

@@ -69,6 +69,27 @@ std::optional<QList<ResticSnapshot>> parseResticSnapshots(const QByteArray& json
     return snapshots;
 }
 
+std::optional<QList<ResticFile>> parseResticFiles(const QByteArray& output) {
+    bool snapshotSeen = false;
+    QList<ResticFile> files;
+    for (const QByteArray& line : output.split('\n')) {
+        const QJsonObject object = QJsonDocument::fromJson(line).object();
+        const QString kind = object.value(QLatin1String("struct_type")).toString();
+        if (kind == QLatin1String("snapshot"))
+            snapshotSeen = true;
+        if (kind != QLatin1String("node") ||
+            object.value(QLatin1String("type")).toString() != QLatin1String("file"))
+            continue;
+        files.append({object.value(QLatin1String("path")).toString(),
+                      QDateTime::fromString(object.value(QLatin1String("mtime")).toString(),
+                                            Qt::ISODateWithMs),
+                      count(object, "size")});
+    }
+    if (!snapshotSeen)
+        return std::nullopt;
+    return files;
+}
+
 QString resticReason(const QByteArray& errorOutput) {
     const QString text = QString::fromUtf8(errorOutput);
     // restic may write "Fatal: " straight after a line of its clean-up, without a line end.

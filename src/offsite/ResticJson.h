@@ -57,6 +57,19 @@ struct ResticSnapshot {
 // The snapshots, oldest first; nothing when the text is not a JSON array.
 std::optional<QList<ResticSnapshot>> parseResticSnapshots(const QByteArray& json);
 
+// A file of a snapshot as `restic ls --json` lists it: its path in the snapshot ("/home/
+// ../c:/Tillora/Tlra.dat"; "/C/Tillora/Tlra.dat" for a Windows path), time and size.
+struct ResticFile {
+    QString path;
+    QDateTime modified;
+    qint64 size = 0;
+    bool operator==(const ResticFile&) const = default;
+};
+
+// The files (not folders or links) of the snapshot `restic ls --json` lists; nothing when
+// no line of the output is the snapshot's own.
+std::optional<QList<ResticFile>> parseResticFiles(const QByteArray& output);
+
 // restic's own reason from what it wrote to its error channel: its "Fatal:" message when
 // it has one, else its first line that is no retry or clean-up; empty when it wrote nothing.
 QString resticReason(const QByteArray& errorOutput);

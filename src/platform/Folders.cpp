@@ -12,6 +12,10 @@ QString Platform::userSettingsFolder() const {
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
 }
 
+QString Platform::userCacheFolder() const {
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+}
+
 bool DirExists(const Platform& platform, const QString& folder) {
     if (folder.isEmpty())
         return false;

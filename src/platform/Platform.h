@@ -77,6 +77,9 @@ public:
     // The user's own settings folder (native path; Qt's AppConfigLocation): the program's
     // state and secrets, never under the data folder, which goes to the backup drive.
     virtual QString userSettingsFolder() const;
+    // The user's own cache folder (native path; Qt's CacheLocation): work files that may
+    // go at any time, never the store's data.
+    virtual QString userCacheFolder() const;
 
     // Starts a program detached, with a hidden window, without waiting for it.
     virtual bool startDetached(const Command& command) = 0;

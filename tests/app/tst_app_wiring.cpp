@@ -20,6 +20,7 @@
 #include "MonitorPinger.h"
 #include "Notifier.h"
 #include "NotifySettings.h"
+#include "OffsiteSettings.h"
 #include "OffsiteStep.h"
 #include "RecordingNotifier.h"
 #include "ResticRunner.h"
@@ -228,14 +229,42 @@ private Q_SLOTS:
         const auto night = results.at(1).first().value<BackupRunResult>();
         const auto copied = copies.first().first().value<BackupRunResult>();
         QCOMPARE(copied.started, night.started);
-        QVERIFY(copied.offsite && copied.offsite->outcome == OffsiteSummary::Outcome::Completed);
+        QVERIFY(copied.offsite);
+        QVERIFY2(copied.offsite->outcome == OffsiteSummary::Outcome::Completed,
+                 qPrintable(copied.offsite->reason));
         QVERIFY(copied.offsite->filesNew >= 1 && !copied.offsite->snapshotId.isEmpty());
+        // The first night's check is followed by the drill, which the program's own files,
+        // rewritten after the backup copied them, do not mislead.
+        QVERIFY(copied.offsite->restoreProven);
         QVERIFY(!p.form().OffsiteProgress->isVisible());
         // The night's record in the history now carries the copy, and the line says so.
         const QList<HistoryEntry> runs = p.app->history().runs();
         QCOMPARE(runs.size(), 2);
         QCOMPARE(runs.last().run.offsite->snapshotId, copied.offsite->snapshotId);
         QVERIFY(p.form().LastRunLabel->text().contains("off-site copy made"));
+
+        // "Copy now" the same day copies the night's backup again, into its own record.
+        OffsiteSettings& window = p.app->offsiteWindow();
+        window.showWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(window.TestButton->isEnabled(), 30000); // snapshots listed
+        window.CopyNowButton->click();
+        QVERIFY(p.app->offsite().running());
+        QVERIFY(copies.wait(60000));
+        QCOMPARE(results.size(), 2);
+        const QList<HistoryEntry> after = p.app->history().runs();
+        QCOMPARE(after.size(), 2);
+        QVERIFY(after.last().run.offsite->snapshotId != copied.offsite->snapshotId);
+        QTRY_VERIFY_WITH_TIMEOUT(window.Snapshots->topLevelItemCount() == 2, 30000);
+        QVERIFY2(window.Status->text().startsWith("Off-site copy made"),
+                 qPrintable(window.Status->text()));
+
+        // The next day, before its night: a backup of its own first, then the copy.
+        p.clock.set(QDateTime(QDate(2026, 12, 9), QTime(11, 0)));
+        window.CopyNowButton->click();
+        QTRY_COMPARE_WITH_TIMEOUT(copies.size(), 3, 60000);
+        QCOMPARE(results.last().first().value<BackupRunResult>().trigger, RunTrigger::BackupNow);
+        QCOMPARE(p.app->history().runs().size(), 3);
+        QVERIFY(p.app->history().runs().last().run.offsite);
     }
 
     // An upload that stalls, then one whose server goes away: each night the owner hears
@@ -572,6 +601,7 @@ private Q_SLOTS:
                                  "time, +25%)\n"),
                  qPrintable(body));
         QVERIFY(body.contains("\nBackup 3:00 am: "));
+        QVERIFY(body.contains("\nBackup drive last fully read back: "));
         QVERIFY(p.drives.readFile('c', "Tillora/ini/SalesDays.log")
                     .endsWith("{\"date\":\"2026-12-08\",\"sales\":2,\"time\":\"17:15:30\"}\n"));
 

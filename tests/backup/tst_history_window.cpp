@@ -48,6 +48,11 @@ void recordAMonth(const BackupHistoryLog& log) {
             run.offsite->outcome = OffsiteSummary::Outcome::Failed;
             run.offsite->finished = run.started.addSecs(2460);
         }
+        if (back == 5 || back == 9) {
+            run.offsite = OffsiteSummary{};
+            run.offsite->finished = run.started.addSecs(600);
+            run.offsite->restoreProven = true;
+        }
         if (back == 0) {
             BackupRunResult failed = run;
             failed.outcome = RunOutcome::DestinationUnavailable;
@@ -86,6 +91,8 @@ private Q_SLOTS:
 
         QCOMPARE(window.ReadBackLine->text(),
                  "Backup drive last fully read back: " + shortDate(Today.addDays(-13)));
+        QCOMPARE(window.RestoreLine->text(),
+                 "Off-site copy: last restore proven " + shortDate(Today.addDays(-5)));
         QTableWidget& table = *window.RunTable;
         QCOMPARE(table.rowCount(), 30);
         QCOMPARE(table.item(0, BackupHistory::Trigger)->text(), QStringLiteral("catch-up"));
@@ -97,6 +104,8 @@ private Q_SLOTS:
         QCOMPARE(table.item(4, BackupHistory::NotCopied)->text(), QStringLiteral("1"));
         QCOMPARE(table.item(3, BackupHistory::Offsite)->text(),
                  QStringLiteral("FAILED at 3:41 am"));
+        QCOMPARE(table.item(5, BackupHistory::Offsite)->text(),
+                 QStringLiteral("made at 3:10 am, restore proven"));
 
         QVERIFY(!window.showFilesNotCopied(0));
         QWidget* list = window.showFilesNotCopied(4);

@@ -1,6 +1,9 @@
+#include "DatePictures.h"
 #include "FakeRestic.h"
 #include "OffsiteFiles.h"
 #include "ResticFixture.h"
+#include "RestoreDrill.h"
+#include "RunSummary.h"
 
 #include <QDirIterator>
 
@@ -329,6 +332,123 @@ private slots:
         QVERIFY(!parseResticSnapshots("Fatal: wrong password"));
         QCOMPARE(resticReason("repository 1234 opened\nFatal: wrong password or no key found\n"),
                  QStringLiteral("wrong password or no key found"));
+    }
+
+    // The drill after the weekly check restores a sample and holds it against the backup
+    // drive: a pass is the restore proven. A drill that cannot make its folder, a restore
+    // that equals neither copy and a spoilt repository are failures with a reason. The
+    // drill's folder is gone after each, and a link put in its place never leads the drill
+    // elsewhere.
+    void theWeeklyDrillProvesTheRestoreOrSaysWhatFailed() {
+        TILLORA_TEST_RUNS_RESTIC();
+        OffsiteStore store;
+        fillStore(store);
+        QTemporaryDir repository;
+        store.configure(repository.filePath("repo"), Password);
+        QVERIFY(store.restic(store.commands().init()).succeeded());
+        RestoreDrill drill(store.platform);
+        const QString folder = drill.folder();
+        QVERIFY(!folder.isEmpty());
+        QDir().mkpath(folder);
+        QFile left(folder + "/left over.dat");
+        QVERIFY(left.open(QIODevice::WriteOnly) && left.write("x") == 1);
+        left.close();
+
+        const BackupRunResult first = store.nightlyRun();
+        QCOMPARE(first.offsite->outcome, Outcome::Completed);
+        QVERIFY(first.offsite->restoreProven);
+        QVERIFY(!QFileInfo::exists(folder));
+        QCOMPARE(restoreProvenLine({HistoryEntry::of(first)}),
+                 "Off-site copy: last restore proven " + shortDate(first.started.date()));
+        QCOMPARE(restoreProvenLine({}), QStringLiteral("Off-site copy: last restore proven never"));
+
+        // A week on, a file where the folder should be: the drill refuses, and the check
+        // and drill stay due for the next night.
+        QFile inTheWay(folder);
+        QVERIFY(inTheWay.open(QIODevice::WriteOnly) && inTheWay.write("x") == 1);
+        inTheWay.close();
+        store.clock.advanceSeconds(6 * 24 * 3600);
+        const BackupRunResult refused = store.nightlyRun();
+        QCOMPARE(refused.offsite->outcome, Outcome::DrillFailed);
+        QVERIFY2(refused.offsite->reason.contains("could not be made, so nothing was restored"),
+                 qPrintable(refused.offsite->reason));
+        QCOMPARE(offsiteHeadline(refused.offsite->outcome),
+                 QStringLiteral("Off-site restore drill FAILED"));
+        QVERIFY(OffsiteStep::weeklyUpkeepDue(
+            store.clock.now().date(),
+            OffsiteState::load(store.platform, store.values).lastMaintenance));
+        QVERIFY(QFile::remove(folder));
+
+        const auto drillOnce = [&] {
+            QSignalSpy done(&drill, &RestoreDrill::finished);
+            drill.start(store.commands(), "latest",
+                        directorySetCopies(store.window.snapshot(), store.platform), 50);
+            return done.wait(60000) ? done.first().first().value<DrillResult>() : DrillResult{};
+        };
+        // Both copies changed in place (size and time kept): the restore equals neither.
+        const auto spoil = [](const QString& path) {
+            const QDateTime time = QFileInfo(path).lastModified();
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(1000) && file.write("X") == 1);
+            file.close();
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(time, QFile::FileModificationTime));
+        };
+        for (const SetFile& file : directorySetCopies(store.window.snapshot(), store.platform)) {
+            if (file.source.endsWith("Journal.dat")) {
+                spoil(file.backupCopy);
+                spoil(file.source);
+            }
+        }
+        const DrillResult differs = drillOnce();
+        QVERIFY(!differs.passed);
+        QCOMPARE(differs.reason, QStringLiteral("Journal.dat differs from its copy on the backup "
+                                                "drive and from the store's own file"));
+        QVERIFY(!QFileInfo::exists(folder));
+
+        QTemporaryDir elsewhere;
+        QFile kept(elsewhere.filePath("kept.dat"));
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+        kept.close();
+        QVERIFY(QFile::link(elsewhere.path(), folder));
+        QDirIterator packs(repository.filePath("repo/data"), QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (packs.hasNext()) {
+            QFile pack(packs.next());
+            pack.setPermissions(pack.permissions() | QFile::WriteOwner);
+            QVERIFY(pack.open(QIODevice::ReadWrite) && pack.seek(40) &&
+                    pack.write("\xff\xff") == 2);
+        }
+        const DrillResult spoiltPack = drillOnce();
+        QVERIFY(!spoiltPack.passed);
+        QVERIFY2(spoiltPack.reason.startsWith("the restore failed: "),
+                 qPrintable(spoiltPack.reason));
+        QVERIFY(!QFileInfo::exists(folder) && !QFileInfo(folder).isSymLink());
+        QVERIFY(kept.exists());
+    }
+
+    // The sample: the settings file, the 5 changed last, 5 more by the week in turn, and
+    // never over the size limit.
+    void theDrillSampleTakesTheSettingsTheNewestAndTheWeeksTurn() {
+        QList<ResticFile> files;
+        const QDateTime night(QDate(2026, 12, 8), QTime(3, 0));
+        for (int i = 0; i < 20; ++i)
+            files.append({QStringLiteral("/c/Tillora/f%1.dat").arg(i, 2, 10, QChar('0')),
+                          night.addSecs(-3600 * i), 100});
+        files.append({"/c/Tillora/TLRAINI.DAT", night.addDays(-30), 2300});
+        files.append({"/c/Tillora/big.dat", night.addSecs(60), DrillMaxBytes});
+        const auto names = [](const QList<ResticFile>& sample) {
+            QStringList list;
+            for (const ResticFile& file : sample)
+                list.append(file.path.section('/', -1).section('.', 0, 0));
+            return list;
+        };
+        QCOMPARE(names(drillSample(files, 0)),
+                 QStringList({"TLRAINI", "f00", "f01", "f02", "f03", "f04", "f05", "f06", "f07",
+                              "f08", "f09"}));
+        QCOMPARE(names(drillSample(files, 3)).mid(6),
+                 QStringList({"f19", "f05", "f06", "f07", "f08"}));
+        QCOMPARE(drillSample({}, 7), QList<ResticFile>());
     }
 
     void restoreNeverGoesIntoLiveDataOrOverFiles() {

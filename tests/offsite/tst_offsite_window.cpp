@@ -59,6 +59,11 @@ private slots:
         QVERIFY(window.Busy->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(window.Status->text().startsWith("Restored 2 files"), 30000);
         QVERIFY(!window.Busy->isVisible());
+        // By the store's own paths below the chosen folder, not restic's whole path.
+        QCOMPARE(
+            QDir(target.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList({"Shiftra", "Tillora"}));
+        QVERIFY(QFileInfo(target.filePath("Shiftra/data/Timesheets.dat")).isFile());
     }
 };
 

@@ -45,10 +45,12 @@ QString filesNotCopiedText(const HistoryEntry& entry,
 QString offsiteCell(const std::optional<OffsiteSummary>& offsite) {
     if (!offsite)
         return {};
-    const QString outcome = offsiteOutcomeInWords(offsite->outcome);
-    if (!offsite->finished.isValid())
-        return outcome;
-    return QStringLiteral("%1 at %2").arg(outcome, timeOfDayInWords(offsite->finished.time()));
+    QString cell = offsiteOutcomeInWords(offsite->outcome);
+    if (offsite->finished.isValid())
+        cell += QStringLiteral(" at ") + timeOfDayInWords(offsite->finished.time());
+    if (offsite->restoreProven)
+        cell += QStringLiteral(", restore proven");
+    return cell;
 }
 
 } // namespace
@@ -64,6 +66,8 @@ BackupHistory::BackupHistory(const BackupHistoryLog& log, const Clock& clock, QW
     NightChart = new NightlyBarChart(this);
     ReadBackLine = new QLabel(this);
     ReadBackLine->setObjectName(QStringLiteral("ReadBackLine"));
+    RestoreLine = new QLabel(this);
+    RestoreLine->setObjectName(QStringLiteral("RestoreLine"));
     RunTable = new QTableWidget(0, Notes + 1, this);
     RunTable->setObjectName(QStringLiteral("RunTable"));
     RunTable->setHorizontalHeaderLabels({"Date", "Start", "Started by", "Result", "Files copied",
@@ -89,7 +93,12 @@ BackupHistory::BackupHistory(const BackupHistoryLog& log, const Clock& clock, QW
     buttons->addWidget(CloseButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(NightChart);
-    layout->addWidget(ReadBackLine);
+    auto* proven = new QHBoxLayout;
+    proven->addWidget(ReadBackLine);
+    proven->addSpacing(24);
+    proven->addWidget(RestoreLine);
+    proven->addStretch();
+    layout->addLayout(proven);
     layout->addWidget(RunTable, 1);
     layout->addLayout(buttons);
 
@@ -119,6 +128,12 @@ void BackupHistory::reload() {
     RunTable->resizeColumnsToContents();
     NightChart->setNights(nightlyBars(runs, clock_.now().date(), ChartNights));
     ReadBackLine->setText(fullReadBackLine(runs));
+    // Only a store with an off-site copy has restores to prove.
+    const bool offsite = std::any_of(runs.cbegin(), runs.cend(), [](const HistoryEntry& entry) {
+        return entry.run.offsite.has_value();
+    });
+    RestoreLine->setText(restoreProvenLine(runs));
+    RestoreLine->setVisible(offsite);
 }
 
 void BackupHistory::addRow(int row, const HistoryEntry& entry) {

@@ -49,6 +49,7 @@ public:
     QTableWidget* RunTable;
     NightlyBarChart* NightChart;
     QLabel* ReadBackLine; // when the backup drive was last read back whole
+    QLabel* RestoreLine;  // when the off-site copy last passed its restore drill
     QPushButton* DeliveryButton;
     QPushButton* CloseButton;
 

@@ -1,9 +1,12 @@
 #include "OffsiteSettings.h"
 
+#include "AsyncTask.h"
 #include "ControlNames.h"
+#include "DirectorySet.h"
 #include "OffsiteFiles.h"
 #include "Prompts.h"
 #include "ResticCommand.h"
+#include "RunSummary.h"
 #include "SecretStore.h"
 
 #include <QCheckBox>
@@ -25,6 +28,10 @@ namespace tillora {
 
 namespace {
 
+// restic puts a file at its whole path below --target; the restore goes here first and
+// its files then move to the store's own paths below the chosen folder.
+const QString RestoreStaging = QStringLiteral(".tillora-restoring");
+
 qint64 filesBelow(const QString& folder) {
     qint64 count = 0;
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
@@ -43,7 +50,8 @@ OffsiteSettings::OffsiteSettings(const BackupSetupAccess& setup, const Platform&
                                  SecretStore& secrets, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , chooseRestoreFolder([this] {
-        return QFileDialog::getExistingDirectory(this, QStringLiteral("Restore into folder"));
+        return QFileDialog::getExistingDirectory(this, QStringLiteral("Restore into folder"),
+                                                 QDir::homePath());
     })
     , setup_(setup)
     , platform_(platform)
@@ -61,6 +69,15 @@ OffsiteSettings::OffsiteSettings(const BackupSetupAccess& setup, const Platform&
     connect(CreateButton, &QPushButton::clicked, this, &OffsiteSettings::createRepository);
     connect(TestButton, &QPushButton::clicked, this, &OffsiteSettings::testConnection);
     connect(RestoreButton, &QPushButton::clicked, this, &OffsiteSettings::restoreSelected);
+    connect(CopyNowButton, &QPushButton::clicked, this, [this] {
+        if (!Enabled->isChecked()) {
+            setStatus(QStringLiteral("Tick \"Make an encrypted copy elsewhere\" first."));
+            return;
+        }
+        if (save())
+            Q_EMIT copyNowRequested();
+    });
+    connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
     connect(&runner_, &ResticRunner::finished, this, [this](const ResticExit& exit) {
         restoreCount_.stop();
         Busy->setVisible(false);
@@ -93,9 +110,13 @@ void OffsiteSettings::buildControls() {
         return box;
     };
     Repository = field("Repository", QStringLiteral("Repository"), false);
-    Repository->setPlaceholderText(QStringLiteral("rest:https://host:8000/store1, "
-                                                  "s3:https://host/bucket/store1, "
-                                                  "b2:bucket:store1, sftp:user@host:/srv/store1"));
+    Repository->setPlaceholderText(
+        QStringLiteral("rest:https://host:8000/store1 or a folder such as %1")
+            .arg(QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/offsite-copy"))));
+    Repository->setToolTip(QStringLiteral(
+        "Where the copy goes, in restic's form: rest:https://host:8000/store1, "
+        "s3:https://host/bucket/store1, b2:bucket:store1, sftp:user@host:/srv/store1, or a "
+        "folder on another drive (a USB drive kept elsewhere)."));
     Password = field("Password", QStringLiteral("Repository password"), true);
     AccessKey = field("AccessKey", QStringLiteral("Access key (S3, B2)"), false);
     SecretKey = field("SecretKey", QStringLiteral("Secret key (S3, B2)"), true);
@@ -127,7 +148,10 @@ void OffsiteSettings::buildControls() {
     CreateButton =
         named(new QPushButton(QStringLiteral("Create repository"), this), "CreateButton");
     TestButton = named(new QPushButton(QStringLiteral("Test connection"), this), "TestButton");
-    for (QPushButton* button : {SaveButton, CreateButton, TestButton})
+    CopyNowButton = named(new QPushButton(QStringLiteral("Copy now"), this), "CopyNowButton");
+    CopyNowButton->setToolTip(QStringLiteral("Make an off-site copy now, after a backup when "
+                                             "none was made today"));
+    for (QPushButton* button : {SaveButton, CreateButton, TestButton, CopyNowButton})
         buttons->addWidget(button);
     layout->addLayout(buttons);
 
@@ -152,6 +176,11 @@ void OffsiteSettings::buildControls() {
     Status->setWordWrap(true);
     Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(Status);
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addStretch();
+    CloseButton = named(new QPushButton(QStringLiteral("Close"), this), "CloseButton");
+    closeRow->addWidget(CloseButton);
+    layout->addLayout(closeRow);
     resize(640, 560);
 }
 
@@ -328,17 +357,66 @@ void OffsiteSettings::restoreSelected() {
     }
     restoreFolder_ = folder;
     const QString id = item->data(0, Qt::UserRole).toString();
-    runRestic(typedCommands().restore(id, QDir::toNativeSeparators(folder)),
-              QStringLiteral("Restoring..."), [this, folder](const ResticExit& exit) {
-                  const qint64 written = filesBelow(folder);
-                  setStatus(exit.succeeded()
-                                ? QStringLiteral("Restored %1 files into %2.")
-                                      .arg(QString::number(written), folder)
-                                : QStringLiteral("The restore failed after %1 files: %2")
-                                      .arg(QString::number(written), exit.reason));
+    const QString staging = QDir(folder).filePath(RestoreStaging);
+    runRestic(typedCommands().restore(id, QDir::toNativeSeparators(staging)),
+              QStringLiteral("Restoring..."), [this, folder, staging](const ResticExit& exit) {
+                  restoreEnded(exit, folder, staging);
               });
     if (runner_.running())
         restoreCount_.start();
+}
+
+// What restic restored, failed or not, goes to the store's paths on a pool thread: a
+// whole store is many files.
+void OffsiteSettings::restoreEnded(const ResticExit& exit, const QString& folder,
+                                   const QString& staging) {
+    RestoreButton->setEnabled(false);
+    setStatus(QStringLiteral("Putting the files in place..."));
+    const QList<DriveRoot> roots = driveRoots(platform_);
+    const QString sourceDrive = driveOfSelector(setup_.snapshot().sourceDriveText());
+    runInBackground(
+        this,
+        [staging, folder, roots, sourceDrive] {
+            return placeRestored(staging, folder, roots, sourceDrive);
+        },
+        [this, exit, folder](const PlacedFiles& placed) {
+            RestoreButton->setEnabled(!runner_.running());
+            QString text =
+                exit.succeeded()
+                    ? QStringLiteral("Restored %1 files into %2.")
+                          .arg(QString::number(placed.files), QDir::toNativeSeparators(folder))
+                    : QStringLiteral("The restore failed after %1 files: %2")
+                          .arg(QString::number(placed.files), exit.reason);
+            if (!placed.problems.isEmpty())
+                text += QStringLiteral(" %1 file(s) could not be put in place and are still in "
+                                       "%2.")
+                            .arg(placed.problems.size())
+                            .arg(QDir::toNativeSeparators(QDir(folder).filePath(RestoreStaging)));
+            setStatus(text);
+        });
+}
+
+void OffsiteSettings::copyStarted() {
+    CopyNowButton->setEnabled(false);
+    setStatus(QStringLiteral("Making the off-site copy..."));
+}
+
+void OffsiteSettings::copyEnded(const OffsiteSummary& summary) {
+    CopyNowButton->setEnabled(true);
+    QString text = offsiteInWords(summary);
+    text[0] = text[0].toUpper();
+    if (!summary.reason.isEmpty() && summary.outcome != OffsiteSummary::Outcome::Stopped)
+        text += QStringLiteral(": ") + summary.reason;
+    text += u'.';
+    setStatus(text);
+    // The new snapshot joins the list; the copy's words stay.
+    if (!runner_.running() && !Repository->text().isEmpty())
+        runRestic(typedCommands().snapshots(), text, [this, text](const ResticExit& exit) {
+            if (const auto snapshots =
+                    exit.succeeded() ? parseResticSnapshots(exit.output) : std::nullopt)
+                showSnapshots(*snapshots);
+            setStatus(text);
+        });
 }
 
 void OffsiteSettings::setStatus(const QString& text) {

@@ -28,8 +28,9 @@ class SecretStore;
 struct ProgramValues;
 
 // "Off-site copy": where the encrypted copy goes and with which keys, a new repository,
-// a connection test, the snapshots it holds and a restore of one of them into a folder.
-// The buttons act on the fields as typed; "Save" keeps them for the nightly copy.
+// a connection test, a copy made at once, the snapshots it holds and a restore of one of
+// them into a folder, by the store's own paths. The buttons act on the fields as typed;
+// "Save" keeps them for the nightly copy (and "Copy now" saves them first).
 class OffsiteSettings : public QWidget {
     Q_OBJECT
 
@@ -40,6 +41,9 @@ public:
 
     // Loads the saved fields and lists the snapshots.
     void showWindow();
+    // The copy "Copy now" asked for has started, and how it ended.
+    void copyStarted();
+    void copyEnded(const OffsiteSummary& summary);
 
     // What our own history knows of a snapshot (restic 0.14 lists no sizes); tests and
     // the main program set it.
@@ -58,13 +62,17 @@ public:
     QPushButton* SaveButton;
     QPushButton* CreateButton;
     QPushButton* TestButton;
+    QPushButton* CopyNowButton;
     QTreeWidget* Snapshots;
     QPushButton* RestoreButton;
     QProgressBar* Busy;
     QLabel* Status;
+    QPushButton* CloseButton;
 
 Q_SIGNALS:
     void saved();
+    // "Copy now", with the settings saved: the program makes an off-site copy at once.
+    void copyNowRequested();
 
 private:
     void buildControls();
@@ -80,6 +88,7 @@ private:
     void listSnapshots();
     void showSnapshots(const QList<ResticSnapshot>& snapshots);
     void restoreSelected();
+    void restoreEnded(const ResticExit& exit, const QString& folder, const QString& staging);
     void setStatus(const QString& text);
 
     const BackupSetupAccess& setup_;
