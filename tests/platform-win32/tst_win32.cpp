@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <thread>
 
 using namespace tillora::win32;
 namespace fs = std::filesystem;
@@ -328,6 +329,22 @@ std::vector<testing::Case> instanceCases() {
     };
 }
 
+std::vector<testing::Case> runLockCases() {
+    const std::wstring name = L"tillora-run-" + std::to_wstring(GetCurrentProcessId());
+    return {
+        {"the run lock is one for the machine, apart from the session's instance",
+         [name] {
+             CHECK_EQUAL(machineMutexName(name), L"Global\\" + name);
+             InstanceOutcome run = claimMachineWide(name);
+             CHECK(run.result == ClaimResult::Claimed && run.claim);
+             CHECK_EQUAL(child::runSelf({L"--claim-machine", name}), child::No);
+             CHECK(claimInstance(name).result == ClaimResult::Claimed);
+             run.claim.reset();
+             CHECK_EQUAL(child::runSelf({L"--claim-machine", name}), child::Yes);
+         }},
+    };
+}
+
 struct OpenFile {
     explicit OpenFile(const fs::path& path) {
         std::ofstream(path, std::ios::binary) << "record 1\r\n";
@@ -417,10 +434,110 @@ std::vector<testing::Case> flushCases() {
     };
 }
 
+// A handle opened as the point-of-sale program opens its files: writing, others may only
+// read.
+HANDLE openAsWriter(const fs::path& path, DWORD share) {
+    return CreateFileW(path.c_str(), GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::vector<testing::Case> handleFactsCases() {
+    return {
+        {"a file held open and written is looked at through a handle of its own",
+         [] {
+             for (const DWORD share : {DWORD(FILE_SHARE_READ), DWORD(0)}) {
+                 const fs::path path = scratch() / L"Ztrans.dat";
+                 const HANDLE writer = openAsWriter(path, share);
+                 CHECK(writer != INVALID_HANDLE_VALUE);
+                 DWORD written = 0;
+                 CHECK(WriteFile(writer, "sale 1\r\nsale 2\r\n", 16, &written, nullptr));
+                 // A time the directory entry's whole seconds could not give back.
+                 FILETIME stamp{};
+                 GetSystemTimeAsFileTime(&stamp);
+                 stamp.dwLowDateTime = (stamp.dwLowDateTime / 10000000) * 10000000 + 1234567;
+                 CHECK(SetFileTime(writer, nullptr, nullptr, &stamp));
+                 const HandleFacts facts = factsByHandle(path.wstring());
+                 CHECK(facts.kind == HandleFacts::Kind::File);
+                 CHECK_EQUAL(facts.size, std::uint64_t(16));
+                 CHECK_EQUAL(std::uint64_t(facts.lastWrite),
+                             (std::uint64_t(stamp.dwHighDateTime) << 32) | stamp.dwLowDateTime);
+                 CHECK(!facts.readOnly);
+                 CloseHandle(writer);
+             }
+             CHECK(factsByHandle(scratch().wstring()).kind == HandleFacts::Kind::Folder);
+             const HandleFacts missing = factsByHandle((scratch() / L"none\\x.dat").wstring());
+             CHECK(missing.kind == HandleFacts::Kind::Missing);
+         }},
+    };
+}
+
+std::vector<testing::Case> renameCases() {
+    return {
+        {"a rename held up by a scanner is tried again, up to its time",
+         [] {
+             const fs::path from = scratch() / L".tlra-00c0ffee.partial";
+             const fs::path to = scratch() / L"Zitem.dat";
+             std::ofstream(to, std::ios::binary) << "old";
+             std::ofstream(from, std::ios::binary) << "new";
+             // The scanner reads the new file and lets no one delete or rename it.
+             const HANDLE scanner =
+                 CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+             CHECK(scanner != INVALID_HANDLE_VALUE);
+             unsigned long error = 0;
+             CHECK(!moveFile(from.wstring(), to.wstring(), true, 300, &error));
+             CHECK_EQUAL(error, static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+             CHECK(child::readLines(to) == std::vector<std::string>{"old"});
+
+             std::thread done([scanner] {
+                 Sleep(700);
+                 CloseHandle(scanner);
+             });
+             const ULONGLONG before = GetTickCount64();
+             CHECK(moveFile(from.wstring(), to.wstring(), true, SharingRetryMs, &error));
+             const ULONGLONG took = GetTickCount64() - before;
+             done.join();
+             CHECK(took >= 500 && took < SharingRetryMs);
+             CHECK(child::readLines(to) == std::vector<std::string>{"new"});
+             CHECK(!fs::exists(from));
+             // Nothing else is waited for: a file that is not there fails at once.
+             CHECK(!moveFile(from.wstring(), to.wstring(), true, SharingRetryMs, &error));
+             CHECK_EQUAL(error, static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+         }},
+    };
+}
+
+// Drives of the test prefix whose folders carry a volume serial number (".windows-serial",
+// as Wine's drive configuration keeps it): "v:=1a2b3c4d,w:=5e6f7a8b".
+std::vector<testing::Case> serialCases() {
+    return {
+        {"a drive's volume serial number, found whatever letter it has",
+         [] {
+             const std::wstring given = environment(L"TILLORA_TEST_SERIAL_DRIVES");
+             if (given.empty()) {
+                 testing::note("no drives with serial numbers were set up; nothing to compare");
+                 return;
+             }
+             for (std::size_t at = 0; at < given.size();) {
+                 const std::size_t end = std::min(given.find(L',', at), given.size());
+                 const std::wstring drive = given.substr(at, 2);
+                 const auto serial =
+                     std::uint32_t(std::stoul(given.substr(at + 3, end - at - 3), nullptr, 16));
+                 CHECK(volumeSerial(drive) == serial);
+                 CHECK(volumeSerial(drive + L"\\") == serial);
+                 at = end + 1;
+             }
+             if (const auto letter = absentDriveLetter())
+                 CHECK(!volumeSerial(*letter).has_value());
+         }},
+    };
+}
+
 const std::map<std::string, std::vector<testing::Case> (*)()> groups = {
-    {"quoting", quotingCases},   {"drives", driveCases},    {"diskspace", diskSpaceCases},
-    {"profiles", profileCases},  {"command", commandCases}, {"instance", instanceCases},
-    {"filelock", fileLockCases}, {"flush", flushCases},
+    {"quoting", quotingCases},         {"drives", driveCases},    {"diskspace", diskSpaceCases},
+    {"profiles", profileCases},        {"command", commandCases}, {"instance", instanceCases},
+    {"filelock", fileLockCases},       {"flush", flushCases},     {"runlock", runLockCases},
+    {"handlefacts", handleFactsCases}, {"rename", renameCases},   {"serial", serialCases},
 };
 
 } // namespace
