@@ -21,7 +21,7 @@ constexpr std::array<std::pair<RunTrigger, const char*>, 3> TriggerTokens = {{
     {RunTrigger::CatchUp, "catch-up"},
 }};
 
-constexpr std::array<std::pair<RunOutcome, const char*>, 9> OutcomeTokens = {{
+constexpr std::array<std::pair<RunOutcome, const char*>, 10> OutcomeTokens = {{
     {RunOutcome::Completed, "completed"},
     {RunOutcome::CompletedWithProblems, "completed-with-problems"},
     {RunOutcome::Declined, "declined"},
@@ -29,6 +29,7 @@ constexpr std::array<std::pair<RunOutcome, const char*>, 9> OutcomeTokens = {{
     {RunOutcome::DestinationUnavailable, "destination-unavailable"},
     {RunOutcome::SourceUnavailable, "source-unavailable"},
     {RunOutcome::AlreadyRunning, "already-running"},
+    {RunOutcome::RunningElsewhere, "running-elsewhere"},
     {RunOutcome::AlreadyDoneToday, "already-done-today"},
     {RunOutcome::Cancelled, "cancelled"},
 }};

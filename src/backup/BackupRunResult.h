@@ -22,6 +22,7 @@ enum class RunOutcome {
     DestinationUnavailable, // the backup folder could not be created or written
     SourceUnavailable,      // the source drive is not there
     AlreadyRunning,         // refused: another run is in progress; not a run
+    RunningElsewhere,       // refused: another user of this PC is backing up at the moment
     AlreadyDoneToday,       // a scheduled tick found a backup made just before; not a run
     Cancelled,              // the operator stopped it; the files copied so far are whole
 };

@@ -39,6 +39,8 @@ QString outcomeInWords(const BackupRunResult& run, qint64 filesNotCopied) {
         return QStringLiteral("source drive not found");
     case RunOutcome::AlreadyRunning:
         return QStringLiteral("a backup is already running");
+    case RunOutcome::RunningElsewhere:
+        return QStringLiteral("not done: another user's backup was running");
     case RunOutcome::AlreadyDoneToday:
         return QStringLiteral("already done today");
     case RunOutcome::Cancelled:

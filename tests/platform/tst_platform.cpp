@@ -109,6 +109,19 @@ private Q_SLOTS:
         QVERIFY(platform.claimSingleInstance(name));
     }
 
+    void theMachineWideRunLockHasOneHolder() {
+        LinuxPlatform platform(QString{});
+        const QString name = "tillora-run-" + QString::number(QCoreApplication::applicationPid());
+        auto first = platform.claimMachineWide(name);
+        QVERIFY(first);
+        QVERIFY(!platform.claimMachineWide(name));
+        QVERIFY(platform.claimSingleInstance(name)); // the session's own lock is apart
+        first.reset();
+        QVERIFY(platform.claimMachineWide(name));
+        QFile::remove("/run/lock/" + name + ".lock");
+        QFile::remove(QDir::temp().filePath(name + ".lock"));
+    }
+
     void wholeFileLocksExcludeEachOther() {
         QTemporaryDir dir;
         const QString path = dir.filePath("TSinout.dat");

@@ -46,6 +46,14 @@ public:
         return std::make_unique<InstanceLock>();
     }
 
+    // The run lock of the machine; held by another user's run while `anotherUserBacksUp`.
+    std::unique_ptr<InstanceLock> claimMachineWide(const QString& name) override {
+        claimedMachineWide.append(name);
+        if (anotherUserBacksUp)
+            return nullptr;
+        return std::make_unique<InstanceLock>();
+    }
+
     // The flushes are recorded, not done (a real syncfs would wait for everything else
     // this machine writes): "file" for each file flushed before its rename, "file
     // system <path>" for a whole file system.
@@ -90,6 +98,8 @@ public:
     bool startSucceeds = true;
     bool anotherInstanceRuns = false;
     QStringList claimedInstances;
+    bool anotherUserBacksUp = false;
+    QStringList claimedMachineWide;
     QStringList flushes;
     std::function<void(const QString&)> onFlush;
     bool flushSucceeds = true;
