@@ -190,7 +190,7 @@ BackupRunResult BackupEngine::copyRun() {
         // Checked after the re-mapping, which is what brings a network drive back.
         takeSetup();
         if (!findBackupDrive(result))
-            return destinationFailed(DestinationFault::Missing);
+            return destinationFailed(DestinationFault::OtherDrive);
         if (!driveConnected(setupNow_.destinationDriveText(), Outcome::DestinationUnavailable,
                             result))
             return destinationFailed(DestinationFault::Missing);

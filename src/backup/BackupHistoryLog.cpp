@@ -34,12 +34,13 @@ constexpr std::array<std::pair<RunOutcome, const char*>, 10> OutcomeTokens = {{
     {RunOutcome::Cancelled, "cancelled"},
 }};
 
-// The detail of "destination-unavailable": one token for the three faults keeps older
+// The detail of "destination-unavailable": one token for all the faults keeps older
 // readers of the log reading it.
-constexpr std::array<std::pair<DestinationFault, const char*>, 3> DestinationFaultTokens = {{
+constexpr std::array<std::pair<DestinationFault, const char*>, 4> DestinationFaultTokens = {{
     {DestinationFault::Missing, "drive-missing"},
     {DestinationFault::NotWritable, "not-writable"},
     {DestinationFault::FlushFailed, "flush-failed"},
+    {DestinationFault::OtherDrive, "other-drive"},
 }};
 
 constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 6> OffsiteTokens = {{

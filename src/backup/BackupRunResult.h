@@ -34,6 +34,7 @@ enum class DestinationFault {
     Missing,     // the drive is not connected
     NotWritable, // the backup folder cannot be created or written
     FlushFailed, // the copied files could not be written through to the disk
+    OtherDrive,  // another drive holds the backup drive's letter, the backup drive none
 };
 
 // A file that exists in the source and could not be copied, and why.

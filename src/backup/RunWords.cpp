@@ -17,6 +17,8 @@ QString destinationInWords(DestinationFault fault) {
         return QStringLiteral("backup drive cannot be written");
     case DestinationFault::FlushFailed:
         return QStringLiteral("backup drive did not finish writing");
+    case DestinationFault::OtherDrive:
+        return QStringLiteral("another drive at the backup drive's letter");
     }
     return {};
 }

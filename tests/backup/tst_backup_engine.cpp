@@ -372,6 +372,7 @@ private slots:
         store.window.lastDate = "12/1/2026";
         result = store.engine.RunBackup();
         QCOMPARE(result.outcome, Outcome::DestinationUnavailable);
+        QCOMPARE(result.destinationFault, DestinationFault::OtherDrive); // not watched for
         QVERIFY(result.reason.contains("not the backup drive"));
         QVERIFY(result.reason.contains("0000-0077"));
         QCOMPARE(store.window.failures.size(), 1);
