@@ -255,7 +255,11 @@ bool BackupEngine::findBackupDrive(BackupRunResult& result) {
     const BackupDriveIdentity known = loadDriveIdentity(platform_, values_);
     const bool knownHere =
         !known.serial.isEmpty() && known.letter.compare(letter, Qt::CaseInsensitive) == 0;
-    if (!knownHere || (here && volumeSerialText(*here) == known.serial)) {
+    // As kept by the file; an owner's edit may have changed the letters' case.
+    const auto isKnown = [&](quint32 serial) {
+        return volumeSerialText(serial).compare(known.serial, Qt::CaseInsensitive) == 0;
+    };
+    if (!knownHere || (here && isKnown(*here))) {
         // The first run onto this drive, or the drive where it was: it is what the letter holds.
         if (here)
             driveToKeep_ = BackupDriveIdentity{letter, volumeSerialText(*here)};
@@ -265,7 +269,7 @@ bool BackupEngine::findBackupDrive(BackupRunResult& result) {
         const QString other = driveOfSelector(text).toLower();
         const std::optional<quint32> serial =
             other == letter ? std::nullopt : platform_.volumeSerial(other);
-        if (!serial || volumeSerialText(*serial) != known.serial)
+        if (!serial || !isKnown(*serial))
             continue;
         driveMove_ = DriveMove{letter, text};
         takeSetup();
