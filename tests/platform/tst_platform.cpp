@@ -113,13 +113,10 @@ private Q_SLOTS:
         LinuxPlatform platform(QString{});
         const QString name = "tillora-run-" + QString::number(QCoreApplication::applicationPid());
         auto first = platform.claimMachineWide(name);
-        QVERIFY(first);
-        QVERIFY(!platform.claimMachineWide(name));
-        QVERIFY(platform.claimSingleInstance(name)); // the session's own lock is apart
+        QVERIFY(first && !platform.claimMachineWide(name));
         first.reset();
         QVERIFY(platform.claimMachineWide(name));
         QFile::remove("/run/lock/" + name + ".lock");
-        QFile::remove(QDir::temp().filePath(name + ".lock"));
     }
 
     void wholeFileLocksExcludeEachOther() {

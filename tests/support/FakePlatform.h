@@ -47,11 +47,8 @@ public:
     }
 
     // The run lock of the machine; held by another user's run while `anotherUserBacksUp`.
-    std::unique_ptr<InstanceLock> claimMachineWide(const QString& name) override {
-        claimedMachineWide.append(name);
-        if (anotherUserBacksUp)
-            return nullptr;
-        return std::make_unique<InstanceLock>();
+    std::unique_ptr<InstanceLock> claimMachineWide(const QString&) override {
+        return anotherUserBacksUp ? nullptr : std::make_unique<InstanceLock>();
     }
 
     // The flushes are recorded, not done (a real syncfs would wait for everything else
@@ -99,7 +96,6 @@ public:
     bool anotherInstanceRuns = false;
     QStringList claimedInstances;
     bool anotherUserBacksUp = false;
-    QStringList claimedMachineWide;
     QStringList flushes;
     std::function<void(const QString&)> onFlush;
     bool flushSucceeds = true;
