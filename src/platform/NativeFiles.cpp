@@ -56,6 +56,10 @@ namespace {
 std::chrono::nanoseconds fileClockTime(std::int64_t ticks) {
     using namespace std::chrono;
     constexpr std::int64_t TicksFrom1601To1970 = 116444736000000000;
+    // Nanoseconds from 1970 fit 64 bits to 2262: a time outside 1970 to 2200 (none, or
+    // a damaged one) is taken as the nearer end.
+    constexpr std::int64_t TicksTo2200 = TicksFrom1601To1970 + 230LL * 3652425 * 86400 * 1000;
+    ticks = std::clamp(ticks, TicksFrom1601To1970, TicksTo2200);
     const sys_time<nanoseconds> system{nanoseconds((ticks - TicksFrom1601To1970) * 100)};
     return duration_cast<nanoseconds>(file_clock::from_sys(system).time_since_epoch());
 }
