@@ -1,8 +1,8 @@
 #!/bin/sh
 # Creates the tests' Wine prefix (the first start of Wine does that; it takes a while)
 # and gives it a drive t: with a volume label and serial number, which Wine keeps in the
-# folder's ".windows-label" and ".windows-serial" (hexadecimal) files. Wine reads drive labels when its session starts, so the session
-# that created the prefix is let to end before the drive is added.
+# folder's ".windows-label" and ".windows-serial" (hexadecimal) files. Wine reads them
+# when its session starts, so the session that created the prefix is let to end first.
 # Usage: prepare-prefix.sh <wine> <prefix> <label folder> <label> <serial>
 set -eu
 wine=$1 prefix=$2 folder=$3 label=$4 serial=$5
@@ -15,8 +15,7 @@ test -d "$prefix/dosdevices" || { echo "Wine did not create its prefix in $prefi
 mkdir -p "$folder"
 printf '%s\n' "$label" >"$folder/.windows-label"
 printf '%s\n' "$serial" >"$folder/.windows-serial"
-if [ "$(readlink "$prefix/dosdevices/t:" 2>/dev/null)" != "$folder" ]; then
-    "$wineserver" -w
-    ln -sfn "$folder" "$prefix/dosdevices/t:"
-fi
+# Also in a prefix made before: the session reads the files anew only when it starts.
+"$wineserver" -w
+ln -sfn "$folder" "$prefix/dosdevices/t:"
 echo "Wine prefix ready: $prefix"
