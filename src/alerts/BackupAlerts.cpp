@@ -100,6 +100,7 @@ NotifyMessage BackupAlerts::weeklySummary(const QDate& today) const {
     for (const PastRun& run : sources_.runsSince(first.startOfDay())) {
         const QDate night = run.started.date();
         if (night >= today || run.outcome == RunOutcome::AlreadyRunning ||
+            run.outcome == RunOutcome::RunningElsewhere ||
             run.outcome == RunOutcome::AlreadyDoneToday)
             continue;
         if (run.outcome == RunOutcome::Completed ||

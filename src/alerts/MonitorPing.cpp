@@ -85,7 +85,9 @@ QString pingUrlProblem(const QString& url) {
 }
 
 std::optional<PingKind> pingAfter(const BackupRunResult& result) {
-    if (!pingsStart(result.trigger) || result.outcome == RunOutcome::AlreadyRunning)
+    // The run going on, this user's or another's, pings for itself.
+    if (!pingsStart(result.trigger) || result.outcome == RunOutcome::AlreadyRunning ||
+        result.outcome == RunOutcome::RunningElsewhere)
         return std::nullopt;
     if (result.isBackup() || result.outcome == RunOutcome::AlreadyDoneToday)
         return PingKind::Success;

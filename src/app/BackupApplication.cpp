@@ -96,6 +96,7 @@ BackupApplication::~BackupApplication() = default;
 void BackupApplication::wire() {
     Form1* form = form_.get();
     connect(form, &Form1::destinationDriveChanged, driveInfo_, &DriveInfoPopup::popUp);
+    connect(form, &Form1::destinationDriveChosen, this, &BackupApplication::forgetBackupDrive);
     connect(form, &Form1::settled, this, [this] {
         // A pop-up of start-up keeps its seconds; it hides by its own timer.
         if (!driveInfo_->showingFigures())
@@ -368,6 +369,19 @@ void BackupApplication::showUntoldSaveFailure() {
     if (const auto untold = std::exchange(untoldSaveFailure_, std::nullopt)) {
         form_->announceFailure(untold->first, untold->second);
         form_->showLastRun(untold->first + QStringLiteral(": ") + untold->second, true);
+    }
+}
+
+// The drive the owner picks is the backup drive from now on, whatever volume the last run
+// found at its letter: how a new backup drive takes the place of the old one.
+void BackupApplication::forgetBackupDrive() {
+    if (loadDriveIdentity(platform_, values_) == BackupDriveIdentity{})
+        return;
+    if (const SaveResult saved = saveDriveIdentity(platform_, values_, {}); !saved) {
+        prompts_.notify(
+            {PromptIcon::Critical, PromptButtons::Ok, QStringLiteral("Options not saved"),
+             QStringLiteral("The backup options could not be saved: %1").arg(saved.reason),
+             PromptAnswer::Ok});
     }
 }
 

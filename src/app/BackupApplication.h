@@ -148,6 +148,7 @@ private:
     void tellSettingsNotSaved(const QString& title, const QString& text);
     void showUntoldSaveFailure();
     void saveCatchUpOption();
+    void forgetBackupDrive();
     void mobileTextStartupChecks();
     void tellFoldersInPlaceOfFiles();
     void endNow();

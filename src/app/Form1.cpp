@@ -106,6 +106,7 @@ Form1::Form1(Platform& platform, Prompts& prompts, BackupSetup& setup, QWidget* 
         if (!Drive2->currentData().isValid())
             Q_EMIT destinationDriveChanged(Drive2->currentText());
     });
+    connect(Drive2, &QComboBox::activated, this, &Form1::destinationDriveChosen);
     connect(CancelButton, &QPushButton::clicked, this, &Form1::cancelRequested);
     bindToSetup();
 }

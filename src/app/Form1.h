@@ -147,6 +147,8 @@ public:
 Q_SIGNALS:
     // Drive2 changed to another drive; carries the selector's text.
     void destinationDriveChanged(const QString& driveText);
+    // The operator picked the backup drive in Drive2, the one shown already included.
+    void destinationDriveChosen();
     // Timer2 ticked: the program is resident.
     void settled();
     // "End" did its work; the program must end now.

@@ -29,6 +29,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The machine-wide lock every backup run holds, whichever user of the PC started it.
+const QString MachineRunLock = QStringLiteral("tillora-backup-run");
+
 // A flush still going after this long counts as failed (a drive that stopped answering).
 constexpr auto FlushWaitLimit = std::chrono::minutes(30);
 
@@ -166,12 +169,19 @@ BackupRunResult BackupEngine::copyRun() {
     BackupRunResult result;
     result.trigger = trigger_;
     result.started = clock_.now();
+    driveMove_.reset();
+    driveToKeep_.reset();
     takeSetup();
     result.destinationRoot = BackupPaths(setupNow_).destinationRoot();
     const auto destinationFailed = [&](DestinationFault fault) {
         result.destinationFault = fault;
         return Outcome::DestinationUnavailable;
     };
+    // Held to the end of the run, on this thread.
+    const std::unique_ptr<InstanceLock> machineRun = claimMachineRun(result);
+    if (!machineRun)
+        return result;
+    const std::unique_ptr<SystemHold> awake = platform_.keepAwake();
     result.outcome = [&] {
         if (!driveConnected(setupNow_.sourceDriveText(), Outcome::SourceUnavailable, result))
             return Outcome::SourceUnavailable;
@@ -179,6 +189,8 @@ BackupRunResult BackupEngine::copyRun() {
             return isCancelled() ? Outcome::Cancelled : Outcome::NetworkFailed;
         // Checked after the re-mapping, which is what brings a network drive back.
         takeSetup();
+        if (!findBackupDrive(result))
+            return destinationFailed(DestinationFault::OtherDrive);
         if (!driveConnected(setupNow_.destinationDriveText(), Outcome::DestinationUnavailable,
                             result))
             return destinationFailed(DestinationFault::Missing);
@@ -199,6 +211,7 @@ BackupRunResult BackupEngine::copyRun() {
                                  : destinationFailed(DestinationFault::FlushFailed);
         }
         recordLastDate();
+        keepDriveIdentity(result);
         return result.problems.isEmpty() ? Outcome::Completed : Outcome::CompletedWithProblems;
     }();
     return result;
@@ -209,6 +222,85 @@ BackupRunResult BackupEngine::copyRun() {
 void BackupEngine::takeSetup() {
     setupAsRead_ = setup_.snapshot();
     setupNow_ = withUnsafeFoldersOff(setupAsRead_);
+    // The backup drive found at another letter stays where it was found for the run,
+    // unless the owner chose another drive meanwhile.
+    if (driveMove_ && driveOfSelector(setupNow_.destinationDriveText())
+                              .compare(driveMove_->from, Qt::CaseInsensitive) == 0)
+        setupNow_.settings.destinationDrive = driveMove_->toText;
+}
+
+// Two users logged on to the PC share its store and its backup drive: a second run at the
+// same time would copy over the first one's files.
+std::unique_ptr<InstanceLock> BackupEngine::claimMachineRun(BackupRunResult& result) {
+    std::unique_ptr<InstanceLock> held = platform_.claimMachineWide(MachineRunLock);
+    if (held)
+        return held;
+    result.outcome = Outcome::RunningElsewhere;
+    result.reason = QStringLiteral(
+        "The backup was not done now: another user logged on to this PC is making a backup "
+        "at the moment. That backup goes on; this one is tried again at the next start time.");
+    view_.announceFailure(QStringLiteral("Backup Not Started"), result.reason);
+    return nullptr;
+}
+
+// Windows gives a USB drive the first free letter when it arrives, so the backup drive may
+// be back at another letter, and another drive at its own: the drive is known by its
+// volume serial number, as the last run onto it found it. False when a different drive
+// holds the letter and the backup drive is nowhere: that drive is never written to.
+bool BackupEngine::findBackupDrive(BackupRunResult& result) {
+    const QString letter = driveOfSelector(setupNow_.destinationDriveText()).toLower();
+    if (setupNow_.folderEnabled(NetworkDriveRow))
+        return true; // a share is reached by its path, whatever its volume
+    const std::optional<quint32> here = platform_.volumeSerial(letter);
+    const BackupDriveIdentity known = loadDriveIdentity(platform_, values_);
+    const bool knownHere =
+        !known.serial.isEmpty() && known.letter.compare(letter, Qt::CaseInsensitive) == 0;
+    // As kept by the file; an owner's edit may have changed the letters' case.
+    const auto isKnown = [&](quint32 serial) {
+        return volumeSerialText(serial).compare(known.serial, Qt::CaseInsensitive) == 0;
+    };
+    if (!knownHere || (here && isKnown(*here))) {
+        // The first run onto this drive, or the drive where it was: it is what the letter holds.
+        if (here)
+            driveToKeep_ = BackupDriveIdentity{letter, volumeSerialText(*here)};
+        return true;
+    }
+    for (const QString& text : platform_.drives()) {
+        const QString other = driveOfSelector(text).toLower();
+        const std::optional<quint32> serial =
+            other == letter ? std::nullopt : platform_.volumeSerial(other);
+        if (!serial || !isKnown(*serial))
+            continue;
+        driveMove_ = DriveMove{letter, text};
+        takeSetup();
+        result.destinationRoot = BackupPaths(setupNow_).destinationRoot();
+        result.notes.append(QStringLiteral("The backup drive is now %1 (it was %2): this backup "
+                                           "went to %3.")
+                                .arg(other, letter, result.destinationRoot));
+        return true;
+    }
+    if (!here)
+        return true; // no drive at the letter, or one that cannot tell: the letter decides
+    result.reason =
+        QStringLiteral("The backup was not done: the drive at %1 is not the backup drive (its "
+                       "volume serial number is %2, the backup drive's is %3), and the backup "
+                       "drive was not found at another letter. Nothing was written to %1. "
+                       "Please connect the backup drive. If the drive at %1 is a new backup "
+                       "drive, choose it once more in the backup drive box.")
+            .arg(letter, volumeSerialText(*here), known.serial);
+    view_.announceFailure(QStringLiteral("Backup Failed"), result.reason);
+    return false;
+}
+
+// The drive the backup went to, as it was found, for the next run to know it by.
+void BackupEngine::keepDriveIdentity(BackupRunResult& result) {
+    if (!driveToKeep_ || loadDriveIdentity(platform_, values_) == *driveToKeep_)
+        return;
+    const SaveResult saved = saveDriveIdentity(platform_, values_, *driveToKeep_);
+    if (!saved.ok)
+        result.notes.append(QStringLiteral("The backup drive's serial number could not be kept "
+                                           "in %1: %2")
+                                .arg(BackupOptions::windowsPath(values_), saved.reason));
 }
 
 bool BackupEngine::doneToday() const {

@@ -27,6 +27,7 @@
 namespace tillora {
 
 class Clock;
+class InstanceLock;
 class Platform;
 class Prompts;
 
@@ -97,6 +98,11 @@ private:
         int readBackFolder = -1;                 // the current step's folder there
     };
     struct StepVersions;
+    // The backup drive found at another letter than the settings give (the drive text).
+    struct DriveMove {
+        QString from;   // "e:"
+        QString toText; // "f: [BACKUP]"
+    };
 
     bool doneToday() const;
     bool confirmOnceADay(Trigger trigger);
@@ -104,6 +110,9 @@ private:
     BackupRunResult copyRun();
     bool reconnectNetworkDrive();
     void takeSetup();
+    std::unique_ptr<InstanceLock> claimMachineRun(BackupRunResult& result);
+    bool findBackupDrive(BackupRunResult& result);
+    void keepDriveIdentity(BackupRunResult& result);
     void answerRemap();
     bool isCancelled() const { return cancelled_.load(std::memory_order_relaxed); }
     bool driveConnected(const QString& selectorText, RunOutcome failure, BackupRunResult& result);
@@ -161,6 +170,8 @@ private:
     qint64 stepDone_ = 0;
     int shownValue_ = -1;
     RunState run_;
+    std::optional<DriveMove> driveMove_;
+    std::optional<BackupDriveIdentity> driveToKeep_; // kept in BackupOptions.ini when done
     std::function<void(CopyStage)> copyObserver_;
 };
 

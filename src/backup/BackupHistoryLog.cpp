@@ -21,7 +21,7 @@ constexpr std::array<std::pair<RunTrigger, const char*>, 3> TriggerTokens = {{
     {RunTrigger::CatchUp, "catch-up"},
 }};
 
-constexpr std::array<std::pair<RunOutcome, const char*>, 9> OutcomeTokens = {{
+constexpr std::array<std::pair<RunOutcome, const char*>, 10> OutcomeTokens = {{
     {RunOutcome::Completed, "completed"},
     {RunOutcome::CompletedWithProblems, "completed-with-problems"},
     {RunOutcome::Declined, "declined"},
@@ -29,16 +29,18 @@ constexpr std::array<std::pair<RunOutcome, const char*>, 9> OutcomeTokens = {{
     {RunOutcome::DestinationUnavailable, "destination-unavailable"},
     {RunOutcome::SourceUnavailable, "source-unavailable"},
     {RunOutcome::AlreadyRunning, "already-running"},
+    {RunOutcome::RunningElsewhere, "running-elsewhere"},
     {RunOutcome::AlreadyDoneToday, "already-done-today"},
     {RunOutcome::Cancelled, "cancelled"},
 }};
 
-// The detail of "destination-unavailable": one token for the three faults keeps older
+// The detail of "destination-unavailable": one token for all the faults keeps older
 // readers of the log reading it.
-constexpr std::array<std::pair<DestinationFault, const char*>, 3> DestinationFaultTokens = {{
+constexpr std::array<std::pair<DestinationFault, const char*>, 4> DestinationFaultTokens = {{
     {DestinationFault::Missing, "drive-missing"},
     {DestinationFault::NotWritable, "not-writable"},
     {DestinationFault::FlushFailed, "flush-failed"},
+    {DestinationFault::OtherDrive, "other-drive"},
 }};
 
 constexpr std::array<std::pair<OffsiteSummary::Outcome, const char*>, 7> OffsiteTokens = {{

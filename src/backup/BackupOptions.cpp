@@ -25,6 +25,11 @@ const std::array<IniKey<VerifySlices::Position>, 2> PositionKeys{{
     {"Verify/ReadUpTo", &VerifySlices::Position::after},
 }};
 
+const std::array<IniKey<BackupDriveIdentity>, 2> DriveKeys{{
+    {"Drive/Letter", &BackupDriveIdentity::letter},
+    {"Drive/Serial", &BackupDriveIdentity::serial},
+}};
+
 // Other groups and keys of the file are kept as they are.
 template <typename Settings, std::size_t N>
 SaveResult saveKeys(const Platform& platform, const ProgramValues& values,
@@ -55,6 +60,23 @@ SaveResult BackupOptions::save(const Platform& platform, const ProgramValues& va
 VerifySlices::Position loadVerifyPosition(const Platform& platform, const ProgramValues& values) {
     return readIniKeys(readIniFile(platform.nativePath(BackupOptions::windowsPath(values))),
                        PositionKeys);
+}
+
+QString volumeSerialText(quint32 serial) {
+    return QStringLiteral("%1-%2")
+        .arg(serial >> 16, 4, 16, QLatin1Char('0'))
+        .arg(serial & 0xffff, 4, 16, QLatin1Char('0'))
+        .toUpper();
+}
+
+BackupDriveIdentity loadDriveIdentity(const Platform& platform, const ProgramValues& values) {
+    return readIniKeys(readIniFile(platform.nativePath(BackupOptions::windowsPath(values))),
+                       DriveKeys);
+}
+
+SaveResult saveDriveIdentity(const Platform& platform, const ProgramValues& values,
+                             const BackupDriveIdentity& identity) {
+    return saveKeys(platform, values, DriveKeys, identity);
 }
 
 SaveResult saveVerifyPosition(const Platform& platform, const ProgramValues& values,

@@ -47,4 +47,18 @@ VerifySlices::Position loadVerifyPosition(const Platform& platform, const Progra
 SaveResult saveVerifyPosition(const Platform& platform, const ProgramValues& values,
                               const VerifySlices::Position& position);
 
+// The backup drive as the last run that wrote to it found it ([Drive] of the same file):
+// its volume serial number ("1A2B-3C4D") and the letter the settings gave it ("e:").
+// Windows gives a USB drive the first free letter when it arrives, so the letter alone
+// may lead to another drive; kept by each run, never set by the owner.
+struct BackupDriveIdentity {
+    QString letter; // Letter
+    QString serial; // Serial
+    bool operator==(const BackupDriveIdentity&) const = default;
+};
+QString volumeSerialText(quint32 serial);
+BackupDriveIdentity loadDriveIdentity(const Platform& platform, const ProgramValues& values);
+SaveResult saveDriveIdentity(const Platform& platform, const ProgramValues& values,
+                             const BackupDriveIdentity& identity);
+
 } // namespace tillora

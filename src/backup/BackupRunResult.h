@@ -22,6 +22,7 @@ enum class RunOutcome {
     DestinationUnavailable, // the backup folder could not be created or written
     SourceUnavailable,      // the source drive is not there
     AlreadyRunning,         // refused: another run is in progress; not a run
+    RunningElsewhere,       // refused: another user of this PC is backing up at the moment
     AlreadyDoneToday,       // a scheduled tick found a backup made just before; not a run
     Cancelled,              // the operator stopped it; the files copied so far are whole
 };
@@ -33,6 +34,7 @@ enum class DestinationFault {
     Missing,     // the drive is not connected
     NotWritable, // the backup folder cannot be created or written
     FlushFailed, // the copied files could not be written through to the disk
+    OtherDrive,  // another drive holds the backup drive's letter, the backup drive none
 };
 
 // A file that exists in the source and could not be copied, and why.

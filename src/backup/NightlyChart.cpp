@@ -17,7 +17,8 @@ QList<NightBar> nightlyBars(const QList<HistoryEntry>& runs, const QDate& lastNi
         const BackupRunResult& run = entry.run;
         const qint64 index = first.daysTo(run.started.date());
         if (index < 0 || index >= nights || run.outcome == RunOutcome::Declined ||
-            run.outcome == RunOutcome::Cancelled || !run.isRun())
+            run.outcome == RunOutcome::Cancelled || run.outcome == RunOutcome::RunningElsewhere ||
+            !run.isRun())
             continue;
         NightBar& bar = bars[index];
         bar.megabytes += double(run.bytesCopied) / (1024.0 * 1024.0);

@@ -115,6 +115,7 @@ bool needsAttention(RunOutcome outcome) {
     case RunOutcome::Completed:
     case RunOutcome::Declined:
     case RunOutcome::AlreadyRunning:
+    case RunOutcome::RunningElsewhere:
     case RunOutcome::AlreadyDoneToday:
     case RunOutcome::Cancelled:
         return false;

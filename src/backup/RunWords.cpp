@@ -17,6 +17,8 @@ QString destinationInWords(DestinationFault fault) {
         return QStringLiteral("backup drive cannot be written");
     case DestinationFault::FlushFailed:
         return QStringLiteral("backup drive did not finish writing");
+    case DestinationFault::OtherDrive:
+        return QStringLiteral("another drive at the backup drive's letter");
     }
     return {};
 }
@@ -39,6 +41,8 @@ QString outcomeInWords(const BackupRunResult& run, qint64 filesNotCopied) {
         return QStringLiteral("source drive not found");
     case RunOutcome::AlreadyRunning:
         return QStringLiteral("a backup is already running");
+    case RunOutcome::RunningElsewhere:
+        return QStringLiteral("not done: another user's backup was running");
     case RunOutcome::AlreadyDoneToday:
         return QStringLiteral("already done today");
     case RunOutcome::Cancelled:

@@ -101,6 +101,8 @@ bool OffsiteStep::follows(const BackupRunResult& result, bool askedFor) const {
     // copy elsewhere; only a run that did nothing at all has none.
     return nightly && result.isRun() && result.outcome != RunOutcome::Declined &&
            result.outcome != RunOutcome::Cancelled &&
+           result.outcome != RunOutcome::RunningElsewhere && // that run makes the copy
+
            OffsiteOptions::load(platform_, values_).enabled;
 }
 

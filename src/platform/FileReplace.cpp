@@ -5,7 +5,7 @@
 #include <cstring>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "Win32Api.h"
 #else
 #include <cerrno>
 #include <cstdio>
@@ -19,11 +19,14 @@ namespace tillora {
 namespace {
 
 #ifdef _WIN32
-bool moveWithFlags(const wchar_t* from, const wchar_t* to, DWORD flags, QString* reason) {
-    if (MoveFileExW(from, to, flags))
+// Written through to the disk, and a new file a virus scanner holds for a moment is waited
+// for (win32::moveFile).
+bool moveWithFlags(const wchar_t* from, const wchar_t* to, bool replace, QString* reason) {
+    unsigned long error = 0;
+    if (win32::moveFile(from, to, replace, win32::SharingRetryMs, &error))
         return true;
     if (reason)
-        *reason = QStringLiteral("Windows error %1").arg(GetLastError());
+        *reason = QString::fromStdWString(win32::errorMessage(error));
     return false;
 }
 #else
@@ -47,7 +50,7 @@ bool replaceFile(const QString& nativeFrom, const QString& nativeTo, QString* re
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to,
                  QString* reason) {
 #ifdef _WIN32
-    return moveWithFlags(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING, reason);
+    return moveWithFlags(from.c_str(), to.c_str(), true, reason);
 #else
     if (::rename(from.c_str(), to.c_str()) == 0)
         return true;
@@ -73,7 +76,7 @@ bool replaceFileFreeingLater(const std::filesystem::path& from, const std::files
 bool moveFileNoReplace(const std::filesystem::path& from, const std::filesystem::path& to,
                        QString* reason) {
 #ifdef _WIN32
-    return moveWithFlags(from.c_str(), to.c_str(), 0, reason);
+    return moveWithFlags(from.c_str(), to.c_str(), false, reason);
 #else
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;

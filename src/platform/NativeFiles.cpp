@@ -10,7 +10,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #ifdef _WIN32
+#include "Win32Api.h"
+
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -45,7 +48,46 @@ bool nameIsText(const fs::path& name) {
 #endif
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+namespace {
+
+// A FILETIME (100-nanosecond ticks since 1601) on the standard library's file clock, the
+// one setModifiedOnClosedFile and timeNoFileHas count on.
+std::chrono::nanoseconds fileClockTime(std::int64_t ticks) {
+    using namespace std::chrono;
+    constexpr std::int64_t TicksFrom1601To1970 = 116444736000000000;
+    // Nanoseconds from 1970 fit 64 bits to 2262: a time outside 1970 to 2200 (none, or
+    // a damaged one) is taken as the nearer end.
+    constexpr std::int64_t TicksTo2200 = TicksFrom1601To1970 + 230LL * 3652425 * 86400 * 1000;
+    ticks = std::clamp(ticks, TicksFrom1601To1970, TicksTo2200);
+    const sys_time<nanoseconds> system{nanoseconds((ticks - TicksFrom1601To1970) * 100)};
+    return duration_cast<nanoseconds>(file_clock::from_sys(system).time_since_epoch());
+}
+
+// What the directory entry says (the C runtime's stat), which may lag behind a file
+// another program holds open.
+FileFacts factsFromEntry(const fs::path& path) {
+    FileFacts facts;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (status.type() == fs::file_type::not_found || status.type() == fs::file_type::none) {
+        facts.error = error ? error.value() : ENOENT;
+        return facts;
+    }
+    facts.kind = fs::is_regular_file(status) ? FileFacts::Kind::File
+                 : fs::is_directory(status)  ? FileFacts::Kind::Folder
+                                             : FileFacts::Kind::Other;
+    if (facts.isFile()) {
+        facts.size = qint64(fs::file_size(path, error));
+        facts.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            fs::last_write_time(path, error).time_since_epoch());
+    }
+    facts.permissions = unsigned(status.permissions() & fs::perms::all);
+    return facts;
+}
+
+} // namespace
+#else
 namespace {
 
 FileFacts factsFromStat(int result, const struct stat& info) {
@@ -54,7 +96,7 @@ FileFacts factsFromStat(int result, const struct stat& info) {
         facts.error = errno;
         return facts;
     }
-    facts.kind = S_ISREG(info.st_mode)   ? FileFacts::Kind::File
+    facts.kind = S_ISREG(info.st_mode) ? FileFacts::Kind::File
                  : S_ISDIR(info.st_mode) ? FileFacts::Kind::Folder
                                          : FileFacts::Kind::Other;
     facts.size = qint64(info.st_size);
@@ -69,23 +111,26 @@ FileFacts factsFromStat(int result, const struct stat& info) {
 
 FileFacts fileFacts(const fs::path& path, bool followLinks) {
 #ifdef _WIN32
+    // Links are followed either way here, as the C runtime's stat does.
+    Q_UNUSED(followLinks);
     FileFacts facts;
-    std::error_code error;
-    const fs::file_status status =
-        followLinks ? fs::status(path, error) : fs::symlink_status(path, error);
-    if (status.type() == fs::file_type::not_found || status.type() == fs::file_type::none) {
-        facts.error = error ? error.value() : ENOENT;
+    const win32::HandleFacts held = win32::factsByHandle(path.wstring());
+    switch (held.kind) {
+    case win32::HandleFacts::Kind::Missing:
+        facts.error = ENOENT;
         return facts;
+    case win32::HandleFacts::Kind::Unknown:
+        return factsFromEntry(path); // not even its attributes may be read: the entry's
+    case win32::HandleFacts::Kind::File:
+    case win32::HandleFacts::Kind::Folder:
+        break;
     }
-    facts.kind = fs::is_regular_file(status) ? FileFacts::Kind::File
-                 : fs::is_directory(status)  ? FileFacts::Kind::Folder
-                                             : FileFacts::Kind::Other;
-    if (facts.isFile()) {
-        facts.size = qint64(fs::file_size(path, error));
-        facts.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            fs::last_write_time(path, error).time_since_epoch());
-    }
-    facts.permissions = unsigned(status.permissions() & fs::perms::all);
+    const bool folder = held.kind == win32::HandleFacts::Kind::Folder;
+    facts.kind = folder ? FileFacts::Kind::Folder : FileFacts::Kind::File;
+    facts.size = qint64(held.size);
+    facts.modified = fileClockTime(held.lastWrite);
+    // As the C runtime tells the read-only attribute: no write bits.
+    facts.permissions = 0444 | (held.readOnly ? 0 : 0222) | (folder ? 0111 : 0);
     return facts;
 #else
     struct stat info {};

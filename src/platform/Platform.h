@@ -52,6 +52,12 @@ public:
     virtual ~InstanceLock() = default;
 };
 
+// Something the system grants for as long as the object lives (the computer kept awake).
+class SystemHold {
+public:
+    virtual ~SystemHold() = default;
+};
+
 // Everything the system needs from the operating system, behind one seam. Paths given
 // to and returned from it are in their Windows form ("c:\Tillora\ini\Autobackup.dat")
 // unless a name says native; `nativePath` is the one conversion to a path the file
@@ -97,6 +103,22 @@ public:
     // The local socket name through which a later start of `programName` reaches the
     // running one; one per program and user.
     virtual QString instanceSocketName(const QString& programName) const = 0;
+
+    // The lock `name` for the whole machine, over every user logged on to it (the
+    // single-instance lock is the session's own); nothing when a process of any user
+    // holds it. A backup run holds it, so two users never back up at once.
+    virtual std::unique_ptr<InstanceLock> claimMachineWide(const QString& name) = 0;
+
+    // Keeps the computer from going to sleep while the calling thread works, until the
+    // hold is destroyed on that same thread. Where nothing needs doing, an empty hold.
+    virtual std::unique_ptr<SystemHold> keepAwake() { return std::make_unique<SystemHold>(); }
+
+    // The volume serial number of a drive ("e:"); nothing when the drive is not there or
+    // its volume cannot tell (then only its letter identifies it).
+    virtual std::optional<quint32> volumeSerial(const QString& drive) const {
+        Q_UNUSED(drive);
+        return std::nullopt;
+    }
 
     // Locks an open file as a whole, shared with other programs using the same files;
     // false when the lock could not be had within a few seconds.

@@ -1,5 +1,6 @@
 // The main window: start-up, the notification-area icon, its buttons and its end.
 #include "BackupApplication.h"
+#include "BackupOptions.h"
 #include "BackupScheduler.h"
 #include "DriveInfo.h"
 #include "FakePlatform.h"
@@ -221,6 +222,14 @@ private Q_SLOTS:
         QVERIFY(info->Text2->text().isEmpty());
         f.Drive2->setCurrentIndex(0);
         QCOMPARE(info->Text4->text(), QStringLiteral("c:"));
+    }
+
+    void pickingTheBackupDriveForgetsTheVolumeTheLastRunFound() {
+        Program p;
+        p.make();
+        QVERIFY(saveDriveIdentity(p.platform, p.app->values(), {"e:", "1A2B-3C4D"}).ok);
+        Q_EMIT p.form().Drive2->activated(p.form().Drive2->currentIndex());
+        QCOMPARE(loadDriveIdentity(p.platform, p.app->values()), BackupDriveIdentity{});
     }
 
     void anUnpluggedBackupDriveLosesNoSetting() {

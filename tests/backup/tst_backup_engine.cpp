@@ -342,6 +342,47 @@ private slots:
             QVERIFY2(isSafeFolderName(safe), safe);
     }
 
+    void theBackupDriveIsFoundByItsSerialNumber() {
+        BackupStore store;
+        store.window.enabled = {true, false, false, false, false, false};
+        store.drives.writeFile('c', "Tillora/a.dat", "first");
+        store.drives.writeFile('e', ".windows-serial", "1a2b3c4d\n");
+        QCOMPARE(store.engine.RunBackup().outcome, Outcome::Completed);
+        const BackupDriveIdentity known{"e:", "1A2B-3C4D"};
+        QCOMPARE(loadDriveIdentity(store.platform, store.values), known);
+
+        // The drive came back as f:, and a memory stick took e:.
+        store.drives.writeFile('c', "Tillora/a.dat", "second");
+        store.drives.addDrive('f', "BACKUP");
+        store.drives.writeFile('f', ".windows-serial", "1A2B3C4D\n");
+        store.drives.writeFile('e', ".windows-serial", "77\n");
+        QFile::remove(store.drives.root('e') + "/TLRAbackup/Tillora/a.dat");
+        BackupRunResult result = store.engine.RunBackup();
+        QCOMPARE(result.destinationRoot, QStringLiteral("f:\\TLRAbackup\\"));
+        QVERIFY(result.notes.join('|').contains("The backup drive is now f: (it was e:)"));
+        QCOMPARE(store.drives.readFile('f', "TLRAbackup/Tillora/a.dat"), "second");
+        QCOMPARE(loadDriveIdentity(store.platform, store.values), known);
+
+        // Without the backup drive, the other volume at e: is not written to.
+        store.drives.pullDrive('f');
+        result = store.engine.RunBackup();
+        QCOMPARE(result.destinationFault, DestinationFault::OtherDrive); // not watched for
+        QVERIFY(result.reason.contains("not the backup drive (its volume serial number is "
+                                       "0000-0077"));
+        QVERIFY(!store.drives.exists('e', "TLRAbackup/Tillora/a.dat"));
+    }
+
+    void anotherUsersRunRefusesThisOne() {
+        BackupStore store;
+        store.drives.writeFile('c', "Tillora/a.dat", "a");
+        store.platform.anotherUserBacksUp = true;
+        const BackupRunResult result = store.engine.RunBackup();
+        QCOMPARE(result.outcome, Outcome::RunningElsewhere);
+        QVERIFY(result.isRun()); // into the history and the window, with its reason
+        QVERIFY(store.window.failures.join('|').contains("another user"));
+        QVERIFY(!store.drives.exists('e', "TLRAbackup"));
+    }
+
     void refusesASecondStartDuringARun() {
         BackupStore store;
         store.window.enabled = {true, false, false, false, false, false};

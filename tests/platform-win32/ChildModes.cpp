@@ -67,7 +67,10 @@ int holdLock(const std::vector<std::wstring>& arguments) {
 int claim(const std::vector<std::wstring>& arguments) {
     if (arguments.size() != 2)
         return Broken;
-    switch (tillora::win32::claimInstance(arguments[1]).result) {
+    const auto outcome = arguments[0] == L"--claim-machine"
+                             ? tillora::win32::claimMachineWide(arguments[1])
+                             : tillora::win32::claimInstance(arguments[1]);
+    switch (outcome.result) {
     case tillora::win32::ClaimResult::Claimed:
         return Yes;
     case tillora::win32::ClaimResult::HeldElsewhere:
@@ -89,7 +92,7 @@ std::optional<int> runMode(const std::vector<std::wstring>& arguments) {
         return tryLock(arguments);
     if (mode == L"--hold-lock")
         return holdLock(arguments);
-    if (mode == L"--claim")
+    if (mode == L"--claim" || mode == L"--claim-machine")
         return claim(arguments);
     return std::nullopt;
 }

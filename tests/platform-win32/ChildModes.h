@@ -19,7 +19,8 @@ constexpr int Broken = 4;
 // was to be shown ("show=<n>") and each argument on its own line (UTF-8) to <file>.
 // "--try-lock <file> <timeout ms>": Yes when the whole-file lock was had.
 // "--hold-lock <file> <marker> <ms>": locks, creates <marker>, holds the lock for <ms>.
-// "--claim <program>": Yes when the instance was claimed, No when held elsewhere.
+// "--claim <program>": Yes when the instance was claimed, No when held elsewhere;
+// "--claim-machine <name>" the same for the machine-wide lock.
 std::optional<int> runMode(const std::vector<std::wstring>& arguments);
 
 // This program's own path.

@@ -1,11 +1,11 @@
 #!/bin/sh
 # Creates the tests' Wine prefix (the first start of Wine does that; it takes a while)
-# and gives it a drive t: with a volume label, which Wine keeps in the folder's
-# ".windows-label" file. Wine reads drive labels when its session starts, so the session
-# that created the prefix is let to end before the drive is added.
-# Usage: prepare-prefix.sh <wine> <prefix> <label folder> <label>
+# and gives it a drive t: with a volume label and serial number, which Wine keeps in the
+# folder's ".windows-label" and ".windows-serial" (hexadecimal) files. Wine reads them
+# when its session starts, so the session that created the prefix is let to end first.
+# Usage: prepare-prefix.sh <wine> <prefix> <label folder> <label> <serial>
 set -eu
-wine=$1 prefix=$2 folder=$3 label=$4
+wine=$1 prefix=$2 folder=$3 label=$4 serial=$5
 export WINEPREFIX="$prefix"
 wineserver="$(dirname "$wine")/wineserver"
 [ -x "$wineserver" ] || wineserver=wineserver
@@ -14,8 +14,8 @@ wineserver="$(dirname "$wine")/wineserver"
 test -d "$prefix/dosdevices" || { echo "Wine did not create its prefix in $prefix"; exit 1; }
 mkdir -p "$folder"
 printf '%s\n' "$label" >"$folder/.windows-label"
-if [ "$(readlink "$prefix/dosdevices/t:" 2>/dev/null)" != "$folder" ]; then
-    "$wineserver" -w
-    ln -sfn "$folder" "$prefix/dosdevices/t:"
-fi
+printf '%s\n' "$serial" >"$folder/.windows-serial"
+# Also in a prefix made before: the session reads the files anew only when it starts.
+"$wineserver" -w
+ln -sfn "$folder" "$prefix/dosdevices/t:"
 echo "Wine prefix ready: $prefix"

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <thread>
 
 using namespace tillora::win32;
 namespace fs = std::filesystem;
@@ -125,6 +126,14 @@ std::vector<testing::Case> quotingCases() {
 
 // --- drives and disk space -------------------------------------------------------------
 
+std::optional<std::wstring> absentDriveLetter() {
+    const DWORD present = GetLogicalDrives();
+    for (int bit = 25; bit >= 3; --bit)
+        if (!(present & (1u << bit)))
+            return std::wstring{wchar_t(L'a' + bit), L':'};
+    return std::nullopt;
+}
+
 std::vector<testing::Case> driveCases() {
     return {
         {"the drive list holds c: in the selector's form",
@@ -141,7 +150,7 @@ std::vector<testing::Case> driveCases() {
                  CHECK(plain || bracketed);
              }
          }},
-        {"a drive with a volume label shows the label",
+        {"a drive with a volume label shows the label, and has its serial number",
          [] {
              // Set up by the prefix fixture: a drive letter whose folder carries a label.
              const std::wstring expected = environment(L"TILLORA_TEST_LABELLED_DRIVE");
@@ -152,6 +161,11 @@ std::vector<testing::Case> driveCases() {
              const auto drives = driveTexts();
              const bool listed = std::find(drives.begin(), drives.end(), expected) != drives.end();
              CHECK(listed);
+             // and its volume serial number, which tells the drive at any letter
+             const std::wstring serial = environment(L"TILLORA_TEST_DRIVE_SERIAL");
+             CHECK(volumeSerial(expected.substr(0, 2)) == std::stoul(serial, nullptr, 16));
+             if (const auto letter = absentDriveLetter())
+                 CHECK(!volumeSerial(*letter).has_value());
              if (!listed)
                  for (const std::wstring& text : drives)
                      testing::note("listed: " + toUtf8(text));
@@ -164,14 +178,6 @@ std::vector<testing::Case> driveCases() {
              CHECK_EQUAL(driveText(L"c", L"", L""), std::wstring(L"c:"));
          }},
     };
-}
-
-std::optional<std::wstring> absentDriveLetter() {
-    const DWORD present = GetLogicalDrives();
-    for (int bit = 25; bit >= 3; --bit)
-        if (!(present & (1u << bit)))
-            return std::wstring{wchar_t(L'a' + bit), L':'};
-    return std::nullopt;
 }
 
 std::vector<testing::Case> diskSpaceCases() {
@@ -318,6 +324,16 @@ std::vector<testing::Case> instanceCases() {
              CHECK_EQUAL(child::runSelf({L"--claim", name}), child::Yes);
              CHECK(claimInstance(name).result == ClaimResult::Claimed);
          }},
+        {"the run lock is one for the machine, apart from the session's instance",
+         [name] {
+             CHECK_EQUAL(machineMutexName(name), L"Global\\" + name);
+             InstanceOutcome run = claimMachineWide(name);
+             CHECK(run.result == ClaimResult::Claimed);
+             CHECK_EQUAL(child::runSelf({L"--claim-machine", name}), child::No);
+             CHECK(claimInstance(name).result == ClaimResult::Claimed);
+             run.claim.reset();
+             CHECK_EQUAL(child::runSelf({L"--claim-machine", name}), child::Yes);
+         }},
         {"a program name with a backslash still gets a mutex of its own",
          [name] {
              CHECK_EQUAL(instanceMutexName(L"pos\\kp2"), std::wstring(L"Local\\pos_kp2"));
@@ -417,10 +433,58 @@ std::vector<testing::Case> flushCases() {
     };
 }
 
+std::vector<testing::Case> heldFileCases() {
+    return {
+        {"a file held open and written is looked at through a handle of its own",
+         [] {
+             // As the point-of-sale program holds its file: writing, sharing nothing.
+             const fs::path path = scratch() / L"Ztrans.dat";
+             const HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+             DWORD written = 0;
+             CHECK(WriteFile(writer, "sale 1\r\nsale 2\r\n", 16, &written, nullptr));
+             // A time the directory entry's whole seconds could not give back.
+             const FILETIME stamp{1234567, 0x01db0000};
+             CHECK(SetFileTime(writer, nullptr, nullptr, &stamp));
+             const HandleFacts facts = factsByHandle(path.wstring());
+             CloseHandle(writer);
+             CHECK(facts.kind == HandleFacts::Kind::File && !facts.readOnly);
+             CHECK_EQUAL(facts.size, std::uint64_t(16));
+             CHECK_EQUAL(facts.lastWrite, (std::int64_t(0x01db0000) << 32) + 1234567);
+             CHECK(factsByHandle((scratch() / L"none\\x.dat").wstring()).kind ==
+                   HandleFacts::Kind::Missing);
+         }},
+        {"a rename held up by a scanner is tried again, up to its time",
+         [] {
+             const fs::path from = scratch() / L".tlra-00c0ffee.partial";
+             const fs::path to = scratch() / L"Zitem.dat";
+             std::ofstream(to, std::ios::binary) << "old";
+             std::ofstream(from, std::ios::binary) << "new";
+             // The scanner reads the new file and lets no one delete or rename it.
+             const HANDLE scanner =
+                 CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+             unsigned long error = 0;
+             CHECK(!moveFile(from.wstring(), to.wstring(), true, 300, &error));
+             CHECK_EQUAL(error, static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+             std::thread done([scanner] {
+                 Sleep(700);
+                 CloseHandle(scanner);
+             });
+             const ULONGLONG before = GetTickCount64();
+             CHECK(moveFile(from.wstring(), to.wstring(), true, SharingRetryMs, &error));
+             const ULONGLONG took = GetTickCount64() - before;
+             done.join();
+             CHECK(took >= 500 && took < SharingRetryMs);
+             CHECK(child::readLines(to) == std::vector<std::string>{"new"});
+         }},
+    };
+}
+
 const std::map<std::string, std::vector<testing::Case> (*)()> groups = {
     {"quoting", quotingCases},   {"drives", driveCases},    {"diskspace", diskSpaceCases},
     {"profiles", profileCases},  {"command", commandCases}, {"instance", instanceCases},
-    {"filelock", fileLockCases}, {"flush", flushCases},
+    {"filelock", fileLockCases}, {"flush", flushCases},     {"heldfiles", heldFileCases},
 };
 
 } // namespace

@@ -109,6 +109,16 @@ private Q_SLOTS:
         QVERIFY(platform.claimSingleInstance(name));
     }
 
+    void theMachineWideRunLockHasOneHolder() {
+        LinuxPlatform platform(QString{});
+        const QString name = "tillora-run-" + QString::number(QCoreApplication::applicationPid());
+        auto first = platform.claimMachineWide(name);
+        QVERIFY(first && !platform.claimMachineWide(name));
+        first.reset();
+        QVERIFY(platform.claimMachineWide(name));
+        QFile::remove("/run/lock/" + name + ".lock");
+    }
+
     void wholeFileLocksExcludeEachOther() {
         QTemporaryDir dir;
         const QString path = dir.filePath("TSinout.dat");

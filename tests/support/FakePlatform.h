@@ -46,6 +46,11 @@ public:
         return std::make_unique<InstanceLock>();
     }
 
+    // The run lock of the machine; held by another user's run while `anotherUserBacksUp`.
+    std::unique_ptr<InstanceLock> claimMachineWide(const QString&) override {
+        return anotherUserBacksUp ? nullptr : std::make_unique<InstanceLock>();
+    }
+
     // The flushes are recorded, not done (a real syncfs would wait for everything else
     // this machine writes): "file" for each file flushed before its rename, "file
     // system <path>" for a whole file system.
@@ -90,6 +95,7 @@ public:
     bool startSucceeds = true;
     bool anotherInstanceRuns = false;
     QStringList claimedInstances;
+    bool anotherUserBacksUp = false;
     QStringList flushes;
     std::function<void(const QString&)> onFlush;
     bool flushSucceeds = true;

@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tillora {
@@ -32,6 +33,18 @@ public:
 
 private:
     QLockFile lock_;
+};
+
+// A whole-file lock held through an open descriptor; the system drops it with the
+// process, so a run that crashed leaves nothing to clean up.
+class FlockInstance final : public InstanceLock {
+public:
+    explicit FlockInstance(int fd)
+        : fd_(fd) {}
+    ~FlockInstance() override { ::close(fd_); }
+
+private:
+    int fd_;
 };
 
 QString runtimeFolder() {
@@ -152,6 +165,41 @@ QString LinuxPlatform::instanceSocketName(const QString& programName) const {
     // Beside the instance lock, in the user's own runtime folder: a full path, so the
     // socket is this user's alone.
     return QDir(runtimeFolder()).filePath(programName + QStringLiteral(".show"));
+}
+
+std::unique_ptr<InstanceLock> LinuxPlatform::claimMachineWide(const QString& name) {
+    const QString folder = QFileInfo(QStringLiteral("/run/lock")).isWritable()
+                               ? QStringLiteral("/run/lock")
+                               : QDir::tempPath();
+    const QByteArray path =
+        QFile::encodeName(QDir(folder).filePath(name + QStringLiteral(".lock")));
+    // Opened without creating first: a sticky folder refuses to let one user create over
+    // another's file (protected_regular), while opening it is allowed.
+    int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(path.constData(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd >= 0)
+            (void)::fchmod(fd, 0644); // whatever the umask: every user may open it
+    }
+    if (fd < 0) // the system cannot tell: a run rather than none, as on Windows
+        return std::make_unique<InstanceLock>();
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<FlockInstance>(fd);
+}
+
+std::optional<quint32> LinuxPlatform::volumeSerial(const QString& drive) const {
+    const QString root = drives_.driveRoot(drive.left(2).toLower());
+    if (root.isEmpty())
+        return std::nullopt;
+    QFile file(QDir(root).filePath(QStringLiteral(".windows-serial")));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    bool ok = false;
+    const quint32 serial = QString::fromLatin1(file.readLine(64)).trimmed().toUInt(&ok, 16);
+    return ok ? std::optional<quint32>(serial) : std::nullopt;
 }
 
 bool LinuxPlatform::lockWholeFile(QFile& file) {

@@ -29,6 +29,10 @@ public:
     QStringList printerNames() const override;
     std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) override;
     QString instanceSocketName(const QString& programName) const override;
+    // An flock on a file every user may open, in /run/lock (else the temporary folder).
+    std::unique_ptr<InstanceLock> claimMachineWide(const QString& name) override;
+    // As Wine keeps it: a ".windows-serial" file (hexadecimal) in the drive's top folder.
+    std::optional<quint32> volumeSerial(const QString& drive) const override;
     bool lockWholeFile(QFile& file) override;
     void unlockWholeFile(QFile& file) override;
     bool flushFile(QFile& openFile) override;

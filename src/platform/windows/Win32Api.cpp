@@ -11,6 +11,7 @@
 #include <winnetwk.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cwctype>
 
 namespace tillora::win32 {
@@ -323,16 +324,19 @@ InstanceClaim::~InstanceClaim() {
         CloseHandle(mutex_);
 }
 
-std::wstring instanceMutexName(const std::wstring& programName) {
-    std::wstring name = programName;
-    for (wchar_t& c : name)
+namespace {
+
+std::wstring cleanedMutexName(const std::wstring& name) {
+    std::wstring cleaned = name;
+    for (wchar_t& c : cleaned)
         if (c == L'\\')
             c = L'_';
-    return L"Local\\" + name;
+    return cleaned;
 }
 
-InstanceOutcome claimInstance(const std::wstring& programName) {
-    const std::wstring name = instanceMutexName(programName);
+// A named mutex that exists as long as its holder keeps its handle: whoever finds it
+// existing (or cannot open it: another user's) is not the holder.
+InstanceOutcome claimMutex(const std::wstring& name) {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
     const DWORD error = GetLastError();
     if (!mutex)
@@ -343,6 +347,95 @@ InstanceOutcome claimInstance(const std::wstring& programName) {
         return {ClaimResult::HeldElsewhere, nullptr};
     }
     return {ClaimResult::Claimed, std::make_unique<InstanceClaim>(mutex)};
+}
+
+} // namespace
+
+std::wstring instanceMutexName(const std::wstring& programName) {
+    return L"Local\\" + cleanedMutexName(programName);
+}
+
+InstanceOutcome claimInstance(const std::wstring& programName) {
+    return claimMutex(instanceMutexName(programName));
+}
+
+std::wstring machineMutexName(const std::wstring& name) {
+    return L"Global\\" + cleanedMutexName(name);
+}
+
+InstanceOutcome claimMachineWide(const std::wstring& name) {
+    return claimMutex(machineMutexName(name));
+}
+
+bool keepAwake(bool awake) {
+    const EXECUTION_STATE state = awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS;
+    return SetThreadExecutionState(state) != 0;
+}
+
+HandleFacts factsByHandle(const std::wstring& path) {
+    // No data access: sharing modes only guard reading, writing and deleting, so this open
+    // succeeds beside any other holder. Backup semantics open a folder too.
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HandleFacts facts;
+    if (file == INVALID_HANDLE_VALUE) {
+        facts.error = GetLastError();
+        if (facts.error == ERROR_FILE_NOT_FOUND || facts.error == ERROR_PATH_NOT_FOUND ||
+            facts.error == ERROR_INVALID_NAME || facts.error == ERROR_BAD_NETPATH)
+            facts.kind = HandleFacts::Kind::Missing;
+        return facts;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(file, &info)) {
+        const bool folder = info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        facts.kind = folder ? HandleFacts::Kind::Folder : HandleFacts::Kind::File;
+        facts.size = folder ? 0 : (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        facts.lastWrite = std::int64_t((std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                       info.ftLastWriteTime.dwLowDateTime);
+        facts.readOnly = info.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
+    } else {
+        facts.error = GetLastError();
+    }
+    CloseHandle(file);
+    return facts;
+}
+
+bool moveFile(const std::wstring& from, const std::wstring& to, bool replace, unsigned retryMs,
+              unsigned long* error) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    const ULONGLONG deadline = GetTickCount64() + retryMs;
+    DWORD pause = 50;
+    for (;;) {
+        if (MoveFileExW(from.c_str(), to.c_str(), flags)) {
+            if (error)
+                *error = 0;
+            return true;
+        }
+        const DWORD failure = GetLastError();
+        const ULONGLONG now = GetTickCount64();
+        if ((failure != ERROR_SHARING_VIOLATION && failure != ERROR_LOCK_VIOLATION) ||
+            now >= deadline) {
+            if (error)
+                *error = failure;
+            SetLastError(failure);
+            return false;
+        }
+        // A scanner looks at a new file for a moment; the pauses grow up to a second.
+        Sleep(DWORD(std::min<ULONGLONG>(pause, deadline - now)));
+        pause = std::min<DWORD>(pause * 2, 1000);
+    }
+}
+
+std::optional<std::uint32_t> volumeSerial(const std::wstring& drive) {
+    std::wstring root = drive;
+    if (!root.ends_with(L"\\"))
+        root += L'\\';
+    const QuietDriveErrors quiet;
+    DWORD serial = 0;
+    if (!GetVolumeInformationW(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        return std::nullopt;
+    return std::uint32_t(serial);
 }
 
 bool lockWholeFile(int fd, unsigned timeoutMs) {

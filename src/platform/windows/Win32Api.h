@@ -127,6 +127,45 @@ std::wstring instanceMutexName(const std::wstring& programName);
 // (another process, or an earlier claim of this one).
 InstanceOutcome claimInstance(const std::wstring& programName);
 
+// The machine-wide name of a lock ("Global\" and the name, cleaned as above): one holder
+// among every session of the machine, so two users logged on at once share it.
+std::wstring machineMutexName(const std::wstring& name);
+
+// Claims the machine-wide lock `name`; HeldElsewhere when a process of any session holds
+// it (one of another user cannot even be opened, which is told the same way).
+InstanceOutcome claimMachineWide(const std::wstring& name);
+
+// Keeps the computer from sleeping while the calling thread works (SetThreadExecutionState),
+// or lets it sleep again; the state belongs to the thread, so both calls come from the same
+// one. False when the system refused.
+bool keepAwake(bool awake);
+
+// What the open file says of itself (GetFileInformationByHandle). A file another program
+// holds open and writes has its directory entry brought up to date late (NTFS), so its
+// size and time are asked of a handle of its own, opened for its attributes only: that
+// needs no sharing, so even a file held open exclusively is looked at.
+struct HandleFacts {
+    enum class Kind { Missing, File, Folder, Unknown };
+    Kind kind = Kind::Unknown; // Unknown: the file could not be opened even so (`error`)
+    std::uint64_t size = 0;
+    std::int64_t lastWrite = 0; // 100-nanosecond ticks since 1601 (a FILETIME)
+    bool readOnly = false;
+    unsigned long error = 0;
+};
+HandleFacts factsByHandle(const std::wstring& path);
+
+// Renames `from` to `to` (replacing a file there when `replace`), through to the disk
+// before it returns (MOVEFILE_WRITE_THROUGH). A sharing violation (a virus scanner that
+// opened the new file to look at it) is tried again, with growing pauses, until
+// `retryMs` have passed; any other failure is final at once. `error` gets the Win32 code.
+inline constexpr unsigned SharingRetryMs = 4000;
+bool moveFile(const std::wstring& from, const std::wstring& to, bool replace,
+              unsigned retryMs = SharingRetryMs, unsigned long* error = nullptr);
+
+// The serial number of the volume of a drive ("e:" or "e:"); nothing when the drive is
+// missing, has no medium or cannot tell.
+std::optional<std::uint32_t> volumeSerial(const std::wstring& drive);
+
 // Locks a whole file, opened through the C runtime (`fd`), exclusively against other
 // processes, retrying until `timeoutMs` has passed; false when the lock could not be had
 // or `fd` is not an open file.

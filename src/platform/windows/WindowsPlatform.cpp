@@ -36,6 +36,12 @@ private:
     std::unique_ptr<win32::InstanceClaim> claim_;
 };
 
+class AwakeHold final : public SystemHold {
+public:
+    AwakeHold() { win32::keepAwake(true); }
+    ~AwakeHold() override { win32::keepAwake(false); }
+};
+
 } // namespace
 
 QString WindowsPlatform::nativePath(const QString& windowsPath) const {
@@ -109,6 +115,30 @@ std::unique_ptr<InstanceLock> WindowsPlatform::claimSingleInstance(const QString
     // The system could not tell (no mutex could be made): the program runs rather than
     // refusing to start on a doubt.
     return std::make_unique<MutexInstance>(nullptr);
+}
+
+std::unique_ptr<InstanceLock> WindowsPlatform::claimMachineWide(const QString& name) {
+    win32::InstanceOutcome outcome = win32::claimMachineWide(wide(name));
+    switch (outcome.result) {
+    case win32::ClaimResult::Claimed:
+        return std::make_unique<MutexInstance>(std::move(outcome.claim));
+    case win32::ClaimResult::HeldElsewhere:
+        return nullptr;
+    case win32::ClaimResult::Failed:
+        break;
+    }
+    // As for the instance: a run on a doubt rather than no backup at all.
+    return std::make_unique<MutexInstance>(nullptr);
+}
+
+std::unique_ptr<SystemHold> WindowsPlatform::keepAwake() {
+    return std::make_unique<AwakeHold>();
+}
+
+std::optional<quint32> WindowsPlatform::volumeSerial(const QString& drive) const {
+    if (const auto serial = win32::volumeSerial(wide(drive)))
+        return quint32(*serial);
+    return std::nullopt;
 }
 
 bool WindowsPlatform::lockWholeFile(QFile& file) {

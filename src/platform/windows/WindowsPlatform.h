@@ -19,6 +19,10 @@ public:
     QStringList printerNames() const override;
     std::unique_ptr<InstanceLock> claimSingleInstance(const QString& programName) override;
     QString instanceSocketName(const QString& programName) const override;
+    std::unique_ptr<InstanceLock> claimMachineWide(const QString& name) override;
+    // SetThreadExecutionState: the system stays up, the screen may go dark.
+    std::unique_ptr<SystemHold> keepAwake() override;
+    std::optional<quint32> volumeSerial(const QString& drive) const override;
     bool lockWholeFile(QFile& file) override;
     void unlockWholeFile(QFile& file) override;
     bool flushFile(QFile& openFile) override;

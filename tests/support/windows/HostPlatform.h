@@ -88,6 +88,17 @@ public:
         return texts;
     }
 
+    // Read as Wine reads it, from the drive folder's ".windows-serial".
+    std::optional<quint32> volumeSerial(const QString& drive) const override {
+        if (drive.isEmpty() || !drive.at(0).isLetter())
+            return std::nullopt;
+        QFile file(QDir(driveRoot(drive.at(0))).filePath(QStringLiteral(".windows-serial")));
+        bool ok = false;
+        const quint32 serial =
+            file.open(QIODevice::ReadOnly) ? file.readLine(64).trimmed().toUInt(&ok, 16) : 0;
+        return ok ? std::optional<quint32>(serial) : std::nullopt;
+    }
+
 private:
     QString driveRoot(QChar letter) const {
         return QDir::cleanPath(base_ + QStringLiteral("/drive_") + letter.toLower());
