@@ -4,7 +4,9 @@
 #   - a silent install (/S) puts exactly the packaged files into Program Files, the
 #     Start-menu shortcuts, the Startup shortcut and the uninstall key with its values,
 #     and no Run value;
-#   - it refuses (exit code 2, nothing changed) while a program of the install runs;
+#   - a silent install over a running program ends it through its own request and starts
+#     it again; while a program's file is held (another user's copy) it refuses with exit
+#     code 2 and changes nothing;
 #   - a second install over the first keeps start at logon as the owner left it;
 #   - the silent uninstaller removes the files, shortcuts and key;
 #   - the store's files and the user's settings are never touched.
@@ -95,25 +97,71 @@ if timeout 60 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run
     fail "the install wrote a Run value beside the Startup shortcut"
 fi
 
-echo "check-windows-installer: an install while a program runs"
+[[ "$(untouched)" == "$before" ]] || fail "the install changed the store's files or the user's settings"
+
+echo "check-windows-installer: a silent install ends a running program and starts it again"
 # Offscreen, with the plugin from the build's cache: the install ships only the windows
 # one, which needs a display.
 plugins=$(winepath -w "$(scripts/windeps-folder.sh)/plugins/platforms")
 wine "$app/tillora-kp2.exe" -platformpluginpath "$plugins" -platform offscreen >/dev/null 2>&1 &
 program_pid=$!
 # Running once its DLLs are loaded (Wine's tasklist lists nothing).
+loaded() { grep -qi 'Qt6Widgets.dll' "/proc/$1/maps" 2>/dev/null; }
 for _ in $(seq 60); do
-    grep -qi 'Qt6Widgets.dll' "/proc/$program_pid/maps" 2>/dev/null && break
+    loaded "$program_pid" && break
     sleep 1
 done
-grep -qi 'Qt6Widgets.dll' "/proc/$program_pid/maps" || fail "tillora-kp2.exe did not start within 60 s"
+loaded "$program_pid" || fail "tillora-kp2.exe did not start within 60 s"
+install || fail "a silent install over a running tillora-kp2.exe ended with exit code $?"
+for _ in $(seq 30); do
+    loaded "$program_pid" || break
+    sleep 1
+done
+! loaded "$program_pid" || fail "the install did not end the running tillora-kp2.exe"
+wait "$program_pid" 2>/dev/null || true
+# The copy started again, through Explorer: a process of its own running the program.
+started_again() {
+    for proc in /proc/[0-9]*; do
+        tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -qi 'tillora-kp2\.exe' &&
+            loaded "${proc#/proc/}" && echo "${proc#/proc/}" && return 0
+    done
+    return 1
+}
+program_pid=""
+for _ in $(seq 60); do
+    program_pid=$(started_again) && break
+    sleep 1
+done
+[[ -n "$program_pid" ]] || fail "the install did not start tillora-kp2.exe again"
+# Its windows platform has no display here: it is only ended.
+kill "$program_pid"
+program_pid=""
+settle "ending tillora-kp2.exe"
+# The printer program saves its schedule as it ends, as at its "End".
+before=$(untouched)
+
+echo "check-windows-installer: an install while a program's file is held"
+# What another user's copy does, which this session's request cannot reach.
+printf '%s\n' '#include <windows.h>' '#include <stdio.h>' \
+    'int wmain(int c, wchar_t** v) { HANDLE h = CreateFileW(v[1], GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);' \
+    '  if (h == INVALID_HANDLE_VALUE) return 1; puts("held"); fflush(stdout); Sleep(INFINITE); return 0; }' \
+    >"$tmp/holder.c"
+x86_64-w64-mingw32-gcc-posix -municode -o "$tmp/holder.exe" "$tmp/holder.c" ||
+    fail "the file holder did not compile"
+wine "$tmp/holder.exe" "$(winepath -w "$app/tillora-kp2.exe")" >"$tmp/held" 2>/dev/null &
+program_pid=$!
+for _ in $(seq 60); do
+    grep -q held "$tmp/held" && break
+    sleep 1
+done
+grep -q held "$tmp/held" || fail "the file holder did not start within 60 s"
 status=0
 install || status=$?
-((status == 2)) || fail "an install over a running tillora-kp2.exe ended with exit code $status, not 2"
+((status == 2)) || fail "an install over a held tillora-kp2.exe ended with exit code $status, not 2"
 kill "$program_pid"
 wait "$program_pid" 2>/dev/null || true
 program_pid=""
-settle "ending tillora-kp2.exe"
+settle "ending the file holder"
 
 echo "check-windows-installer: a second install, start at logon switched off before"
 rm "$menu/StartUp/Tillora Auto Backup.lnk"

@@ -1,5 +1,5 @@
 ; The Windows installer of Tillora Auto Backup. scripts/package-windows.sh makes it:
-;   makensis -DVERSION=1.0.0 -DSTAGE=<what goes into the install folder>
+;   makensis -DVERSION=1.1.0 -DSTAGE=<what goes into the install folder>
 ;            -DFILELIST=<the uninstaller's list of those files> -DOUTFILE=<setup.exe>
 ; It never touches the store's data (c:\Tillora, ...), the backups or the user's settings
 ; (%LOCALAPPDATA%\tillora-backup): an install over an earlier one replaces only the
@@ -54,9 +54,59 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; Silent (/S), the programs running in this user's session are asked to end first, through
+; their own single-instance channel ("--end-when-idle"): the backup program once the backup
+; or restore going on has ended (it waits up to 2 hours), the printer program at once. Only
+; programs of version 1.1 and later know that request; an earlier one would start instead.
+; Those that ended are started again once the install is over, or refused.
+Var EndedBackup
+Var EndedKp2
+
+!macro END_FOR_UPDATE exe ended
+    StrCpy ${ended} ""
+    ${If} ${FileExists} "$INSTDIR\${exe}"
+        ClearErrors
+        GetDLLVersion "$INSTDIR\${exe}" $R1 $R2
+        ${IfNot} ${Errors}
+        ${AndIf} $R1 >= 0x10001
+            ExecWait '"$INSTDIR\${exe}" --end-when-idle' $R3
+            ${If} $R3 == 3
+                StrCpy ${ended} 1
+                ; The process lets go of its .exe a moment after its lock.
+                StrCpy $R4 0
+                ${Do}
+                    ClearErrors
+                    FileOpen $R1 "$INSTDIR\${exe}" a
+                    ${IfNot} ${Errors}
+                        FileClose $R1
+                        ${Break}
+                    ${EndIf}
+                    Sleep 500
+                    IntOp $R4 $R4 + 1
+                ${LoopUntil} $R4 >= 20
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
+!macroend
+
+; Through Explorer, so each runs as the logged-on user, not with the installer's rights.
+!macro START_ENDED un
+Function ${un}StartEnded
+    ${If} $EndedBackup == 1
+        Exec '"$WINDIR\explorer.exe" "$INSTDIR\tillora-backup.exe"'
+    ${EndIf}
+    ${If} $EndedKp2 == 1
+        Exec '"$WINDIR\explorer.exe" "$INSTDIR\tillora-kp2.exe"'
+    ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro START_ENDED ""
+!insertmacro START_ENDED "un."
+
 ; A running program holds its .exe open, so the file cannot be written: that is how a copy
 ; running in any user's session is seen. Interactive, the owner is asked to end them;
-; silent (/S), the installer ends with exit code 2 and changes nothing.
+; silent (/S), the installer starts again what it ended, ends with exit code 2 and changes
+; nothing.
 !macro REFUSE_WHILE_RUNNING un
 Function ${un}RefuseWhileRunning
     check:
@@ -87,6 +137,7 @@ Function ${un}RefuseWhileRunning
         MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
             "$R0 is running and cannot be replaced while it runs.$\r$\n$\r$\nEnd it with $\"End$\" in its window (for every user who is logged on), then press Retry." \
             /SD IDCANCEL IDRETRY check
+        Call ${un}StartEnded
         SetErrorLevel 2
         Quit
     ${EndIf}
@@ -145,7 +196,20 @@ Function .onInit
     ${AndIfNot} ${FileExists} "$SMSTARTUP\${BACKUP_LINK}"
         !insertmacro UnselectSection ${SecStartAtLogon}
     ${EndIf}
+    ${If} ${Silent}
+        !insertmacro END_FOR_UPDATE "tillora-backup.exe" $EndedBackup
+        !insertmacro END_FOR_UPDATE "tillora-kp2.exe" $EndedKp2
+    ${EndIf}
     Call RefuseWhileRunning
+FunctionEnd
+
+Function .onInstSuccess
+    Call StartEnded
+FunctionEnd
+
+; A failed install leaves the old programs in place: they run again all the same.
+Function .onInstFailed
+    Call StartEnded
 FunctionEnd
 
 Function un.onInit

@@ -448,6 +448,8 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
     Q_EMIT backupResult(result);
     // The copy elsewhere runs beside the event loop: the tick that started the backup
     // ends now, and the first upload of hours holds neither the next tick nor the window.
+    if (endWhenIdle_)
+        return endWhenIdle();
     if (offsite_->follows(result, std::exchange(copyAfterRun_, false)))
         offsite_->start(result);
 }
@@ -559,6 +561,8 @@ void BackupApplication::showRestore() {
         connect(restoreWindow_, &BackupRestore::restoreFinished, this,
                 [this](const RestoreReport& report) {
                     noteInHistory(restoreInWords(report));
+                    if (endWhenIdle_)
+                        return endWhenIdle();
                     if (const auto trigger = std::exchange(runAfterRestore_, std::nullopt))
                         runBackup(*trigger);
                 });
@@ -698,6 +702,13 @@ void BackupApplication::endProcessNow() {
 
 void BackupApplication::terminate() {
     endNow();
+}
+
+void BackupApplication::endWhenIdle() {
+    endWhenIdle_ = true;
+    const bool restoring = restoreWindow_ && restoreWindow_->restoring();
+    if (!runner_->running() && !restoring)
+        endNow();
 }
 
 } // namespace tillora

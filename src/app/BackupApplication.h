@@ -59,6 +59,11 @@ public:
     // The terminate path (a kill, a logout, the window closed): icon removed, settings
     // saved, then the program ends.
     void terminate();
+    // The installer's request to end: at once when no backup or restore runs, else as soon
+    // as they have ended (an off-site copy going on is ended, as at any end).
+    void endWhenIdle();
+    // How long the installer waits for a backup to end before it gives up.
+    static constexpr std::chrono::hours EndWaitLimit{2};
 
     Form1& form() { return *form_; }
     // The backup settings the window shows and every part reads.
@@ -185,6 +190,7 @@ private:
     // A scheduled or made-up run that came while a restore was going on: it starts when
     // the restore ends.
     std::optional<RunTrigger> runAfterRestore_;
+    bool endWhenIdle_ = false; // asked to end once the backup or the restore going on ends
     std::optional<QDateTime> lastBackupEnd_; // of the last run that counts as a backup
     std::optional<QDateTime> lastRunStart_;  // of the last run, whatever came of it
     DriveReturnWatch* driveWatch_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <memory>
 
 class QLocalServer;
@@ -18,18 +19,36 @@ std::unique_ptr<InstanceLock> claimOrExplain(Platform& platform, const QString& 
 // Asks the running copy of `programName` to show its window; false when none answered.
 bool askRunningCopyToShow(const Platform& platform, const QString& programName);
 
-// The running copy's side: a later start of the same program asks it to show its window,
-// so a window hidden with no icon to click is never out of reach for good.
-class ShowRequests : public QObject {
+// How asking the running copy of a program to end came out.
+enum class EndOfRunningCopy {
+    NoneRan,   // no copy of the program runs for this user
+    Ended,     // it ran, and has ended
+    StillRuns, // it did not end within the limit, or could not be asked
+};
+// The command-line option with which the installer asks: "end once idle, and tell me".
+inline constexpr char EndWhenIdleOption[] = "--end-when-idle";
+// The exit code of a start with that option, for each outcome: 0, 3, 4.
+int exitCodeOf(EndOfRunningCopy outcome);
+// Asks the running copy of `programName` (this user's) to end once no backup or restore
+// runs, and waits up to `limit` for it to end. An installer replacing the programs asks so.
+EndOfRunningCopy endRunningCopy(Platform& platform, const QString& programName,
+                                std::chrono::milliseconds limit);
+
+// The running copy's side of the requests of later starts: to show its window, so a
+// window hidden with no icon to click is never out of reach for good; and to end once
+// idle, which keeps the request's connection open until this process ends.
+class InstanceRequests : public QObject {
     Q_OBJECT
 
 public:
-    ShowRequests(const Platform& platform, const QString& programName, QObject* parent = nullptr);
+    InstanceRequests(const Platform& platform, const QString& programName,
+                     QObject* parent = nullptr);
 
     bool listening() const;
 
 Q_SIGNALS:
     void showRequested();
+    void endRequested();
 
 private:
     QLocalServer* server_;

@@ -26,6 +26,12 @@ int main(int argc, char* argv[]) {
          {},
          {}});
     const auto platform = createPlatform(session.driveFolder);
+    // The installer's request: the running copy ends, and this start tells how that went
+    // through its exit code, showing nothing.
+    if (QApplication::arguments().contains(QLatin1String(EndWhenIdleOption))) {
+        return exitCodeOf(endRunningCopy(*platform, QString::fromLatin1(Kp2ProgramName),
+                                         std::chrono::minutes(1)));
+    }
     SystemClock clock;
     WidgetPrompts prompts;
     ProgramValues values;
@@ -37,9 +43,10 @@ int main(int argc, char* argv[]) {
     });
     if (!program.window)
         return 1;
-    ShowRequests showRequests(*platform, name);
-    QObject::connect(&showRequests, &ShowRequests::showRequested, program.window.get(),
+    InstanceRequests requests(*platform, name);
+    QObject::connect(&requests, &InstanceRequests::showRequested, program.window.get(),
                      &Form2::showWindow);
+    QObject::connect(&requests, &InstanceRequests::endRequested, program.window.get(), &Form2::End);
     if (session.autostart)
         program.window->wireAutostart(*session.autostart);
     return app.exec();

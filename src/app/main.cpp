@@ -20,6 +20,12 @@ int main(int argc, char* argv[]) {
                                      {},
                                      {}});
     auto platform = tillora::createPlatform(session.driveFolder);
+    // The installer's request: the running copy ends once its backup is done, and this
+    // start tells how that went through its exit code, showing nothing.
+    if (QApplication::arguments().contains(QLatin1String(tillora::EndWhenIdleOption))) {
+        return tillora::exitCodeOf(tillora::endRunningCopy(
+            *platform, QStringLiteral("tillora-backup"), tillora::BackupApplication::EndWaitLimit));
+    }
     const auto instance = tillora::claimOrExplain(*platform, QStringLiteral("tillora-backup"));
     if (!instance)
         return 1;
@@ -30,9 +36,11 @@ int main(int argc, char* argv[]) {
     if (session.autostart)
         program.form().wireAutostart(*session.autostart);
     program.start();
-    tillora::ShowRequests showRequests(*platform, QStringLiteral("tillora-backup"));
-    QObject::connect(&showRequests, &tillora::ShowRequests::showRequested, &program.form(),
+    tillora::InstanceRequests requests(*platform, QStringLiteral("tillora-backup"));
+    QObject::connect(&requests, &tillora::InstanceRequests::showRequested, &program.form(),
                      &tillora::Form1::showMainWindow);
+    QObject::connect(&requests, &tillora::InstanceRequests::endRequested, &program,
+                     &tillora::BackupApplication::endWhenIdle);
     // The program's one way out: the end path leaves this loop (BackupApplication::endProcessNow).
     return QApplication::exec();
 }

@@ -475,12 +475,12 @@ private Q_SLOTS:
         // The running copy answers from an event loop of its own, as another process does:
         // a Windows pipe takes a write only once the other end reads it.
         QThread runningCopy;
-        std::unique_ptr<ShowRequests> running;
+        std::unique_ptr<InstanceRequests> running;
         std::atomic<int> shown = 0;
         QSemaphore listening;
         connect(&runningCopy, &QThread::started, [&] {
-            running = std::make_unique<ShowRequests>(platform, program);
-            connect(running.get(), &ShowRequests::showRequested, [&] { ++shown; });
+            running = std::make_unique<InstanceRequests>(platform, program);
+            connect(running.get(), &InstanceRequests::showRequested, [&] { ++shown; });
             listening.release();
         });
         connect(&runningCopy, &QThread::finished, [&] { running.reset(); });
@@ -510,6 +510,45 @@ private Q_SLOTS:
         platform.anotherInstanceRuns = false;
         QVERIFY(claimOrExplain(platform, program));
         QCOMPARE(shown.load(), 1);
+    }
+
+    // The installer's "--end-when-idle": the requester waits until the running copy has
+    // ended, told by its connection closing as the process goes.
+    void anInstallerAsksTheRunningCopyToEnd() {
+        TempDrives drives;
+        FakePlatform platform(drives.driveFolder());
+        const QString program =
+            QStringLiteral("tillora-end-%1").arg(QCoreApplication::applicationPid());
+        QCOMPARE(endRunningCopy(platform, program, std::chrono::seconds(5)),
+                 EndOfRunningCopy::NoneRan);
+        QThread runningCopy;
+        std::unique_ptr<InstanceRequests> running;
+        QSemaphore listening;
+        connect(&runningCopy, &QThread::started, [&] {
+            running = std::make_unique<InstanceRequests>(platform, program);
+            connect(
+                running.get(), &InstanceRequests::endRequested, running.get(),
+                [&] {
+                    platform.anotherInstanceRuns = false; // the lock goes with the process
+                    running.reset();
+                },
+                Qt::QueuedConnection);
+            listening.release();
+        });
+        runningCopy.start();
+        auto stop = qScopeGuard([&] {
+            runningCopy.quit();
+            runningCopy.wait();
+        });
+        listening.acquire();
+        platform.anotherInstanceRuns = true;
+        QCOMPARE(endRunningCopy(platform, program, std::chrono::seconds(20)),
+                 EndOfRunningCopy::Ended);
+        QCOMPARE(exitCodeOf(EndOfRunningCopy::Ended), 3);
+        // A copy that cannot be reached is never taken for one that ended.
+        platform.anotherInstanceRuns = true;
+        QCOMPARE(endRunningCopy(platform, program, std::chrono::seconds(5)),
+                 EndOfRunningCopy::StillRuns);
     }
 };
 
