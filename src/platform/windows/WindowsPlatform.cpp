@@ -36,6 +36,16 @@ private:
     std::unique_ptr<win32::InstanceClaim> claim_;
 };
 
+// The lock a claimed mutex gives; nothing while another process holds it. When the system
+// could not tell (no mutex could be made), the program goes on rather than refusing on a
+// doubt.
+std::unique_ptr<InstanceLock> lockOf(win32::InstanceOutcome outcome) {
+    if (outcome.result == win32::ClaimResult::HeldElsewhere)
+        return nullptr;
+    return std::make_unique<MutexInstance>(
+        outcome.result == win32::ClaimResult::Claimed ? std::move(outcome.claim) : nullptr);
+}
+
 class AwakeHold final : public SystemHold {
 public:
     AwakeHold() { win32::keepAwake(true); }
@@ -103,32 +113,11 @@ QString WindowsPlatform::instanceSocketName(const QString& programName) const {
 }
 
 std::unique_ptr<InstanceLock> WindowsPlatform::claimSingleInstance(const QString& programName) {
-    win32::InstanceOutcome outcome = win32::claimInstance(wide(programName));
-    switch (outcome.result) {
-    case win32::ClaimResult::Claimed:
-        return std::make_unique<MutexInstance>(std::move(outcome.claim));
-    case win32::ClaimResult::HeldElsewhere:
-        return nullptr;
-    case win32::ClaimResult::Failed:
-        break;
-    }
-    // The system could not tell (no mutex could be made): the program runs rather than
-    // refusing to start on a doubt.
-    return std::make_unique<MutexInstance>(nullptr);
+    return lockOf(win32::claimInstance(wide(programName)));
 }
 
 std::unique_ptr<InstanceLock> WindowsPlatform::claimMachineWide(const QString& name) {
-    win32::InstanceOutcome outcome = win32::claimMachineWide(wide(name));
-    switch (outcome.result) {
-    case win32::ClaimResult::Claimed:
-        return std::make_unique<MutexInstance>(std::move(outcome.claim));
-    case win32::ClaimResult::HeldElsewhere:
-        return nullptr;
-    case win32::ClaimResult::Failed:
-        break;
-    }
-    // As for the instance: a run on a doubt rather than no backup at all.
-    return std::make_unique<MutexInstance>(nullptr);
+    return lockOf(win32::claimMachineWide(wide(name)));
 }
 
 std::unique_ptr<SystemHold> WindowsPlatform::keepAwake() {
