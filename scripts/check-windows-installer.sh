@@ -122,7 +122,7 @@ wait "$program_pid" 2>/dev/null || true
 # The copy started again, through Explorer: a process of its own running the program.
 started_again() {
     for proc in /proc/[0-9]*; do
-        tr '\0' ' ' <"$proc/cmdline" 2>/dev/null | grep -qi 'tillora-kp2\.exe' &&
+        { tr '\0' ' ' <"$proc/cmdline"; } 2>/dev/null | grep -qi 'tillora-kp2\.exe' &&
             loaded "${proc#/proc/}" && echo "${proc#/proc/}" && return 0
     done
     return 1
@@ -151,10 +151,10 @@ x86_64-w64-mingw32-gcc-posix -municode -o "$tmp/holder.exe" "$tmp/holder.c" ||
 wine "$tmp/holder.exe" "$(winepath -w "$app/tillora-kp2.exe")" >"$tmp/held" 2>/dev/null &
 program_pid=$!
 for _ in $(seq 60); do
-    grep -q held "$tmp/held" && break
+    grep -qs held "$tmp/held" && break
     sleep 1
 done
-grep -q held "$tmp/held" || fail "the file holder did not start within 60 s"
+grep -qs held "$tmp/held" || fail "the file holder did not start within 60 s"
 status=0
 install || status=$?
 ((status == 2)) || fail "an install over a held tillora-kp2.exe ended with exit code $status, not 2"
