@@ -400,6 +400,7 @@ void BackupApplication::runBackup(RunTrigger trigger) {
     // half restored: the night's run waits for it, and Backup Now is told to.
     if (restoreWindow_ && restoreWindow_->restoring()) {
         if (trigger == RunTrigger::BackupNow) {
+            copyAfterRun_ = false;
             form_->announceRun(QStringLiteral("Backup Now"),
                                QStringLiteral("A restore is going on: back up when it has ended."),
                                true);
@@ -446,10 +447,10 @@ void BackupApplication::finishRun(const BackupRunResult& result) {
     if (!returned && result.isRun())
         watchForMissingDrive(result);
     Q_EMIT backupResult(result);
-    // The copy elsewhere runs beside the event loop: the tick that started the backup
-    // ends now, and the first upload of hours holds neither the next tick nor the window.
     if (endWhenIdle_)
         return endWhenIdle();
+    // The copy elsewhere runs beside the event loop: the tick that started the backup
+    // ends now, and the first upload of hours holds neither the next tick nor the window.
     if (offsite_->follows(result, std::exchange(copyAfterRun_, false)))
         offsite_->start(result);
 }
@@ -683,8 +684,11 @@ void BackupApplication::endNow() {
 
 void BackupApplication::stopBackupWork() {
     // The run stops between files (every file whole) and its thread is waited for at most
-    // 5 s; the settings it used are saved after this.
+    // 5 s; the settings it used are saved after this. A restore stops the same way, before
+    // the platform it works through goes.
     stopBackup(BackupRunner::EndLimit);
+    if (restoreWindow_ && !restoreWindow_->stopRestore(BackupRunner::EndLimit))
+        qWarning("tillora-backup: the restore did not stop in time");
 }
 
 // The program's only way out: leave the main loop, so main() returns and every object

@@ -27,8 +27,15 @@ bool RestoreRunner::start(RestorePlan plan, const QString& asideRoot, const QDat
                                             if (link->runner)
                                                 Q_EMIT link->runner->progressed(done, total);
                                         });
+    auto ended = std::make_shared<std::promise<void>>();
+    jobEnded_ = ended->get_future().share();
     runInBackground(
-        this, [job = job_, plan = std::move(plan)] { return job->run(plan); },
+        this,
+        [job = job_, plan = std::move(plan), ended] {
+            RestoreReport report = job->run(plan);
+            ended->set_value();
+            return report;
+        },
         [this](const RestoreReport& report) {
             job_.reset();
             Q_EMIT finished(report);
@@ -39,6 +46,11 @@ bool RestoreRunner::start(RestorePlan plan, const QString& asideRoot, const QDat
 void RestoreRunner::cancel() {
     if (job_)
         job_->cancel();
+}
+
+bool RestoreRunner::cancelAndWait(std::chrono::milliseconds limit) {
+    cancel();
+    return !job_ || jobEnded_.wait_for(limit) == std::future_status::ready;
 }
 
 } // namespace tillora

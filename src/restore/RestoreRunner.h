@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <chrono>
+#include <future>
 #include <memory>
 #include <mutex>
 
@@ -24,6 +26,9 @@ public:
     bool start(RestorePlan plan, const QString& asideRoot, const QDateTime& now);
     bool running() const { return job_ != nullptr; }
     void cancel();
+    // cancel(), then waits up to `limit` for the restore's thread to let go of the files
+    // and the platform (the program is ending); true when nothing goes on any more.
+    bool cancelAndWait(std::chrono::milliseconds limit);
 
 Q_SIGNALS:
     void progressed(int done, int total);
@@ -40,6 +45,7 @@ private:
     Platform& platform_;
     std::shared_ptr<Link> link_;
     std::shared_ptr<RestoreJob> job_;
+    std::shared_future<void> jobEnded_; // ready once the job's thread is done with it
 };
 
 } // namespace tillora

@@ -44,6 +44,9 @@ public:
     void setBackupRunning(std::function<bool()> running) { backupRunning_ = std::move(running); }
     // A restore is going on: no backup may start.
     bool restoring() const { return runner_.running(); }
+    // The program is ending: the restore stops after the folder it is at, waited for up
+    // to `limit`.
+    bool stopRestore(std::chrono::milliseconds limit) { return runner_.cancelAndWait(limit); }
     // The chosen files or folders restored, after the owner agreed; false when refused.
     bool restoreSelected();
 
