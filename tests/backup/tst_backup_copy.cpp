@@ -549,7 +549,7 @@ private slots:
                  "old/3.dat");
     }
 
-    // A folder chain longer than the 260 characters Windows long allowed a whole path: a
+    // A folder chain past 260 characters, the length Windows long allowed a whole path: a
     // file there is copied, read back and kept as a version like any other, and one that
     // cannot be copied is a problem of the run, never left out unseen.
     void copiesFilesInFoldersPastTheOldPathLimit() {
