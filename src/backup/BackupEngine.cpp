@@ -94,8 +94,7 @@ BackupNames backupNames(const fs::path& folder) {
     const FolderListing listing = listFolder(folder);
     for (const fs::path& name : listing.files) {
         if (ChunkedFileCopy::isPartialName(displayName(name))) {
-            std::error_code ignored;
-            fs::remove(folder / name, ignored);
+            removeFile(folder / name);
             continue;
         }
         names.add(name);
@@ -427,10 +426,8 @@ void BackupEngine::beginCopying(const QString& root) {
         platform_, loadVerifyPosition(platform_, values_), [this] { return !isCancelled(); });
     const fs::path rootFolder = toFsPath(platform_.nativePath(root));
     for (const fs::path& name : listFolder(rootFolder).files) {
-        if (displayName(name).startsWith(QLatin1String(".tlra-probe-"))) {
-            std::error_code ignored;
-            fs::remove(rootFolder / name, ignored);
-        }
+        if (displayName(name).startsWith(QLatin1String(".tlra-probe-")))
+            removeFile(rootFolder / name);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace tillora {
 
@@ -17,6 +18,11 @@ namespace {
 
 const QString DayPicture = QStringLiteral("yyyy-MM-dd");
 const QString BackupFolderName = QStringLiteral("\\TLRAbackup");
+
+// No such file, as a look at it says it (the standard library's "not found").
+bool isNotFound(int error) {
+    return error == ENOENT || error == ENOTDIR;
+}
 
 // The dated folders of a drive, oldest first; other names there are not ours.
 QList<QPair<QDate, fs::path>> datedFolders(const Platform& platform, const QString& drive) {
@@ -33,9 +39,7 @@ QList<QPair<QDate, fs::path>> datedFolders(const Platform& platform, const QStri
 }
 
 bool removeFolder(const fs::path& folder) {
-    std::error_code error;
-    fs::remove_all(folder, error);
-    return !error;
+    return removeFolderTree(folder);
 }
 
 // Moves each file below `from` that `into` lacks to the same place below `into`, by a
@@ -49,16 +53,13 @@ bool moveMissingFiles(const fs::path& from, const fs::path& into) {
         // A damaged copy is no version: it goes with its folder.
         if (isDamagedCopyName(displayName(name)))
             continue;
-        std::error_code error;
-        const fs::file_status there = fs::symlink_status(into / name, error);
-        if (there.type() != fs::file_type::not_found) {
-            whole = whole && fs::status_known(there); // unknown: better kept twice than lost
+        const FileFacts there = fileFacts(into / name, false);
+        if (there.kind != FileFacts::Kind::Missing || !isNotFound(there.error)) {
+            // unknown: better kept twice than lost
+            whole = whole && there.kind != FileFacts::Kind::Missing;
             continue;
         }
-        fs::create_directories(into, error);
-        if (!error)
-            fs::rename(from / name, into / name, error);
-        whole = whole && !error;
+        whole = makeFolders(into) && renameEntry(from / name, into / name) && whole;
     }
     for (const fs::path& name : listing.folders)
         whole = moveMissingFiles(from / name, into / name) && whole;
@@ -85,8 +86,7 @@ int removeDamagedBelow(const fs::path& folder) {
     const FolderListing listing = listFolder(folder);
     int removed = 0;
     for (const fs::path& name : listing.files) {
-        std::error_code error;
-        if (isDamagedCopyName(displayName(name)) && fs::remove(folder / name, error))
+        if (isDamagedCopyName(displayName(name)) && removeFile(folder / name))
             ++removed;
     }
     for (const fs::path& name : listing.folders)

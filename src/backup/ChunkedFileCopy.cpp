@@ -152,8 +152,7 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
              QFileDevice::AutoCloseHandle);
     auto abandon = [&](const QString& reason) {
         out.close();
-        std::error_code ignored;
-        fs::remove(temporary.path, ignored);
+        removeFile(temporary.path);
         return failed(reason);
     };
 
@@ -204,8 +203,7 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
     if (targetExists && !keepEarlierAt.empty()) {
         const FileFacts kept = fileFacts(keepEarlierAt, false);
         if (kept.kind == FileFacts::Kind::Missing) {
-            std::error_code folderError;
-            fs::create_directories(keepEarlierAt.parent_path(), folderError);
+            makeFolders(keepEarlierAt.parent_path());
             QString why;
             if (moveFileNoReplace(target, keepEarlierAt, &why)) {
                 result.earlierCopyKept = true;
@@ -225,8 +223,7 @@ CopyResult ChunkedFileCopy::copy(const fs::path& source, const FileFacts& source
     QString reason;
     if (!(replacesLargeCopy ? replaceFileFreeingLater(temporary.path, target, &reason)
                             : replaceFile(temporary.path, target, &reason))) {
-        std::error_code ignored;
-        fs::remove(temporary.path, ignored);
+        removeFile(temporary.path);
         // The earlier copy goes back where it was rather than stay only among the versions.
         if (result.earlierCopyKept)
             moveFileNoReplace(keepEarlierAt, target);

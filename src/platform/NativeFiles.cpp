@@ -64,26 +64,23 @@ std::chrono::nanoseconds fileClockTime(std::int64_t ticks) {
     return duration_cast<nanoseconds>(file_clock::from_sys(system).time_since_epoch());
 }
 
-// What the directory entry says (the C runtime's stat), which may lag behind a file
-// another program holds open.
-FileFacts factsFromEntry(const fs::path& path) {
-    FileFacts facts;
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found || status.type() == fs::file_type::none) {
-        facts.error = error ? error.value() : ENOENT;
-        return facts;
-    }
-    facts.kind = fs::is_regular_file(status) ? FileFacts::Kind::File
-                 : fs::is_directory(status)  ? FileFacts::Kind::Folder
-                                             : FileFacts::Kind::Other;
-    if (facts.isFile()) {
-        facts.size = qint64(fs::file_size(path, error));
-        facts.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(
-            fs::last_write_time(path, error).time_since_epoch());
-    }
-    facts.permissions = unsigned(status.permissions() & fs::perms::all);
-    return facts;
+// The other way: a time on the file clock as FILETIME ticks.
+std::int64_t fileTimeTicks(std::chrono::nanoseconds modified) {
+    using namespace std::chrono;
+    constexpr std::int64_t TicksFrom1601To1970 = 116444736000000000;
+    const auto system =
+        file_clock::to_sys(file_clock::time_point(duration_cast<file_clock::duration>(modified)));
+    return duration_cast<nanoseconds>(system.time_since_epoch()).count() / 100 +
+           TicksFrom1601To1970;
+}
+
+// The C runtime's number for a Win32 error code of a file that could not be looked at.
+int errnoFor(unsigned long error) {
+    return error == ERROR_ACCESS_DENIED || win32::isSharingViolation(error) ? EACCES : EIO;
+}
+
+QString reasonFor(unsigned long error) {
+    return QString::fromStdWString(win32::errorMessage(error));
 }
 
 } // namespace
@@ -120,7 +117,8 @@ FileFacts fileFacts(const fs::path& path, bool followLinks) {
         facts.error = ENOENT;
         return facts;
     case win32::HandleFacts::Kind::Unknown:
-        return factsFromEntry(path); // not even its attributes may be read: the entry's
+        facts.error = errnoFor(held.error); // it is there, but cannot be looked at
+        return facts;
     case win32::HandleFacts::Kind::File:
     case win32::HandleFacts::Kind::Folder:
         break;
@@ -167,6 +165,16 @@ FileFacts OpenFolder::factsOf(const fs::path& name, bool followLinks) const {
 
 FolderListing listFolder(const fs::path& folder) {
     FolderListing listing;
+#ifdef _WIN32
+    unsigned long failure = 0;
+    const auto entries = win32::listFolder(folder.wstring(), &failure);
+    if (!entries) {
+        listing.reason = reasonFor(failure);
+        return listing;
+    }
+    for (const win32::FolderEntry& entry : *entries)
+        (entry.folder ? listing.folders : listing.files).push_back(fs::path(entry.name));
+#else
     std::error_code error;
     fs::directory_iterator it(folder, error);
     if (error) {
@@ -185,10 +193,50 @@ FolderListing listFolder(const fs::path& folder) {
         listing.reason = QString::fromLocal8Bit(error.message());
         return listing;
     }
+#endif
     std::sort(listing.files.begin(), listing.files.end());
     std::sort(listing.folders.begin(), listing.folders.end());
     listing.readable = true;
     return listing;
+}
+
+bool removeFile(const fs::path& path) {
+#ifdef _WIN32
+    return win32::removeEntry(path.wstring());
+#else
+    std::error_code ignored;
+    return fs::remove(path, ignored);
+#endif
+}
+
+bool removeFolderTree(const fs::path& folder) {
+#ifdef _WIN32
+    return win32::removeTree(folder.wstring());
+#else
+    std::error_code error;
+    fs::remove_all(folder, error);
+    return !error;
+#endif
+}
+
+bool makeFolders(const fs::path& folder) {
+#ifdef _WIN32
+    return win32::createFolders(folder.wstring());
+#else
+    std::error_code error;
+    fs::create_directories(folder, error);
+    return !error;
+#endif
+}
+
+bool renameEntry(const fs::path& from, const fs::path& to) {
+#ifdef _WIN32
+    return win32::moveFile(from.wstring(), to.wstring(), true);
+#else
+    std::error_code error;
+    fs::rename(from, to, error);
+    return !error;
+#endif
 }
 
 } // namespace tillora
@@ -197,7 +245,10 @@ namespace tillora {
 
 int openForReading(const fs::path& path) {
 #ifdef _WIN32
-    return _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    // The C runtime hands the name to CreateFileW as it is: given in the extended form,
+    // a path past 260 characters opens too.
+    return _wopen(win32::extendedPath(path.wstring()).c_str(),
+                  _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 #else
     // Non-blocking, so that a pipe put in place of a file cannot hold the run.
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -206,8 +257,8 @@ int openForReading(const fs::path& path) {
 
 int createNewFile(const fs::path& path) {
 #ifdef _WIN32
-    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                  _S_IREAD | _S_IWRITE);
+    return _wopen(win32::extendedPath(path.wstring()).c_str(),
+                  _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 #else
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
 #endif
@@ -265,11 +316,12 @@ void setPermissions(const fs::path& path, unsigned permissions) {
 bool makeWritable(const fs::path& path, QString* reason) {
 #ifdef _WIN32
     // The read-only attribute is the owner's write bit to the C runtime.
-    std::error_code error;
-    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, error);
-    if (error && reason)
-        *reason = QString::fromLocal8Bit(error.message());
-    return !error;
+    unsigned long error = 0;
+    if (win32::clearReadOnly(path.wstring(), &error))
+        return true;
+    if (reason)
+        *reason = reasonFor(error);
+    return false;
 #else
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0 &&
@@ -298,11 +350,7 @@ void setModifiedOnOpenFile(int fd, std::chrono::nanoseconds modified) {
 
 void setModifiedOnClosedFile(const fs::path& path, std::chrono::nanoseconds modified) {
 #ifdef _WIN32
-    std::error_code ignored;
-    fs::last_write_time(
-        path,
-        fs::file_time_type(std::chrono::duration_cast<fs::file_time_type::duration>(modified)),
-        ignored);
+    win32::setLastWriteTime(path.wstring(), fileTimeTicks(modified));
 #else
     Q_UNUSED(path);
     Q_UNUSED(modified);

@@ -63,6 +63,18 @@ struct FolderListing {
 };
 FolderListing listFolder(const std::filesystem::path& folder);
 
+// The changes to folders and names the backup makes, each true when it did what it says.
+// On Linux they are std::filesystem's; on Windows the system's own, which take paths past
+// its old limit of 260 characters where the standard library and the C runtime do not.
+// Removes a file (or an empty folder); false also when there was none.
+bool removeFile(const std::filesystem::path& path);
+// Removes a folder and everything below it; true when nothing is left there.
+bool removeFolderTree(const std::filesystem::path& folder);
+// Creates a folder and every missing one above it; true when it is there as a folder.
+bool makeFolders(const std::filesystem::path& folder);
+// Renames a file or folder; a file of the new name is replaced.
+bool renameEntry(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Descriptor-level file operations for the backup copy. Descriptors are the C runtime's
 // (QFile opens them with QFile::open(int, ...)); on failure errno says why.
 int openForReading(const std::filesystem::path& path);

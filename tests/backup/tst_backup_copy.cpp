@@ -549,6 +549,40 @@ private slots:
                  "old/3.dat");
     }
 
+    // A folder chain past 260 characters, the length Windows long allowed a whole path: a
+    // file there is copied, read back and kept as a version like any other, and one that
+    // cannot be copied is a problem of the run, never left out unseen.
+    void copiesFilesInFoldersPastTheOldPathLimit() {
+        BackupStore store;
+        tilloraOnly(store);
+        BackupOptions options;
+        options.includeOtherFolders = true;
+        QVERIFY(options.save(store.platform, store.values).ok);
+        QString deep = QStringLiteral("Tillora/data");
+        for (const char letter : {'x', 'y', 'z'})
+            deep += u'/' + QString(90, QChar::fromLatin1(letter));
+        const QString sales = deep + "/sales of the day.dat";
+        store.drives.writeFile('c', sales, "first");
+        store.drives.writeFile('c', deep + "/clash.dat", "mine");
+        QVERIFY(QDir().mkpath(store.drives.root('e') + "/TLRAbackup/" + deep + "/clash.dat"));
+        const QString clash = QString("c:/" + deep + "/clash.dat").replace(u'/', u'\\');
+        const QList<FileProblem> problems{{clash, "the backup holds something else of that name"}};
+
+        BackupRunResult result = runOn(store, QDate(2026, 12, 8));
+        QCOMPARE(result.problems, problems);
+        QCOMPARE(result.filesCopied, 1);
+        QCOMPARE(result.verify->files, 1);
+        QCOMPARE(result.verify->damaged, 0);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/" + sales), "first");
+
+        store.drives.writeFile('c', sales, "second");
+        result = runOn(store, QDate(2026, 12, 9));
+        QCOMPARE(result.problems, problems);
+        QCOMPARE(result.versionsKept, 1);
+        QCOMPARE(store.drives.readFile('e', "TLRAbackup/" + sales), "second");
+        QCOMPARE(store.drives.readFile('e', "TLRAversions/2026-12-09/" + sales), "first");
+    }
+
     void keepsTheSourcePermissions() {
         if (!PermissionBitsAreKept)
             QSKIP("no permission bits to keep: a copy takes the access list of its folder");

@@ -481,10 +481,40 @@ std::vector<testing::Case> heldFileCases() {
     };
 }
 
+// --- paths ------------------------------------------------------------------------------
+
+std::vector<testing::Case> pathCases() {
+    return {
+        {"paths take the extended form that passes 260 characters",
+         [] {
+             const std::vector<std::pair<std::wstring, std::wstring>> table = {
+                 {L"C:\\Tillora\\ini\\Z1.dat", L"\\\\?\\C:\\Tillora\\ini\\Z1.dat"},
+                 {L"e:/TLRAbackup//Tillora/", L"\\\\?\\e:\\TLRAbackup\\Tillora"},
+                 {L"C:\\a\\.\\b\\..\\c", L"\\\\?\\C:\\a\\c"},
+                 {L"C:\\..\\a", L"\\\\?\\C:\\a"},
+                 {L"c:\\", L"\\\\?\\c:\\"},
+                 {L"\\\\server\\share\\TLRAbackup\\x.dat",
+                  L"\\\\?\\UNC\\server\\share\\TLRAbackup\\x.dat"},
+                 {L"//server/share/../../x", L"\\\\?\\UNC\\server\\share\\x"},
+                 {L"\\\\?\\C:\\a/b", L"\\\\?\\C:\\a/b"},
+                 {L"\\\\?\\UNC\\server\\share", L"\\\\?\\UNC\\server\\share"},
+                 {L"\\\\.\\COM1", L"\\\\.\\COM1"},
+                 {L"Tillora\\x.dat", L"Tillora\\x.dat"},
+                 {L"c:x.dat", L"c:x.dat"},
+                 {L"\\Tillora", L"\\Tillora"},
+                 {L"", L""},
+             };
+             for (const auto& [path, extended] : table)
+                 CHECK_EQUAL(extendedPath(path), extended);
+         }},
+    };
+}
+
 const std::map<std::string, std::vector<testing::Case> (*)()> groups = {
     {"quoting", quotingCases},   {"drives", driveCases},    {"diskspace", diskSpaceCases},
     {"profiles", profileCases},  {"command", commandCases}, {"instance", instanceCases},
     {"filelock", fileLockCases}, {"flush", flushCases},     {"heldfiles", heldFileCases},
+    {"paths", pathCases},
 };
 
 } // namespace

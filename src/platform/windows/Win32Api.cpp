@@ -375,15 +375,30 @@ bool keepAwake(bool awake) {
 HandleFacts factsByHandle(const std::wstring& path) {
     // No data access: sharing modes only guard reading, writing and deleting, so this open
     // succeeds beside any other holder. Backup semantics open a folder too.
-    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+    const std::wstring extended = extendedPath(path);
+    const HANDLE file = CreateFileW(extended.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     HandleFacts facts;
     if (file == INVALID_HANDLE_VALUE) {
         facts.error = GetLastError();
         if (facts.error == ERROR_FILE_NOT_FOUND || facts.error == ERROR_PATH_NOT_FOUND ||
-            facts.error == ERROR_INVALID_NAME || facts.error == ERROR_BAD_NETPATH)
+            facts.error == ERROR_INVALID_NAME || facts.error == ERROR_BAD_NETPATH) {
             facts.kind = HandleFacts::Kind::Missing;
+            return facts;
+        }
+        // Not even its attributes may be opened: what its folder's entry says.
+        WIN32_FILE_ATTRIBUTE_DATA entry{};
+        if (GetFileAttributesExW(extended.c_str(), GetFileExInfoStandard, &entry)) {
+            const bool folder = entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            facts.kind = folder ? HandleFacts::Kind::Folder : HandleFacts::Kind::File;
+            facts.size =
+                folder ? 0 : (std::uint64_t(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+            facts.lastWrite =
+                std::int64_t((std::uint64_t(entry.ftLastWriteTime.dwHighDateTime) << 32) |
+                             entry.ftLastWriteTime.dwLowDateTime);
+            facts.readOnly = entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
+        }
         return facts;
     }
     BY_HANDLE_FILE_INFORMATION info{};
@@ -404,10 +419,12 @@ HandleFacts factsByHandle(const std::wstring& path) {
 bool moveFile(const std::wstring& from, const std::wstring& to, bool replace, unsigned retryMs,
               unsigned long* error) {
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    const std::wstring extendedFrom = extendedPath(from);
+    const std::wstring extendedTo = extendedPath(to);
     const ULONGLONG deadline = GetTickCount64() + retryMs;
     DWORD pause = 50;
     for (;;) {
-        if (MoveFileExW(from.c_str(), to.c_str(), flags)) {
+        if (MoveFileExW(extendedFrom.c_str(), extendedTo.c_str(), flags)) {
             if (error)
                 *error = 0;
             return true;
@@ -425,6 +442,179 @@ bool moveFile(const std::wstring& from, const std::wstring& to, bool replace, un
         Sleep(DWORD(std::min<ULONGLONG>(pause, deadline - now)));
         pause = std::min<DWORD>(pause * 2, 1000);
     }
+}
+
+std::wstring extendedPath(const std::wstring& path) {
+    std::wstring text = path;
+    std::replace(text.begin(), text.end(), L'/', L'\\');
+    if (text.starts_with(L"\\\\?\\") || text.starts_with(L"\\\\.\\") || text.starts_with(L"\\??\\"))
+        return path;
+    std::wstring extended;
+    std::size_t fixed = 0; // steps ".." cannot climb above: a share's server and name
+    std::size_t from = 0;
+    if (text.size() >= 3 && std::iswalpha(wint_t(text[0])) && text[1] == L':' && text[2] == L'\\') {
+        extended = L"\\\\?\\" + text.substr(0, 2);
+        from = 2;
+    } else if (text.size() > 2 && text.starts_with(L"\\\\") && text[2] != L'\\') {
+        extended = L"\\\\?\\UNC";
+        fixed = 2;
+        from = 1;
+    } else {
+        return path; // relative, or relative to the current drive
+    }
+    std::vector<std::wstring> steps;
+    for (std::size_t at = from; at < text.size();) {
+        const std::size_t end = std::min(text.find(L'\\', at + 1), text.size());
+        const std::wstring step = text.substr(at + 1, end - at - 1);
+        at = end;
+        if (step.empty() || step == L".")
+            continue;
+        if (step == L"..") {
+            if (steps.size() > fixed)
+                steps.pop_back();
+            continue;
+        }
+        steps.push_back(step);
+    }
+    if (steps.empty())
+        return extended + L'\\'; // a drive's root
+    for (const std::wstring& step : steps)
+        extended += L'\\' + step;
+    return extended;
+}
+
+std::optional<std::vector<FolderEntry>> listFolder(const std::wstring& folder,
+                                                   unsigned long* error) {
+    std::wstring pattern = extendedPath(folder);
+    if (!pattern.empty() && pattern.back() != L'\\')
+        pattern += L'\\';
+    pattern += L'*';
+    const QuietDriveErrors quiet;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
+    std::vector<FolderEntry> entries;
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD failure = GetLastError();
+        if (failure == ERROR_FILE_NOT_FOUND) // not even "." : the empty root of a drive
+            return entries;
+        if (error)
+            *error = failure;
+        return std::nullopt;
+    }
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            entries.push_back({name, bool(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)});
+    } while (FindNextFileW(search, &found));
+    const DWORD failure = GetLastError();
+    FindClose(search);
+    if (failure != ERROR_NO_MORE_FILES) {
+        if (error)
+            *error = failure;
+        return std::nullopt;
+    }
+    return entries;
+}
+
+namespace {
+
+bool isFolderAt(const std::wstring& extended) {
+    const DWORD attributes = GetFileAttributesW(extended.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool createFolderAt(const std::wstring& extended, DWORD& failure) {
+    if (CreateDirectoryW(extended.c_str(), nullptr))
+        return true;
+    failure = GetLastError();
+    if (isFolderAt(extended))
+        return true;
+    if (failure != ERROR_PATH_NOT_FOUND)
+        return false;
+    // The folder above is missing too; past the root ("\\?\C:") there is nothing to make.
+    const std::size_t cut = extended.find_last_of(L'\\');
+    if (cut == std::wstring::npos || cut < 4 || !createFolderAt(extended.substr(0, cut), failure))
+        return false;
+    if (CreateDirectoryW(extended.c_str(), nullptr) || isFolderAt(extended))
+        return true;
+    failure = GetLastError();
+    return false;
+}
+
+} // namespace
+
+bool createFolders(const std::wstring& folder, unsigned long* error) {
+    std::wstring extended = extendedPath(folder);
+    while (extended.size() > 1 && extended.back() == L'\\')
+        extended.pop_back();
+    DWORD failure = 0;
+    if (isFolderAt(extended) || createFolderAt(extended, failure))
+        return true;
+    if (error)
+        *error = failure;
+    return false;
+}
+
+bool removeEntry(const std::wstring& path, unsigned long* error) {
+    const std::wstring extended = extendedPath(path);
+    const DWORD attributes = GetFileAttributesW(extended.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY ? RemoveDirectoryW(extended.c_str())
+                                               : DeleteFileW(extended.c_str())))
+        return true;
+    if (error)
+        *error = GetLastError();
+    return false;
+}
+
+bool removeTree(const std::wstring& path, unsigned long* error) {
+    const std::wstring extended = extendedPath(path);
+    const DWORD attributes = GetFileAttributesW(extended.c_str());
+    // A link to a folder is removed as a link: what it leads to stays.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        const auto entries = listFolder(extended, error);
+        bool whole = bool(entries);
+        for (const FolderEntry& entry : entries.value_or(std::vector<FolderEntry>()))
+            whole = removeTree(extended + L'\\' + entry.name, error) && whole;
+        if (!whole)
+            return false;
+    }
+    DWORD failure = 0;
+    if (removeEntry(extended, &failure) || failure == ERROR_FILE_NOT_FOUND ||
+        failure == ERROR_PATH_NOT_FOUND)
+        return true;
+    if (error)
+        *error = failure;
+    return false;
+}
+
+bool clearReadOnly(const std::wstring& path, unsigned long* error) {
+    const std::wstring extended = extendedPath(path);
+    const DWORD attributes = GetFileAttributesW(extended.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (!(attributes & FILE_ATTRIBUTE_READONLY))
+            return true;
+        const DWORD cleared = attributes & ~DWORD(FILE_ATTRIBUTE_READONLY);
+        if (SetFileAttributesW(extended.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL))
+            return true;
+    }
+    if (error)
+        *error = GetLastError();
+    return false;
+}
+
+bool setLastWriteTime(const std::wstring& path, std::int64_t ticks) {
+    const HANDLE file = CreateFileW(extendedPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME time{DWORD(std::uint64_t(ticks)), DWORD(std::uint64_t(ticks) >> 32)};
+    const bool set = SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+    return set;
 }
 
 std::optional<std::uint32_t> volumeSerial(const std::wstring& drive) {
@@ -469,8 +659,8 @@ bool flushFile(int fd) {
 }
 
 unsigned long exclusiveOpenError(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(extendedPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError();
     CloseHandle(file);
@@ -483,9 +673,10 @@ bool isSharingViolation(unsigned long error) {
 
 UncachedRead readUncached(const std::wstring& path, std::size_t pieceBytes,
                           const std::function<bool(const char*, std::size_t)>& take) {
-    const HANDLE file = CreateFileW(
-        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE file =
+        CreateFileW(extendedPath(path).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return {UncachedRead::End::Failed, GetLastError()};
     // Unbuffered reads need a buffer aligned to the sector size; a page is aligned to all.

@@ -140,6 +140,14 @@ InstanceOutcome claimMachineWide(const std::wstring& name);
 // one. False when the system refused.
 bool keepAwake(bool awake);
 
+// The extended form of a path, which the file functions take past MAX_PATH (260
+// characters) whatever the machine's long-path policy: "C:\a" becomes "\\?\C:\a" and
+// "\\server\share\a" becomes "\\?\UNC\server\share\a". That form is taken as it
+// stands, so slashes become backslashes and "." and ".." steps are resolved here, as the
+// system would have done. A path already extended (or a device path "\\.\") and a
+// relative one are returned unchanged. Every function below that takes a path converts it.
+std::wstring extendedPath(const std::wstring& path);
+
 // What the open file says of itself (GetFileInformationByHandle). A file another program
 // holds open and writes has its directory entry brought up to date late (NTFS), so its
 // size and time are asked of a handle of its own, opened for its attributes only: that
@@ -161,6 +169,29 @@ HandleFacts factsByHandle(const std::wstring& path);
 inline constexpr unsigned SharingRetryMs = 4000;
 bool moveFile(const std::wstring& from, const std::wstring& to, bool replace,
               unsigned retryMs = SharingRetryMs, unsigned long* error = nullptr);
+
+// One entry of a folder: its name and whether it is a folder (a link to a folder is one).
+struct FolderEntry {
+    std::wstring name;
+    bool folder = false;
+};
+// The entries of a folder, without "." and ".."; nothing, with `error`, when it cannot be
+// listed.
+std::optional<std::vector<FolderEntry>> listFolder(const std::wstring& folder,
+                                                   unsigned long* error = nullptr);
+
+// Creates a folder and every missing folder above it; true when it exists as a folder.
+bool createFolders(const std::wstring& folder, unsigned long* error = nullptr);
+// Removes a file, or an empty folder; false when it could not, or there was none
+// (ERROR_FILE_NOT_FOUND).
+bool removeEntry(const std::wstring& path, unsigned long* error = nullptr);
+// Removes a folder with everything below it (links are removed, not followed), or a file;
+// true when nothing is left there.
+bool removeTree(const std::wstring& path, unsigned long* error = nullptr);
+// Clears the read-only attribute of a file.
+bool clearReadOnly(const std::wstring& path, unsigned long* error = nullptr);
+// Sets the last-write time of a closed file (100-nanosecond ticks since 1601).
+bool setLastWriteTime(const std::wstring& path, std::int64_t ticks);
 
 // The serial number of the volume of a drive ("e:" or "e:"); nothing when the drive is
 // missing, has no medium or cannot tell.
