@@ -34,8 +34,7 @@ fs::path temporaryBeside(const fs::path& target) {
 }
 
 void removeQuietly(const fs::path& path) {
-    std::error_code ignored;
-    fs::remove(path, ignored);
+    removeFile(path); // one that stays is a temporary file the next restore removes
 }
 
 } // namespace
@@ -100,10 +99,8 @@ void RestoreJob::removeOldAsideFolders() {
     for (const fs::path& name : listFolder(root).folders) {
         const QDateTime made =
             QDateTime::fromString(displayName(name).left(StampPicture.size()), StampPicture);
-        if (made.isValid() && made < oldest) {
-            std::error_code ignored; // a folder that stays is tried again next time
-            fs::remove_all(root / name, ignored);
-        }
+        if (made.isValid() && made < oldest)
+            removeFolderTree(root / name); // a folder that stays is tried again next time
     }
 }
 
@@ -155,13 +152,8 @@ bool RestoreJob::prepare(const RestoreTarget& file, QList<Prepared>& prepared,
             return false;
         }
     }
-    std::error_code error;
-    fs::create_directories(file.target.parent_path(), error);
-    if (error) {
-        refuse(file,
-               QStringLiteral("its folder cannot be made: ") +
-                   QString::fromLocal8Bit(error.message()),
-               report);
+    if (!makeFolders(file.target.parent_path())) {
+        refuse(file, QStringLiteral("its folder cannot be made"), report);
         return false;
     }
     const fs::path temporary = temporaryBeside(file.target);
@@ -194,8 +186,7 @@ void RestoreJob::putInPlace(const Prepared& prepared, RestoreReport& report) {
         return fail(QStringLiteral("no folder to keep the file it replaces could be named"));
     const QString shownAside = asideFolder_ + u'\\' + file.storePath;
     const fs::path aside = toFsPath(platform_.nativePath(shownAside));
-    std::error_code error;
-    fs::create_directories(aside.parent_path(), error);
+    makeFolders(aside.parent_path()); // a folder that cannot be made fails the copy below
     const CopyResult kept = ChunkedFileCopy(&platform_).copy(file.target, aside);
     if (!kept)
         return fail(QStringLiteral("the file there could not be kept aside: ") + kept.reason);
