@@ -51,11 +51,12 @@ bool nameIsText(const fs::path& name) {
 #ifdef _WIN32
 namespace {
 
+constexpr std::int64_t TicksFrom1601To1970 = 116444736000000000;
+
 // A FILETIME (100-nanosecond ticks since 1601) on the standard library's file clock, the
 // one setModifiedOnClosedFile and timeNoFileHas count on.
 std::chrono::nanoseconds fileClockTime(std::int64_t ticks) {
     using namespace std::chrono;
-    constexpr std::int64_t TicksFrom1601To1970 = 116444736000000000;
     // Nanoseconds from 1970 fit 64 bits to 2262: a time outside 1970 to 2200 (none, or
     // a damaged one) is taken as the nearer end.
     constexpr std::int64_t TicksTo2200 = TicksFrom1601To1970 + 230LL * 3652425 * 86400 * 1000;
@@ -67,7 +68,6 @@ std::chrono::nanoseconds fileClockTime(std::int64_t ticks) {
 // The other way: a time on the file clock as FILETIME ticks.
 std::int64_t fileTimeTicks(std::chrono::nanoseconds modified) {
     using namespace std::chrono;
-    constexpr std::int64_t TicksFrom1601To1970 = 116444736000000000;
     const auto system =
         file_clock::to_sys(file_clock::time_point(duration_cast<file_clock::duration>(modified)));
     return duration_cast<nanoseconds>(system.time_since_epoch()).count() / 100 +
@@ -354,6 +354,20 @@ void setModifiedOnClosedFile(const fs::path& path, std::chrono::nanoseconds modi
 #else
     Q_UNUSED(path);
     Q_UNUSED(modified);
+#endif
+}
+
+QDateTime calendarTime(std::chrono::nanoseconds modified) {
+    using namespace std::chrono;
+#ifdef _WIN32
+    // Times there count on the standard library's file clock (fileClockTime).
+    const auto system =
+        file_clock::to_sys(file_clock::time_point(duration_cast<file_clock::duration>(modified)));
+    return QDateTime::fromMSecsSinceEpoch(
+        duration_cast<milliseconds>(system.time_since_epoch()).count());
+#else
+    // The stat's time: from 1970.
+    return QDateTime::fromMSecsSinceEpoch(duration_cast<milliseconds>(modified).count());
 #endif
 }
 

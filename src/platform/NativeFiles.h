@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <chrono>
@@ -106,6 +107,9 @@ bool makeWritable(const std::filesystem::path& path, QString* reason = nullptr);
 // a written file stamps it again). Call both; each does its part.
 void setModifiedOnOpenFile(int fd, std::chrono::nanoseconds modified);
 void setModifiedOnClosedFile(const std::filesystem::path& path, std::chrono::nanoseconds modified);
+
+// A modification time as FileFacts::modified gives it, as the date and time it stands for.
+QDateTime calendarTime(std::chrono::nanoseconds modified);
 
 // A modification time (as FileFacts::modified gives it) that no file of a store has: 2
 // January 1980, the first day every file system a backup goes to can hold.

@@ -8,7 +8,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <chrono>
 
 namespace tillora {
 
@@ -26,34 +25,22 @@ bool isShown(const fs::path& name) {
            !text.endsWith(QLatin1String(".tlra-partial"), Qt::CaseInsensitive);
 }
 
-QDateTime modifiedOf(const fs::path& path) {
-    std::error_code error;
-    const auto written = fs::last_write_time(path, error);
-    if (error)
-        return {};
-    const auto since = std::chrono::file_clock::to_sys(written).time_since_epoch();
-    return QDateTime::fromMSecsSinceEpoch(
-        std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
-}
-
 QString joined(const QString& folder, const QString& name) {
     return folder.isEmpty() ? name : folder + u'\\' + name;
 }
 
-// Every file below `root`, by its folder below it, each with its facts.
-void collect(const fs::path& root, const QString& folder, QList<BackedUpFile>& files) {
-    const fs::path here =
-        folder.isEmpty() ? root : root / toFsPath(QString(folder).replace(u'\\', u'/'));
+// Every file below `here`, the folder `folder` below the backup's top, each with its facts.
+void collect(const fs::path& here, const QString& folder, QList<BackedUpFile>& files) {
     const FolderListing listing = listFolder(here);
     for (const fs::path& name : listing.files) {
         const FileFacts facts = fileFacts(here / name, false);
         if (!facts.isFile() || !isShown(name))
             continue;
-        files.append({folder, name, here / name, facts.size, modifiedOf(here / name)});
+        files.append({folder, name, here / name, facts.size, calendarTime(facts.modified)});
     }
     for (const fs::path& name : listing.folders) {
         if (isShown(name))
-            collect(root, joined(folder, displayName(name)), files);
+            collect(here / name, joined(folder, displayName(name)), files);
     }
 }
 
